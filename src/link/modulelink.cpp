@@ -1,0 +1,204 @@
+#include "link/modulelink.h"
+
+#include "link/catalogue.h"
+#include "link/comport.h"
+#include "link/exchangelog.h"
+
+namespace {
+
+constexpr quint8 kRetryLimit = 20;
+
+QString calibrationText(quint8 v)
+{
+    // The module reports these in German whatever the window's language.
+    switch (v) {
+    case 0:
+        return QStringLiteral("gestartet");
+    case 1:
+        return QStringLiteral("erfolgreich");
+    case 2:
+        return QStringLiteral("nicht erfolgreich");
+    }
+    return {};
+}
+
+} // namespace
+
+ModuleLink::ModuleLink(ComPort &port, DispatchHost &host, ExchangeLog &log, QObject *parent)
+    : QObject(parent), m_port(port), m_host(host), m_log(log)
+{
+}
+
+void ModuleLink::transaction(quint8 code, quint8 param)
+{
+    transaction(Frame::make(code, param));
+}
+
+void ModuleLink::transaction(const QByteArray &frame)
+{
+    if (m_state.errorFlag)
+        return;
+    if (m_state.retryCounter >= kRetryLimit) {
+        // A counter that wrapped below zero: the caller lost track; stop talking silently.
+        m_port.close();
+        m_state.retryCounter = 0;
+        return;
+    }
+    m_state.repeatFlag = true;
+    while (m_state.repeatFlag) {
+        m_state.repeatFlag = false;
+        m_state.lastCommand = frame;
+        m_port.write(frame);
+        m_port.clearBuffers(true, true);
+        m_log.appendTx(frame);
+        dispatchAnswer();
+    }
+}
+
+void ModuleLink::dispatchAnswer()
+{
+    if (m_host.calibrationStatus().isEmpty()) {
+        // Start-up report: only its last two bytes count; no error handling in this mode.
+        m_state.lastAnswer = m_port.read(3);
+        const QByteArray &a = m_state.lastAnswer;
+        if (a.size() >= 2) {
+            const quint8 mark = quint8(a[a.size() - 2]);
+            const quint8 status = quint8(a[a.size() - 1]);
+            if (mark == Report::StartupMark0 || mark == Report::StartupMark2) {
+                if (status == Report::CalibrationOk)
+                    m_host.setCalibrationStatus(QStringLiteral("OK"));
+                else if (status == Report::SleepAfterPowerUp)
+                    m_host.setCalibrationStatus(
+                        QStringLiteral("??? (Sleep nach Powerup eingestellt!)"));
+                else if (status == Report::CalibrationMissing)
+                    m_host.setCalibrationStatus(QStringLiteral("NOK"));
+            }
+        }
+    } else {
+        const QString letter = m_host.softwareTypeLetter();
+        const QChar first = letter.isEmpty() ? QChar() : letter.at(0);
+        if (letter.isEmpty() || first == QLatin1Char('B') || first == QLatin1Char('x'))
+            dispatchB();
+        else if (first == QLatin1Char('C'))
+            dispatchC();
+        // Any other letter: nothing is read, the last answer keeps its bytes.
+    }
+    m_port.clearBuffers(true, true);
+    m_log.appendRx(m_state.lastAnswer);
+    m_log.endExchange();
+}
+
+void ModuleLink::receiveHandler()
+{
+    if (m_host.linkControlRunning())
+        return;
+    dispatchAnswer();
+}
+
+std::optional<quint8> ModuleLink::answerByte(int index) const
+{
+    if (index < 0 || index >= m_state.lastAnswer.size())
+        return std::nullopt;
+    return quint8(m_state.lastAnswer[index]);
+}
+
+bool ModuleLink::readAnswer()
+{
+    m_state.lastAnswer = m_port.read(2);
+    if (m_state.lastAnswer.size() < 2) {
+        fail("E4 ");
+        return false;
+    }
+    return true;
+}
+
+void ModuleLink::fail(const char *marker)
+{
+    m_state.errorFlag = true;
+    --m_state.retryCounter; // wraps from 0 to 255 on purpose
+    m_log.appendRxMarker(QString::fromLatin1(marker));
+}
+
+void ModuleLink::dispatchB()
+{
+    if (!readAnswer())
+        return;
+    const quint8 code = quint8(m_state.lastAnswer[0]);
+    const quint8 v = quint8(m_state.lastAnswer[1]);
+    switch (code) {
+    case Report::CalibrationB:
+    case Report::CalibrationB2:
+        if (v <= 2) {
+            m_host.showRecalibrationStatus(calibrationText(v));
+            if (v != 0)
+                m_state.repeatFlag = true;
+        }
+        return;
+    case Report::RssiMaxB:
+        m_state.repeatFlag = true;
+        m_host.showMaximumRssi(qint8(v));
+        return;
+    case Report::WakeUpB:
+        if (v == 1) {
+            m_host.moduleWokeUp(false);
+            m_state.repeatFlag = true;
+        }
+        return;
+    case Report::ModuleError:
+        fail(v == 0 ? "E1 " : "E2 ");
+        return;
+    default:
+        echoCheck();
+    }
+}
+
+void ModuleLink::dispatchC()
+{
+    if (!readAnswer())
+        return;
+    const quint8 code = quint8(m_state.lastAnswer[0]);
+    const quint8 v = quint8(m_state.lastAnswer[1]);
+    switch (code) {
+    case Report::CalibrationC:
+        if (v <= 2) {
+            if (v != 0)
+                m_port.setRts(true);
+            m_host.showRecalibrationStatus(calibrationText(v));
+            if (v != 0)
+                m_state.repeatFlag = true;
+        }
+        return;
+    case Report::WakeUpC:
+        if (v == 1) {
+            m_port.setRts(true);
+            m_host.moduleWokeUp(true);
+            m_state.repeatFlag = true;
+        }
+        return;
+    case Report::ModuleError:
+        fail(v == 0 ? "E1 " : "E2 ");
+        return;
+    default:
+        echoCheck();
+    }
+}
+
+void ModuleLink::echoCheck()
+{
+    const quint8 c1 = m_state.lastCommand.size() > 1 ? quint8(m_state.lastCommand[1]) : 0;
+    const quint8 c2 = m_state.lastCommand.size() > 2 ? quint8(m_state.lastCommand[2]) : 0;
+    if (quint8(m_state.lastAnswer[0]) != (c1 & 0x7F)) {
+        fail("E3 ");
+        return;
+    }
+    if (c1 != Frame::Identify)
+        return;
+    const int more = Frame::continuationOf(c2);
+    if (more == 0)
+        return;
+    const QByteArray continuation = m_port.read(more);
+    m_state.lastAnswer += continuation;
+    // A continuation cut short counts as a failed answer, so no decoder reads missing bytes.
+    if (continuation.size() < more)
+        fail("E4 ");
+}

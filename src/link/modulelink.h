@@ -1,0 +1,74 @@
+#pragma once
+
+#include <QByteArray>
+#include <QObject>
+#include <QString>
+
+#include <optional>
+
+class ComPort;
+class ExchangeLog;
+
+// The link state shared by every sequence that talks to the module. Touched only on the UI thread.
+struct LinkState {
+    bool errorFlag = false;   // set by the dispatcher on a failed answer; callers clear it
+    quint8 retryCounter = 0;  // callers set 5; every failed answer subtracts 1 (wrapping)
+    bool repeatFlag = false;  // the bytes just read were a report: the frame goes out again
+    QByteArray lastCommand;
+    QByteArray lastAnswer;
+};
+
+// What the dispatcher reads from and writes to the window: the module record that steers it and
+// the controls that the module's unsolicited reports update.
+class DispatchHost
+{
+public:
+    virtual ~DispatchHost() = default;
+    virtual QString softwareTypeLetter() const = 0; // text of Edit_SW_Typ
+    virtual QString calibrationStatus() const = 0;  // text of Edit_Caldata
+    virtual void setCalibrationStatus(const QString &text) = 0;
+    // Edit_Recall_stat gets the text, Label_last_cal_uhr the time of day.
+    virtual void showRecalibrationStatus(const QString &text) = 0;
+    // Edit_RSSI_MAX gets "<dbm>dBm", Label_last_RSSI_MAX_Uhr the time of day.
+    virtual void showMaximumRssi(int dbm) = 0;
+    // The module woke up; cModule selects the C variant of the button list.
+    virtual void moduleWokeUp(bool cModule) = 0;
+    virtual bool linkControlRunning() const = 0;
+};
+
+// The command transaction and the response dispatcher over the program's one port.
+class ModuleLink : public QObject
+{
+    Q_OBJECT
+public:
+    ModuleLink(ComPort &port, DispatchHost &host, ExchangeLog &log, QObject *parent = nullptr);
+
+    LinkState &state() { return m_state; }
+    const LinkState &state() const { return m_state; }
+    ComPort &port() { return m_port; }
+
+    // Sends one 3-byte frame B0 code param, reads and dispatches the answer. Does nothing while
+    // the error flag is set. Port failures throw PortError.
+    void transaction(quint8 code, quint8 param);
+    void transaction(const QByteArray &frame);
+    // Reads and decodes one answer (start-up report while Edit_Caldata is empty).
+    void dispatchAnswer();
+    // Handler of the port's bytes-received event.
+    void receiveHandler();
+
+    // Second byte of the last answer (the value of a register read, the a1 of a query), or
+    // nothing when the answer is shorter.
+    std::optional<quint8> answerByte(int index) const;
+
+private:
+    void dispatchB();
+    void dispatchC();
+    bool readAnswer();
+    void echoCheck();
+    void fail(const char *marker);
+
+    ComPort &m_port;
+    DispatchHost &m_host;
+    ExchangeLog &m_log;
+    LinkState m_state;
+};
