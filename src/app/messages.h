@@ -1,0 +1,29 @@
+#pragma once
+
+#include <QString>
+
+#include <functional>
+
+class QWidget;
+
+// The modal boxes of the program: information with OK and questions with Yes and No. Tests
+// replace the presenter to record texts and answer questions.
+namespace Messages
+{
+
+enum class Kind { Information, Question };
+// Returns true for Yes (questions) or OK (information).
+using Presenter = std::function<bool(Kind, const QString &text)>;
+
+void setPresenterForTest(Presenter presenter);
+
+// German for language index 0, English for every other index (-1 included).
+inline const QString &choose(int languageIndex, const QString &german, const QString &english)
+{
+    return languageIndex == 0 ? german : english;
+}
+
+void inform(QWidget *parent, const QString &text);
+bool ask(QWidget *parent, const QString &text);
+
+} // namespace Messages

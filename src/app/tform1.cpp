@@ -1,0 +1,488 @@
+#include "app/tform1.h"
+
+#include "app/messages.h"
+#include "app/portcombobox.h"
+#include "app/settingsfile.h"
+#include "link/catalogue.h"
+#include "link/comport.h"
+#include "link/exchangelog.h"
+#include "module/moduledata.h"
+
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QGroupBox>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QLocale>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTabWidget>
+#include <QThread>
+#include <QTime>
+
+namespace
+{
+
+constexpr int kBaudRates[] = {1200, 2400, 4800, 9600, 19200, 38400, 57600, 115200};
+
+QString timeOfDayText()
+{
+    // The locale's time format without a time zone, e.g. 14:03:07.
+    QString format = QLocale().timeFormat(QLocale::LongFormat);
+    format.remove(QLatin1Char('t')).replace(QStringLiteral("  "), QStringLiteral(" "));
+    return QLocale().toString(QTime::currentTime(), format.trimmed());
+}
+
+} // namespace
+
+TForm1::TForm1(const QString &programFolder, QWidget *parent)
+    : QMainWindow(parent), m_programFolder(programFolder)
+{
+    setObjectName(QStringLiteral("Form1"));
+    if (m_programFolder.isEmpty())
+        m_programFolder = QCoreApplication::applicationDirPath();
+    if (!m_programFolder.endsWith(QLatin1Char('/')))
+        m_programFolder += QLatin1Char('/');
+
+    m_port = std::make_unique<ComPort>();
+    buildWindow();
+    m_log = std::make_unique<ExchangeLog>(MemoTX, MemoRX);
+    DispatchHost &dispatchHost = *this;
+    m_link = std::make_unique<ModuleLink>(*m_port, dispatchHost, *m_log);
+    fillAppControls();
+    m_module = new ModuleData(*m_link, *this, m_app, m_shared, this);
+    m_module->buildModulinfoPage(Modulinfo);
+    m_module->buildKonfigBPage(Konfig_B);
+    m_module->buildKonfigCPage(Konfig_C);
+    m_module->buildSaveGroup(GBox_Save_konfig);
+    m_module->info.EditModTyp->installEventFilter(this);
+
+    onClick(BtnVerbinden, [this] { BtnVerbindenClick(); });
+    onClick(BtnTrennen, [this] { BtnTrennenClick(); });
+    onClick(BtnDebugfenster, [this] { BtnDebugfensterClick(); });
+    onClick(BtnClose, [this] { BtnCloseClick(); });
+    onClick(BtnClear, [this] { BtnClearClick(); });
+    onClick(BtnAuslesen, [this] { m_module->BtnAuslesenClick(); });
+    onClick(BtnKonfigurieren, [this] { m_module->BtnKonfigurierenClick(); });
+    // The selectors react to the user's choices only, never to the program's own changes.
+    connect(CBox_COM, &QComboBox::activated, this,
+            [this] { guarded([this] { CBox_COMChange(); }); });
+    connect(CBox_COM->lineEdit(), &QLineEdit::textEdited, this,
+            [this] { guarded([this] { CBox_COMChange(); }); });
+    connect(CBox_COM, &PortComboBox::dropDown, this,
+            [this] { guarded([this] { CBox_COMDropDown(); }); });
+    connect(CBox_RS232_baud, &QComboBox::activated, this,
+            [this] { guarded([this] { CBox_RS232_baudChange(); }); });
+    connect(CBox_RS232_baud->lineEdit(), &QLineEdit::textEdited, this,
+            [this] { guarded([this] { CBox_RS232_baudChange(); }); });
+    connect(CBoxLanguage, &QComboBox::activated, this, [this](int index) {
+        m_shared.languageIndex = index;
+        applyLanguage();
+    });
+    connect(PageControl1, &QTabWidget::currentChanged, this, [this](int index) {
+        if (m_pageRulesSuppressed == 0 && index != m_shownPage)
+            guarded([this, index] { pageShown(index); });
+    });
+    connect(m_port.get(), &ComPort::bytesReceived, this,
+            [this] { guarded([this] { m_link->receiveHandler(); }); });
+    connect(m_port.get(), &ComPort::failed, this,
+            [this](const QString &text) { Messages::inform(this, text); });
+
+    guarded([this] { formCreate(); });
+}
+
+TForm1::~TForm1() = default;
+
+template <typename Handler> void TForm1::onClick(QAbstractButton *button, Handler handler)
+{
+    connect(button, &QAbstractButton::clicked, this, [this, handler] { guarded(handler); });
+}
+
+void TForm1::guarded(const std::function<void()> &handler)
+{
+    // The one place where failures of the serial port end a handler: the user sees the text and
+    // the program goes on. Inside a performed click the failure is handed to the clicking handler.
+    try {
+        handler();
+    } catch (const std::exception &error) {
+        if (m_clickDepth > 0) {
+            if (!m_pendingError)
+                m_pendingError = std::current_exception();
+            return;
+        }
+        Messages::inform(this, QString::fromUtf8(error.what()));
+    }
+}
+
+void TForm1::performClick(QAbstractButton *button)
+{
+    ++m_clickDepth;
+    emit button->clicked(false);
+    --m_clickDepth;
+    if (m_pendingError)
+        std::rethrow_exception(std::exchange(m_pendingError, nullptr));
+}
+
+void TForm1::setLanguageIndex(int index)
+{
+    m_shared.languageIndex = index;
+    CBoxLanguage->setCurrentIndex(index);
+    applyLanguage();
+}
+
+void TForm1::applyLanguage()
+{
+    if (m_shared.languageIndex == 0)
+        setWindowTitle(QStringLiteral("Konfigurationstool für Korvel433/868-xx-xx"));
+    else if (m_shared.languageIndex == 1)
+        setWindowTitle(QStringLiteral("Configtool for Korvel433/868-xx-xx"));
+}
+
+bool TForm1::isDisconnected() const
+{
+    return BtnVerbinden->isEnabled();
+}
+
+QString TForm1::settingsPath() const
+{
+    return m_programFolder + QLatin1String(kSettingsFileName);
+}
+
+void TForm1::formCreate()
+{
+    resize(kNarrowWidth, height());
+    m_shared.CarrierStreaming = false;
+    m_LinkControlRunning = false;
+    m_PeakWriteSlot = 1;
+    m_LinkStopFlag = true;
+
+    CBox_COM->clear();
+    CBox_COM->addItems(m_port->listPorts());
+    CBox_COM->addItem(QStringLiteral("DEMO"));
+    CBox_COM->setCurrentIndex(-1);
+
+    performClick(monitor.BtnMonitor_FrqClear);
+    performClick(hfTest.BtnLinkControl_Clear);
+
+    const auto settings = readComSettings(settingsPath());
+    if (!settings) {
+        setLanguageIndex(QLocale::system().language() == QLocale::German ? 0 : 1);
+        return;
+    }
+    CheckBox_ComSave->setChecked(settings->save);
+    if (CheckBox_ComSave->isChecked()) {
+        CBox_COM->setCurrentIndex(settings->portIndex < CBox_COM->count() ? settings->portIndex
+                                                                          : -1);
+        CBox_RS232_baud->setCurrentIndex(
+            settings->baudIndex < CBox_RS232_baud->count() ? settings->baudIndex : -1);
+        applyBaudSelection(true);
+        CBox_COMChange();
+    }
+}
+
+void TForm1::closeEvent(QCloseEvent *event)
+{
+    guarded([this] {
+        if (monitor.BtnMonitor_Start->text() == QLatin1String("Stop"))
+            performClick(monitor.BtnMonitor_Start);
+    });
+    if (CheckBox_ComSave->isChecked()) {
+        ComSettings settings;
+        settings.save = true;
+        settings.portIndex = CBox_COM->currentIndex();
+        settings.baudIndex = CBox_RS232_baud->currentIndex();
+        if (!writeComSettings(settingsPath(), settings))
+            Messages::inform(
+                this, Messages::choose(languageIndex(),
+                                       QStringLiteral("INI-File konnte nicht geschrieben werden!"),
+                                       QStringLiteral("Could not write the INI file!")));
+    } else {
+        QFile::remove(settingsPath());
+    }
+    event->accept();
+}
+
+void TForm1::CBox_COMChange()
+{
+    if (isDisconnected()) {
+        m_port->setPortName(CBox_COM->currentText());
+        return;
+    }
+    CBox_COM->setCurrentIndex(-1);
+    CBox_COM->setEditText(QString());
+    showMessage(QStringLiteral("Zuerst Verbindung trennen!"), QStringLiteral("Disconnect first!"));
+}
+
+void TForm1::CBox_COMDropDown()
+{
+    const QString text = CBox_COM->currentText();
+    const QStringList ports = m_port->listPorts();
+    CBox_COM->clear();
+    CBox_COM->addItems(ports);
+    CBox_COM->addItem(QStringLiteral("DEMO"));
+    CBox_COM->setCurrentIndex(CBox_COM->findText(text));
+    CBox_COM->setEditText(text);
+}
+
+void TForm1::CBox_RS232_baudChange()
+{
+    applyBaudSelection(false);
+}
+
+void TForm1::applyBaudSelection(bool forced)
+{
+    if (forced || isDisconnected()) {
+        int index = CBox_RS232_baud->currentIndex();
+        if (index < 0 || CBox_RS232_baud->itemText(index) != CBox_RS232_baud->currentText())
+            index = CBox_RS232_baud->findText(CBox_RS232_baud->currentText());
+        if (index >= 0 && index < int(std::size(kBaudRates)))
+            m_port->setBaudRate(kBaudRates[index]);
+        return;
+    }
+    CBox_RS232_baud->setCurrentIndex(-1);
+    CBox_RS232_baud->setEditText(QString());
+    showMessage(QStringLiteral("Zuerst Verbindung trennen!"), QStringLiteral("Disconnect first!"));
+}
+
+void TForm1::BtnVerbindenClick()
+{
+    if (CBox_COM->currentText().isEmpty() || CBox_RS232_baud->currentText().isEmpty()) {
+        showMessage(QStringLiteral("zuerst COM-Port und/oder Baudrate wählen!"),
+                    QStringLiteral("Choose COM-port and/or baudrate first!"));
+        return;
+    }
+    if (CBox_COM->currentText() == QLatin1String("DEMO")) {
+        startDemonstration();
+        return;
+    }
+    m_port->setRts(false);
+    m_port->open();
+
+    // The module restarts when the line is reopened and then sends its start-up report; what
+    // it answered to the first frame is lost with the close.
+    sleepMs(200);
+    m_port->write(Frame::make(Frame::Identify, Frame::QuerySoftwareVersion));
+    sleepMs(100);
+    m_port->close();
+    sleepMs(100);
+    m_port->open();
+    m_port->clearBuffers(true, true);
+
+    m_link->dispatchAnswer();
+    BtnVerbinden->setEnabled(false);
+    if (m_module->info.Edit_Caldata->text().isEmpty()) {
+        BtnTrennenClick();
+        showCommunicationError();
+        BtnAuslesen->hide();
+        return;
+    }
+    m_port->setReadTimeout(500);
+    m_port->setRts(true);
+    BtnTrennen->setEnabled(true);
+    Panel_keine_Verbindung->hide();
+    Panel_keine_Verbindung2->hide();
+    BtnKonfigurieren->setEnabled(true);
+    BtnAuslesen->setEnabled(true);
+    for (QWidget *page : {Modulinfo, Modultest, HF_Test, Monitor})
+        setTabVisible(page, true);
+    selectPage(0);
+    m_module->readModule();
+}
+
+void TForm1::startDemonstration()
+{
+    BtnTrennen->setEnabled(true);
+    for (QPushButton *button :
+         {BtnVerbinden, modultest.BtnTemp, modultest.BtnVCC, modultest.BtnRSSI_Aktuell,
+          modultest.BtnRSSI_MAX, modultest.BtnRecal, modultest.BtnSleep, hfTest.BtnStartHF_Test,
+          hfTest.BtnStartLinkControl, hfTest.BtnLinkControl_konfig, monitor.BtnMonitor_Start})
+        button->setEnabled(false);
+    const bool cVersion = Messages::ask(
+        this, Messages::choose(languageIndex(), QStringLiteral("Demo für C-Version starten?"),
+                               QStringLiteral("Demo for C-Version?")));
+    setTabVisible(cVersion ? Konfig_C : Konfig_B, true);
+    m_module->info.Edit_SW_Typ->setText(cVersion ? QStringLiteral("C") : QStringLiteral("B"));
+    for (QWidget *page : {Modulinfo, Modultest, Monitor, HF_Test})
+        setTabVisible(page, true);
+    selectPage(0);
+    Panel_keine_Verbindung->hide();
+    Panel_keine_Verbindung2->show();
+}
+
+void TForm1::BtnTrennenClick()
+{
+    if (hfTest.BtnStartHF_Test->text() == QLatin1String("Stop"))
+        performClick(hfTest.BtnStartHF_Test);
+    if (hfTest.BtnStartLinkControl->text() == QLatin1String("Stop"))
+        performClick(hfTest.BtnStartLinkControl);
+    performClick(monitor.BtnMonitor_FrqClear);
+    selectPage(0);
+
+    for (QLineEdit *edit : {modultest.Edit_Recall_stat, modultest.Edit_RSSI_MAX,
+                            modultest.Edit_RSSI_Aktuell, modultest.Edit_Temp})
+        edit->clear();
+    m_module->info.Edit_Caldata->clear();
+    for (QLabel *label : {modultest.Label_last_cal_uhr, modultest.Label_last_RSSI_MAX_Uhr,
+                          modultest.Label_last_RSSI_Aktuell_Uhr, modultest.Label_Temp_Uhr})
+        label->hide();
+
+    const QString placeholder =
+        Messages::choose(languageIndex(), QStringLiteral("(wählen)"), QStringLiteral("(choose)"));
+    for (QComboBox *box : {modultest.CBox_sleep_0, modultest.CBox_sleep_4, modultest.CBox_sleep_5,
+                           hfTest.CBox_Mod_Test, hfTest.CBox_RX_TX_Switch_Test}) {
+        box->setCurrentIndex(-1);
+        box->setPlaceholderText(placeholder);
+    }
+
+    for (QPushButton *button :
+         {BtnVerbinden, modultest.BtnSleep, hfTest.BtnStartHF_Test, hfTest.BtnLinkControl_konfig,
+          hfTest.BtnStartLinkControl, monitor.BtnMonitor_Start, modultest.BtnTemp, modultest.BtnVCC,
+          modultest.BtnRSSI_Aktuell, modultest.BtnRSSI_MAX, modultest.BtnRecal})
+        button->setEnabled(true);
+    modultest.BtnWakeup->setEnabled(false);
+    BtnTrennen->setEnabled(false);
+    for (QPushButton *button : {BtnKonfigurieren, BtnAuslesen}) {
+        button->setEnabled(false);
+        button->hide();
+    }
+
+    for (QWidget *page : {Modultest, HF_Test, Monitor, Konfig_B, Konfig_C})
+        setTabVisible(page, false);
+    selectPage(0);
+    setTabVisible(Modulinfo, false);
+
+    m_port->close();
+    m_port->setReadTimeout(1000);
+    Panel_keine_Verbindung->show();
+    Panel_keine_Verbindung2->hide();
+    m_TxState = 0;
+}
+
+void TForm1::setTabVisible(QWidget *page, bool visible)
+{
+    // Hiding the shown tab makes the tab widget pick another one by itself; that is no page
+    // being shown by the user or the program.
+    ++m_pageRulesSuppressed;
+    PageControl1->setTabVisible(PageControl1->indexOf(page), visible);
+    --m_pageRulesSuppressed;
+    bool any = false;
+    for (int i = 0; i < PageControl1->count(); ++i)
+        any = any || PageControl1->isTabVisible(i);
+    if (!any)
+        m_shownPage = -1;
+}
+
+void TForm1::selectPage(int index)
+{
+    ++m_pageRulesSuppressed;
+    PageControl1->setCurrentIndex(index);
+    --m_pageRulesSuppressed;
+    if (index != m_shownPage && PageControl1->isTabVisible(index))
+        pageShown(index);
+}
+
+void TForm1::pageShown(int index)
+{
+    m_shownPage = index;
+    QWidget *page = PageControl1->widget(index);
+    const bool config = page == Konfig_B || page == Konfig_C;
+    BtnKonfigurieren->setVisible(config);
+    BtnAuslesen->setVisible(config || page == Modulinfo);
+    GBox_Save_konfig->setVisible(config);
+}
+
+void TForm1::setDebugWindowVisible(bool visible)
+{
+    GBox_Debugfenster->setVisible(visible);
+    resize(visible ? kWideWidth : kNarrowWidth, height());
+}
+
+void TForm1::BtnDebugfensterClick()
+{
+    setDebugWindowVisible(GBox_Debugfenster->isHidden());
+}
+
+void TForm1::BtnCloseClick()
+{
+    setDebugWindowVisible(false);
+}
+
+void TForm1::BtnClearClick()
+{
+    m_log->clear();
+}
+
+bool TForm1::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == m_module->info.EditModTyp && event->type() == QEvent::KeyPress) {
+        if (m_unlock.press(static_cast<QKeyEvent *>(event)->key()))
+            setDebugWindowVisible(true);
+    }
+    return QMainWindow::eventFilter(watched, event);
+}
+
+void TForm1::showCommunicationError()
+{
+    showMessage(QStringLiteral("Kommunikationsfehler!\r\n(COM und Baudrate überprüfen)"),
+                QStringLiteral("Transmission error!\r\n(Check COM und baudrate)"));
+}
+
+void TForm1::showMessage(const QString &german, const QString &english)
+{
+    Messages::inform(this, Messages::choose(languageIndex(), german, english));
+}
+
+void TForm1::sleepMs(int ms)
+{
+    QThread::msleep(ulong(ms));
+}
+
+QString TForm1::softwareTypeLetter() const
+{
+    return m_module->info.Edit_SW_Typ->text();
+}
+
+QString TForm1::calibrationStatus() const
+{
+    return m_module->info.Edit_Caldata->text();
+}
+
+void TForm1::setCalibrationStatus(const QString &text)
+{
+    m_module->info.Edit_Caldata->setText(text);
+}
+
+void TForm1::showRecalibrationStatus(const QString &text)
+{
+    modultest.Edit_Recall_stat->setText(text);
+    modultest.Label_last_cal_uhr->setText(timeOfDayText());
+    modultest.Label_last_cal_uhr->show();
+}
+
+void TForm1::showMaximumRssi(int dbm)
+{
+    modultest.Edit_RSSI_MAX->setText(QString::number(dbm) + QStringLiteral("dBm"));
+    modultest.Label_last_RSSI_MAX_Uhr->setText(timeOfDayText());
+    modultest.Label_last_RSSI_MAX_Uhr->show();
+}
+
+void TForm1::moduleWokeUp(bool cModule)
+{
+    modultest.BtnWakeup->setEnabled(false);
+    for (QPushButton *button : {modultest.BtnSleep, modultest.BtnRecal, modultest.BtnRSSI_MAX,
+                                modultest.BtnRSSI_Aktuell, modultest.BtnTemp, modultest.BtnVCC,
+                                BtnKonfigurieren, hfTest.BtnStartHF_Test, monitor.BtnMonitor_Start})
+        button->setEnabled(true);
+    if (cModule) {
+        BtnAuslesen->setEnabled(true);
+        hfTest.BtnLinkControl_konfig->setEnabled(true);
+        hfTest.BtnStartLinkControl->setEnabled(true);
+    } else if (softwareTypeLetter() != QLatin1String("x")) {
+        BtnAuslesen->setEnabled(true);
+    }
+}

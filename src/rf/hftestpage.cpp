@@ -1,0 +1,68 @@
+#include "rf/hftestpage.h"
+
+#include <QComboBox>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QLabel>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+namespace
+{
+
+template <typename T> T *named(T *widget, const char *name)
+{
+    widget->setObjectName(QLatin1String(name));
+    return widget;
+}
+
+QComboBox *choiceBox(QWidget *parent, const char *name, const QStringList &items)
+{
+    auto *box = named(new QComboBox(parent), name);
+    box->addItems(items);
+    box->setCurrentIndex(-1);
+    box->setPlaceholderText(QStringLiteral("(wählen)"));
+    return box;
+}
+
+} // namespace
+
+void buildHfTestPage(QWidget *page, HfTestControls &c)
+{
+    auto *layout = new QVBoxLayout(page);
+
+    c.GroupBox_HF_Test =
+        named(new QGroupBox(QStringLiteral("Träger senden"), page), "GroupBox_HF_Test");
+    auto *carrier = new QGridLayout(c.GroupBox_HF_Test);
+    c.Label_Mod_Test = named(new QLabel(QStringLiteral("Modulation:")), "Label_Mod_Test");
+    c.CBox_Mod_Test = choiceBox(c.GroupBox_HF_Test, "CBox_Mod_Test",
+                                {QStringLiteral("unmoduliert"), QStringLiteral("moduliert")});
+    c.Label_RX_TX_Switch_Test =
+        named(new QLabel(QStringLiteral("RX/TX Umschaltung:")), "Label_RX_TX_Switch_Test");
+    c.CBox_RX_TX_Switch_Test = choiceBox(c.GroupBox_HF_Test, "CBox_RX_TX_Switch_Test",
+                                         {QStringLiteral("nur TX"), QStringLiteral("RX und TX")});
+    c.BtnStartHF_Test = named(new QPushButton(QStringLiteral("Start")), "BtnStartHF_Test");
+    carrier->addWidget(c.Label_Mod_Test, 0, 0);
+    carrier->addWidget(c.CBox_Mod_Test, 0, 1);
+    carrier->addWidget(c.Label_RX_TX_Switch_Test, 1, 0);
+    carrier->addWidget(c.CBox_RX_TX_Switch_Test, 1, 1);
+    carrier->addWidget(c.BtnStartHF_Test, 0, 2);
+    layout->addWidget(c.GroupBox_HF_Test);
+
+    c.GroupBox_Linkcontrol =
+        named(new QGroupBox(QStringLiteral("LinkControl"), page), "GroupBox_Linkcontrol");
+    auto *link = new QGridLayout(c.GroupBox_Linkcontrol);
+    c.BtnStartLinkControl = named(new QPushButton(QStringLiteral("Start")), "BtnStartLinkControl");
+    c.BtnLinkControl_Clear =
+        named(new QPushButton(QStringLiteral("Clear Statisik")), "BtnLinkControl_Clear");
+    c.LabelLinkControl_konfig =
+        named(new QLabel(QStringLiteral("Konfig-Wizard")), "LabelLinkControl_konfig");
+    c.BtnLinkControl_konfig =
+        named(new QPushButton(QStringLiteral("Start Wizard")), "BtnLinkControl_konfig");
+    link->addWidget(c.BtnStartLinkControl, 0, 0);
+    link->addWidget(c.BtnLinkControl_Clear, 0, 1);
+    link->addWidget(c.LabelLinkControl_konfig, 1, 0);
+    link->addWidget(c.BtnLinkControl_konfig, 1, 1);
+    layout->addWidget(c.GroupBox_Linkcontrol);
+    layout->addStretch(1);
+}
