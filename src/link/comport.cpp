@@ -2,7 +2,6 @@
 
 #include "link/systemserialdevice.h"
 
-#include <QCollator>
 #include <QTimer>
 
 #include <algorithm>
@@ -84,10 +83,8 @@ QStringList ComPort::listPorts()
     auto ports = m_device->availablePorts();
     if (!ports)
         throw PortError(PortOperation::ListPorts, m_device->errorCode());
-    QCollator collator;
-    collator.setCaseSensitivity(Qt::CaseInsensitive);
-    collator.setNumericMode(false);
-    std::sort(ports->begin(), ports->end(), [&collator](const QString &a, const QString &b) {
+    // As text without regard to case, so that COM10 comes before COM2.
+    std::sort(ports->begin(), ports->end(), [](const QString &a, const QString &b) {
         return QString::compare(a, b, Qt::CaseInsensitive) < 0;
     });
     return *ports;

@@ -83,5 +83,4 @@ private:
     bool m_rts = false;
     int m_readTimeoutMs = 1000;
     bool m_checkPending = false;
-    int m_readDepth = 0;
 };

@@ -1,0 +1,93 @@
+#pragma once
+
+#include "link/serialdevice.h"
+
+#include <QSerialPort>
+
+class QTimer;
+
+// The system's error number for a failure QSerialPort reported as `error`. `capturedErrno` is the
+// value errno had when the failure was reported; it is taken where it fits the kind of failure,
+// otherwise a fitting number stands in:
+//   DeviceNotFoundError        ENOENT, ENODEV, ENXIO            else ENOENT
+//   PermissionError            EACCES, EPERM, EBUSY             else EBUSY (held by another user)
+//   OpenError                                                   EBUSY (already open)
+//   NotOpenError                                                EBADF
+//   Read/Write/ResourceError   EIO, ENXIO, ENODEV, EBADF, EPIPE else EIO
+//   UnsupportedOperationError  EINVAL, ENOTTY                   else EINVAL
+//   TimeoutError                                                ETIMEDOUT
+//   other errors               any non-zero errno               else EIO
+//   NoError                                                     0
+int serialErrorNumber(QSerialPort::SerialPortError error, int capturedErrno);
+
+// The serial device of the operating system over QSerialPort.
+//
+// Port names are the system locations of the ports ("/dev/ttyS0", "/dev/ttyUSB0"); open() also
+// accepts any other path of a terminal device, a pseudo-terminal such as "/dev/pts/5" included,
+// and bare names such as "ttyS0", which are looked up in /dev.
+//
+// A device without modem lines (a pseudo-terminal) is recognised when it opens; RTS and DTR are
+// then only remembered. A read, write or resource error of the port outside a call means the
+// device has gone: the port closes and deviceLost is emitted once. Inside a call the call fails
+// instead (and the port closes as well).
+class QSerialPortDevice : public SerialDevice
+{
+    Q_OBJECT
+public:
+    explicit QSerialPortDevice(QObject *parent = nullptr);
+    ~QSerialPortDevice() override;
+
+    std::optional<QStringList> availablePorts() override;
+    bool open(const QString &portName) override;
+    void close() override;
+    bool isOpen() const override;
+    bool setBaudRate(qint32 baud) override;
+    bool setDtr(bool asserted) override;
+    bool setRts(bool asserted) override;
+    qint64 write(const QByteArray &data, int timeoutMs) override;
+    std::optional<QByteArray> read(qint64 maxBytes, int timeoutMs) override;
+    qint64 bytesAvailable() override;
+    bool clear(bool input, bool output) override;
+    int errorCode() const override { return m_errorCode; }
+
+    // The line states as last set (the device's state when it has modem lines).
+    bool dtr() const { return m_dtr; }
+    bool rts() const { return m_rts; }
+    // Whether the open device has RTS and DTR lines; false while closed.
+    bool hasModemLines() const { return m_hasModemLines; }
+
+private:
+    // Marks the span of a call: errors reported inside it are the call's failure, and received
+    // bytes are announced only after it.
+    class CallScope;
+
+    void onErrorOccurred(QSerialPort::SerialPortError error);
+    void onReadyRead();
+    void onBytesWritten();
+    void handleIdleLoss();
+    void scheduleArrivalCheck();
+    void announceWaitingBytes();
+    void scheduleOutputCheck(int delayMs);
+    void checkOutputEmpty();
+    bool applyModemLines();
+    // Bytes still in the driver's transmit queue, -1 where the device cannot tell.
+    int driverOutputQueue() const;
+    // Bytes received by the driver that the port has not fetched yet.
+    int driverInputQueue() const;
+    bool failWithPortError();
+    bool takeLoss();
+
+    QSerialPort *m_port;
+    QTimer *m_outputTimer;
+    int m_errorCode = 0;
+    int m_lastPortErrno = 0;
+    bool m_dtr = true;
+    bool m_rts = false;
+    bool m_hasModemLines = false;
+    int m_callDepth = 0;
+    bool m_lost = false;
+    PortOperation m_lostOperation = PortOperation::AsyncStatus;
+    int m_lostCode = 0;
+    bool m_idleLossPending = false;
+    bool m_arrivalCheckPending = false;
+};
