@@ -1,0 +1,125 @@
+#include "module/identification.h"
+
+#include <QGridLayout>
+#include <QLabel>
+#include <QLineEdit>
+
+namespace
+{
+
+QLineEdit *field(QWidget *page, QLineEdit *&member, const char *name)
+{
+    member = new QLineEdit(page);
+    member->setObjectName(QString::fromLatin1(name));
+    member->setReadOnly(true);
+    QPalette palette = member->palette();
+    palette.setColor(QPalette::Base, palette.color(QPalette::Window));
+    member->setPalette(palette);
+    return member;
+}
+
+QLabel *caption(QWidget *page, QLabel *&member, const char *name, const QString &text)
+{
+    member = new QLabel(text, page);
+    member->setObjectName(QString::fromLatin1(name));
+    return member;
+}
+
+} // namespace
+
+#define INFO_FIELD(member) field(page, info.member, #member)
+#define INFO_LABEL(member, text) caption(page, info.member, #member, QStringLiteral(text))
+
+void buildModulinfo(QWidget *page, ModulinfoControls &info)
+{
+    auto *grid = new QGridLayout(page);
+    int row = 0;
+    auto addRow = [&](QLabel *label, QLineEdit *value, QLineEdit *plainText = nullptr) {
+        grid->addWidget(label, row, 0);
+        grid->addWidget(value, row, 1);
+        if (plainText)
+            grid->addWidget(plainText, row, 2);
+        ++row;
+    };
+    addRow(INFO_LABEL(Label_ModTyp, "Modultyp"), INFO_FIELD(EditModTyp));
+    addRow(INFO_LABEL(Label_SW_Version, "Software-Version"), INFO_FIELD(Edit_SW_Version));
+    addRow(INFO_LABEL(Label_SW_Speed, "Softwarespeed"), INFO_FIELD(Edit_SW_Speed));
+    addRow(INFO_LABEL(Label_SW_Typ, "Software-Typ"), INFO_FIELD(Edit_SW_Typ),
+           INFO_FIELD(Edit_SW_Typ_Klartext));
+    addRow(INFO_LABEL(Label_Bef_Version, "Befehlssatz-Version"), INFO_FIELD(Edit_Bef_Version));
+    addRow(INFO_LABEL(Label_HW_Version, "Hardware-Version"), INFO_FIELD(Edit_HW_Version),
+           INFO_FIELD(Edit_HW_Version_Klartext));
+    addRow(INFO_LABEL(Label_Frq_Version, "Frequenz-Version"), INFO_FIELD(Edit_Frq_Version));
+    addRow(INFO_LABEL(Label_Ser_NR, "Serie-Nummer"), INFO_FIELD(Edit_Ser_NR));
+    addRow(INFO_LABEL(Label_Caldata, "Status Kalibration"), INFO_FIELD(Edit_Caldata));
+    grid->setColumnStretch(2, 1);
+    grid->setRowStretch(row, 1);
+}
+
+QString softwareTypeLetter(quint8 a1)
+{
+    if (a1 == 0xFF)
+        return QStringLiteral("x");
+    return QString(QChar(char16_t(a1 + 0x40)));
+}
+
+QString softwareVersionText(quint8 a1, quint8 a2, quint8 a3)
+{
+    return QStringLiteral("%1/%2/%3").arg(a1).arg(a2).arg(a3);
+}
+
+std::optional<QString> softwareSpeedText(quint8 a1)
+{
+    if (a1 == 0)
+        return QStringLiteral("16MHz");
+    if (a1 == 1)
+        return QStringLiteral("64MHz");
+    return std::nullopt;
+}
+
+QString softwareSpeedFromHardware(const QString &hardwareVersion)
+{
+    return hardwareVersion == QLatin1String("10") || hardwareVersion == QLatin1String("12")
+               ? QStringLiteral("16MHz")
+               : QStringLiteral("8MHz");
+}
+
+QString frequencyVersionText(quint8 a1)
+{
+    return a1 == 0 ? QStringLiteral("433") : QStringLiteral("868");
+}
+
+quint32 serialNumber(quint8 a1, quint8 a2, quint8 a3, quint8 a4)
+{
+    return quint32(a1) | quint32(a2) << 8 | quint32(a3) << 16 | quint32(a4) << 24;
+}
+
+std::optional<QString> hardwareDescription(int version, bool german)
+{
+    switch (version) {
+    case 10:
+        return german ? QStringLiteral("16MHz-Resonator/3.3V-Regler/19.2k-Loopfilter")
+                      : QStringLiteral("16MHz resonator/3.3V regulator/19.2k loopfilter");
+    case 11:
+        return german ? QStringLiteral("8MHz-Resonator/3.0V-Regler/19.2k-Loopfilter")
+                      : QStringLiteral("8MHz resonator/3.0V regulator/19.2k loopfilter");
+    case 12:
+        return german ? QStringLiteral("16MHz-Resonator/ohne Regler/19.2k-Loopfilter")
+                      : QStringLiteral("16MHz resonator/without regulator/19.2k loopfilter");
+    case 13:
+        return german ? QStringLiteral("8MHz-Resonator/ohne Regler/19.2k-Loopfilter")
+                      : QStringLiteral("8MHz resonator/without regulator/19.2k loopfilter");
+    case 14:
+        return german ? QStringLiteral("PIC18F25K20/mit Regler/19.2k-Loopfilter")
+                      : QStringLiteral("PIC18F25K20/with regulator/19.2k loopfilter");
+    default:
+        return std::nullopt;
+    }
+}
+
+QString moduleTypeDesignation(const QString &frequency, const QString &hardware,
+                              const QString &typeLetter, const QString &commandSet)
+{
+    return QStringLiteral("Korvel") + frequency + QLatin1Char('-') + hardware + QLatin1Char('-') +
+           typeLetter + commandSet;
+}

@@ -1,0 +1,53 @@
+#pragma once
+
+#include <QString>
+#include <QtGlobal>
+
+#include <optional>
+
+class QLabel;
+class QLineEdit;
+class QWidget;
+
+// The read-only fields of the Modulinfo page: the program's record of the module.
+struct ModulinfoControls {
+    QLineEdit *EditModTyp = nullptr;
+    QLineEdit *Edit_SW_Version = nullptr;
+    QLineEdit *Edit_SW_Speed = nullptr;
+    QLineEdit *Edit_SW_Typ = nullptr;
+    QLineEdit *Edit_SW_Typ_Klartext = nullptr;
+    QLineEdit *Edit_Bef_Version = nullptr;
+    QLineEdit *Edit_HW_Version = nullptr;
+    QLineEdit *Edit_HW_Version_Klartext = nullptr;
+    QLineEdit *Edit_Frq_Version = nullptr;
+    QLineEdit *Edit_Ser_NR = nullptr;
+    QLineEdit *Edit_Caldata = nullptr;
+
+    QLabel *Label_ModTyp = nullptr;
+    QLabel *Label_SW_Version = nullptr;
+    QLabel *Label_SW_Speed = nullptr;
+    QLabel *Label_SW_Typ = nullptr;
+    QLabel *Label_Bef_Version = nullptr;
+    QLabel *Label_HW_Version = nullptr;
+    QLabel *Label_Frq_Version = nullptr;
+    QLabel *Label_Ser_NR = nullptr;
+    QLabel *Label_Caldata = nullptr;
+};
+
+void buildModulinfo(QWidget *page, ModulinfoControls &info);
+
+// Decoders of the identification answers (a1 .. a4 are answer bytes 1 to 4).
+// Type query: 0xFF is the calibration software "x", otherwise the letter a1 + 0x40 ("B", "C").
+QString softwareTypeLetter(quint8 a1);
+QString softwareVersionText(quint8 a1, quint8 a2, quint8 a3);
+// Speed query of C modules with command set 3 or higher; other answers change nothing.
+std::optional<QString> softwareSpeedText(quint8 a1);
+// Speed of every other module, by its hardware version field.
+QString softwareSpeedFromHardware(const QString &hardwareVersion);
+QString frequencyVersionText(quint8 a1);
+quint32 serialNumber(quint8 a1, quint8 a2, quint8 a3, quint8 a4);
+// Plain text of the hardware version 10 to 14; nothing for any other version.
+std::optional<QString> hardwareDescription(int version, bool german);
+// The type designation, e.g. Korvel868-10-B3.
+QString moduleTypeDesignation(const QString &frequency, const QString &hardware,
+                              const QString &typeLetter, const QString &commandSet);

@@ -1,0 +1,157 @@
+#include "module/konfigcpage.h"
+
+#include "module/tables.h"
+#include "module/widgets.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QGridLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QVBoxLayout>
+
+namespace
+{
+
+template <typename T> T *named(QWidget *parent, T *&member, const char *name)
+{
+    member = new T(parent);
+    member->setObjectName(QString::fromLatin1(name));
+    return member;
+}
+
+QLabel *label(QWidget *parent, QLabel *&member, const char *name, const QString &caption)
+{
+    named(parent, member, name)->setText(caption);
+    return member;
+}
+
+QComboBox *combo(QWidget *parent, QComboBox *&member, const char *name, const QString &items)
+{
+    named(parent, member, name);
+    setComboItems(member, items);
+    return member;
+}
+
+} // namespace
+
+#define C_LABEL(member, caption) label(page, c.member, #member, QStringLiteral(caption))
+#define C_COMBO(member, items) combo(page, c.member, #member, QStringLiteral(items))
+
+void buildKonfigC(QWidget *page, KonfigCControls &c)
+{
+    auto *grid = new QGridLayout(page);
+    int row = 0;
+    auto addRow = [&](QLabel *caption, QWidget *control, QLabel *unit = nullptr) {
+        grid->addWidget(caption, row, 0);
+        grid->addWidget(control, row, 1);
+        if (unit)
+            grid->addWidget(unit, row, 2);
+        ++row;
+    };
+    auto stack = [&](std::initializer_list<QWidget *> widgets) {
+        auto *holder = new QWidget(page);
+        auto *column = new QVBoxLayout(holder);
+        column->setContentsMargins(0, 0, 0, 0);
+        for (QWidget *widget : widgets)
+            column->addWidget(widget);
+        return holder;
+    };
+
+    for (QComboBox **box : {&c.CBox_Frq_RX_C, &c.CBox_Frq_TX_C}) {
+        *box = new QComboBox(page);
+        (*box)->addItems(designTimeChannelItems());
+        selectComboItem(*box, -1);
+    }
+    c.CBox_Frq_RX_C->setObjectName(QStringLiteral("CBox_Frq_RX_C"));
+    c.CBox_Frq_TX_C->setObjectName(QStringLiteral("CBox_Frq_TX_C"));
+    addRow(C_LABEL(Label_Frq_RX_C, "Empfangsfrequenz"), c.CBox_Frq_RX_C,
+           C_LABEL(Label_E_RX_C, "MHz"));
+    addRow(C_LABEL(Label_Frq_TX_C, "Sendefrequenz"), c.CBox_Frq_TX_C, C_LABEL(Label_E_TX_C, "MHz"));
+    named(page, c.CBox_HFbaud_C, "CBox_HFbaud_C");
+    setComboItems(c.CBox_HFbaud_C, designHfBaudC());
+    addRow(C_LABEL(Label_HFbaud_C, "Funkdatenrate"), c.CBox_HFbaud_C,
+           C_LABEL(Label_E_RX_baud_C, "baud"));
+    named(page, c.CBox_RS232_baud_C, "CBox_RS232_baud_C");
+    setComboItems(c.CBox_RS232_baud_C, designRs232BaudC());
+    addRow(C_LABEL(Label_RS232_baud_C, "RS232-Baudrate"), c.CBox_RS232_baud_C,
+           C_LABEL(Label_E_Config_baud_C, "baud"));
+    addRow(C_LABEL(Label_pwrup_mode_C, "Powerup-Mode"),
+           stack({C_COMBO(CBox_pwrup_mode_C2, "Sleep nach PWR-up,Run nach PWR-up"),
+                  C_COMBO(CBox_pwrup_mode_C0, "Reset nach Wakeup,Continue nach Wakeup"),
+                  C_COMBO(CBox_pwrup_mode_C5, "Restliche Pins Output,Restliche Pins Normal")}));
+    addRow(C_LABEL(Label_pwr_cont_C, "Power-Control"),
+           stack({C_COMBO(CBox_pwr_cont_C1, "HF aus,HF ein"),
+                  C_COMBO(CBox_pwr_cont_C0, "LED aus,LED ein")}));
+    named(page, c.Edit_Recal_C, "Edit_Recal_C");
+    addRow(C_LABEL(Label_Recal_C, "Auto-Recalibration"),
+           stack({C_COMBO(CBox_Recal_C, "aus,bei dT >= 20°C,alle 5 bis 150 min."), c.Edit_Recal_C}),
+           C_LABEL(Label_E_Recal_C, "min."));
+    addRow(C_LABEL(Label_Data_format_C, "Daten-Format"),
+           stack({C_COMBO(CBox_Data_C0, "CRC16 = aus,CRC16 = ein"),
+                  C_COMBO(CBox_Data_C1, "Handshake aus,Handshake ein"),
+                  C_COMBO(CBox_Data_C2, "Fast-send aus,Fast-send ein"),
+                  C_COMBO(CBox_Data_C3, "ohne RSSI-TLG,mit RSSI-TLG"),
+                  C_COMBO(CBox_Data_C4, "ohne RSSI-RUHE,mit RSSI-RUHE")}));
+    named(page, c.CheckBox_EEPROM_C, "CheckBox_EEPROM_C")
+        ->setText(QStringLiteral("Daten ins EEPROM"));
+    grid->addWidget(c.CheckBox_EEPROM_C, row++, 1);
+    grid->setRowStretch(row, 1);
+
+    c.Edit_Recal_C->setVisible(false);
+    c.Label_E_Recal_C->setVisible(false);
+    c.CBox_pwrup_mode_C0->setEnabled(false);
+    c.CBox_pwrup_mode_C5->setEnabled(false);
+}
+
+void recalibrationRuleC(KonfigCControls &c)
+{
+    const bool interval = c.CBox_Recal_C->currentIndex() == 2;
+    c.Edit_Recal_C->setVisible(interval);
+    c.Label_E_Recal_C->setVisible(interval);
+}
+
+void powerUpRuleC(KonfigCControls &c)
+{
+    const bool sleepAfterPowerUp = c.CBox_pwrup_mode_C2->currentIndex() == 0;
+    c.CBox_pwrup_mode_C0->setEnabled(sleepAfterPowerUp);
+    c.CBox_pwrup_mode_C5->setEnabled(sleepAfterPowerUp);
+}
+
+CPageValues readKonfigC(const KonfigCControls &c)
+{
+    CPageValues v;
+    v.frqRx = c.CBox_Frq_RX_C->currentIndex();
+    v.frqTx = c.CBox_Frq_TX_C->currentIndex();
+    v.hfBaud = c.CBox_HFbaud_C->currentIndex();
+    v.rs232Baud = c.CBox_RS232_baud_C->currentIndex();
+    v.pwrupC0 = c.CBox_pwrup_mode_C0->currentIndex();
+    v.pwrupC2 = c.CBox_pwrup_mode_C2->currentIndex();
+    v.pwrupC5 = c.CBox_pwrup_mode_C5->currentIndex();
+    v.pwrContC0 = c.CBox_pwr_cont_C0->currentIndex();
+    v.pwrContC1 = c.CBox_pwr_cont_C1->currentIndex();
+    v.recal = c.CBox_Recal_C->currentIndex();
+    for (int bit = 0; bit < 5; ++bit)
+        v.data[bit] = c.dataBox(bit)->currentIndex();
+    v.recalText = c.Edit_Recal_C->text();
+    v.eeprom = c.CheckBox_EEPROM_C->isChecked();
+    return v;
+}
+
+void applyKonfigC(KonfigCControls &c, const CPageValues &v)
+{
+    selectComboItem(c.CBox_Frq_RX_C, v.frqRx);
+    selectComboItem(c.CBox_Frq_TX_C, v.frqTx);
+    selectComboItem(c.CBox_HFbaud_C, v.hfBaud);
+    selectComboItem(c.CBox_RS232_baud_C, v.rs232Baud);
+    selectComboItem(c.CBox_pwrup_mode_C2, v.pwrupC2);
+    selectComboItem(c.CBox_pwrup_mode_C0, v.pwrupC0);
+    selectComboItem(c.CBox_pwrup_mode_C5, v.pwrupC5);
+    selectComboItem(c.CBox_pwr_cont_C1, v.pwrContC1);
+    selectComboItem(c.CBox_pwr_cont_C0, v.pwrContC0);
+    selectComboItem(c.CBox_Recal_C, v.recal);
+    for (int bit = 0; bit < 5; ++bit)
+        selectComboItem(c.dataBox(bit), v.data[bit]);
+    c.Edit_Recal_C->setText(v.recalText);
+    c.CheckBox_EEPROM_C->setChecked(v.eeprom);
+}

@@ -1,0 +1,161 @@
+#include "module/savegroup.h"
+
+#include "module/modulecontext.h"
+#include "module/storedconfig.h"
+#include "module/widgets.h"
+
+#include <QComboBox>
+#include <QFile>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSaveFile>
+
+namespace
+{
+
+QString locationPath(ModuleContext &ctx, const SaveControls &save)
+{
+    return ctx.host.programFolder() + save.CBox_Speicher->currentText() + QStringLiteral(".txt");
+}
+
+bool locationChosen(ModuleContext &ctx, const SaveControls &save)
+{
+    if (!save.CBox_Speicher->currentText().isEmpty())
+        return true;
+    ctx.host.showMessage(QStringLiteral("Speicherplatz wählen!"),
+                         QStringLiteral("Choose memory location!"));
+    return false;
+}
+
+void reportDamaged(ModuleContext &ctx, int line)
+{
+    ctx.host.showMessage(
+        QStringLiteral(
+            "Gespeicherte Konfiguration beschädigt (Zeile %1)!\r\nNichts wurde geändert.")
+            .arg(line),
+        QStringLiteral("Stored configuration damaged (line %1)!\r\nNothing was changed.")
+            .arg(line));
+}
+
+} // namespace
+
+void buildSaveControls(QGroupBox *group, SaveControls &save)
+{
+    auto *grid = new QGridLayout(group);
+    save.LabelSpeicher = new QLabel(QStringLiteral("Speicherplatz:"), group);
+    save.LabelSpeicher->setObjectName(QStringLiteral("LabelSpeicher"));
+    save.CBox_Speicher = new QComboBox(group);
+    save.CBox_Speicher->setObjectName(QStringLiteral("CBox_Speicher"));
+    save.CBox_Speicher->setEditable(true);
+    save.CBox_Speicher->setInsertPolicy(QComboBox::NoInsert);
+    for (int location = 1; location <= 9; ++location)
+        save.CBox_Speicher->addItem(QStringLiteral("M%1").arg(location));
+    selectComboItem(save.CBox_Speicher, -1);
+    save.Label_Info = new QLabel(QStringLiteral("Info:"), group);
+    save.Label_Info->setObjectName(QStringLiteral("Label_Info"));
+    save.Edit_info = new QLineEdit(group);
+    save.Edit_info->setObjectName(QStringLiteral("Edit_info"));
+    save.BtnSave = new QPushButton(QStringLiteral("speichern"), group);
+    save.BtnSave->setObjectName(QStringLiteral("BtnSave"));
+    save.BtnLoad = new QPushButton(QStringLiteral("laden"), group);
+    save.BtnLoad->setObjectName(QStringLiteral("BtnLoad"));
+    grid->addWidget(save.LabelSpeicher, 0, 0);
+    grid->addWidget(save.CBox_Speicher, 0, 1);
+    grid->addWidget(save.BtnSave, 0, 2);
+    grid->addWidget(save.Label_Info, 1, 0);
+    grid->addWidget(save.Edit_info, 1, 1);
+    grid->addWidget(save.BtnLoad, 1, 2);
+    grid->setColumnStretch(1, 1);
+}
+
+void memoryLocationChanged(ModuleContext &ctx, SaveControls &save)
+{
+    QFile file(locationPath(ctx, save));
+    if (!file.open(QIODevice::ReadOnly)) {
+        save.Edit_info->setText(QStringLiteral("(leer)"));
+        return;
+    }
+    const QStringList lines = storedConfigLines(file.readAll());
+    save.Edit_info->setText(lines.isEmpty() ? QString() : lines.first());
+}
+
+void saveConfiguration(ModuleContext &ctx, SaveControls &save)
+{
+    if (!locationChosen(ctx, save))
+        return;
+    StoredConfig config;
+    config.info = save.Edit_info->text();
+    config.typeLetter = ctx.typeLetter();
+    if (isTabShown(ctx.app.PageControl1, ctx.app.Konfig_B))
+        config.b = readKonfigB(ctx.b);
+    if (isTabShown(ctx.app.PageControl1, ctx.app.Konfig_C))
+        config.c = readKonfigC(ctx.c);
+
+    // The file is written beside the old one and replaces it only when complete.
+    const QString path = locationPath(ctx, save);
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(encodeStoredConfig(config)) < 0 ||
+        !file.commit()) {
+        const QString reason = file.errorString();
+        file.cancelWriting();
+        ctx.host.showMessage(
+            QStringLiteral("Konfiguration konnte nicht gespeichert werden:\r\n%1\r\n%2")
+                .arg(path, reason),
+            QStringLiteral("Could not save the configuration:\r\n%1\r\n%2").arg(path, reason));
+    }
+}
+
+void loadConfiguration(ModuleContext &ctx, SaveControls &save)
+{
+    if (!locationChosen(ctx, save))
+        return;
+    QFile file(locationPath(ctx, save));
+    QStringList lines;
+    if (file.open(QIODevice::ReadOnly))
+        lines = storedConfigLines(file.readAll());
+    if (lines.size() < 2) {
+        ctx.host.showMessage(QStringLiteral("Speicherplatz leer oder File nicht gefunden!"),
+                             QStringLiteral("Memory cell empty or file not found!"));
+        return;
+    }
+    const QString stored = lines.at(1);
+    const QString current = ctx.typeLetter();
+    if (stored != current) {
+        ctx.host.showMessage(
+            QStringLiteral("Gespeicherte Konfiguration kan nur für gleiche Modul-Typen verwendet "
+                           "werden\r\n\r\nGespeicherte Konfiguration von ") +
+                stored + QStringLiteral("-Version\r\nAngeschlossenes Modul = ") + current +
+                QStringLiteral("-Version"),
+            QStringLiteral("Saved configuration is only valid for same module typ\r\n\r\n"
+                           "Configuration was saved with ") +
+                stored + QStringLiteral("-version\r\nConnected module = ") + current +
+                QStringLiteral("-version"));
+        return;
+    }
+
+    // The whole file is checked before anything on the page changes.
+    std::optional<BPageValues> b;
+    std::optional<CPageValues> c;
+    int damagedLine = 0;
+    if (isTabShown(ctx.app.PageControl1, ctx.app.Konfig_B)) {
+        b = parseStoredBLines(lines, &damagedLine);
+        if (!b) {
+            reportDamaged(ctx, damagedLine);
+            return;
+        }
+    }
+    if (isTabShown(ctx.app.PageControl1, ctx.app.Konfig_C)) {
+        c = parseStoredCLines(lines, &damagedLine);
+        if (!c) {
+            reportDamaged(ctx, damagedLine);
+            return;
+        }
+    }
+    if (b)
+        applyKonfigB(ctx.b, *b);
+    if (c)
+        applyKonfigC(ctx.c, *c);
+}
