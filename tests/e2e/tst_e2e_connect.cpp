@@ -11,7 +11,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-namespace {
+namespace
+{
 
 // The real tool, with its real serial port, on korvel-sim's pseudo-terminal.
 struct Bench {
@@ -63,12 +64,15 @@ void TestEndToEndConnect::identifiesModulesOverAPseudoTerminal_data()
     QTest::addColumn<QString>("baud");
     QTest::addColumn<QString>("modTyp");
     QTest::addColumn<QString>("serial");
-    QTest::newRow("C module, defaults") << QStringList{} << "19200" << "Korvel868-10-C3"
+    QTest::newRow("C module, defaults") << QStringList{} << "19200"
+                                        << "Korvel868-10-C3"
                                         << "123456";
     QTest::newRow("B module, 433, autobaud at 115200")
-        << QStringList{"--type", "B", "--band", "433", "--hardware", "11", "--speed", "8",
-                       "--serial", "4294967295"}
-        << "115200" << "Korvel433-11-B3" << "4294967295";
+        << QStringList{"--type", "B",       "--band", "433",      "--hardware",
+                       "11",     "--speed", "8",      "--serial", "4294967295"}
+        << "115200"
+        << "Korvel433-11-B3"
+        << "4294967295";
 }
 
 void TestEndToEndConnect::identifiesModulesOverAPseudoTerminal()

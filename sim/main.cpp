@@ -1,0 +1,109 @@
+#include "sim/eepromfile.h"
+#include "sim/moduleemulator.h"
+#include "sim/ptyserver.h"
+#include "sim/simoptions.h"
+
+#include <QStringList>
+
+#include <atomic>
+#include <csignal>
+#include <cstdio>
+
+namespace
+{
+
+std::atomic<bool> stopRequested{false};
+std::atomic<bool> wakeRequested{false};
+
+void onSignal(int signal)
+{
+    if (signal == SIGUSR1)
+        wakeRequested = true;
+    else
+        stopRequested = true;
+}
+
+void installHandler(int signal)
+{
+    struct sigaction action {
+    };
+    action.sa_handler = onSignal;
+    sigemptyset(&action.sa_mask);
+    action.sa_flags = 0; // no restart: poll() returns at once
+    sigaction(signal, &action, nullptr);
+}
+
+void printError(const QString &text)
+{
+    std::fprintf(stderr, "%s\n", text.toLocal8Bit().constData());
+}
+
+const char *kindText(EmulatorLogEntry::Kind kind)
+{
+    switch (kind) {
+    case EmulatorLogEntry::Frame:
+        return "rx";
+    case EmulatorLogEntry::Answer:
+        return "tx";
+    case EmulatorLogEntry::Report:
+        return "tx report";
+    case EmulatorLogEntry::Ignored:
+        return "rx ignored";
+    }
+    return "?";
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    QStringList arguments;
+    for (int i = 1; i < argc; ++i)
+        arguments.append(QString::fromLocal8Bit(argv[i]));
+    const SimOptions options = parseSimOptions(arguments);
+    if (options.help) {
+        std::fputs(simUsage().toLocal8Bit().constData(), stdout);
+        return 0;
+    }
+    if (!options.error.isEmpty()) {
+        printError(options.error);
+        std::fputs(simUsage().toLocal8Bit().constData(), stderr);
+        return 2;
+    }
+
+    ModuleEmulator emulator(options.config);
+    for (const EmulatorFault &fault : options.faults)
+        emulator.injectFault(fault);
+    if (!options.eepromFile.isEmpty()) {
+        std::array<quint8, 256> image = emulator.eepromImage();
+        if (loadEepromFile(options.eepromFile, image))
+            emulator.setEepromImage(image);
+        const QString path = options.eepromFile;
+        const int last = ModuleEmulator::lastRegister(options.config.type);
+        emulator.setEepromWrittenCallback([&emulator, path, last] {
+            if (!saveEepromFile(path, emulator.eepromImage(), ModuleEmulator::firstRegister(),
+                                last))
+                printError(QStringLiteral("cannot write the EEPROM file ") + path);
+        });
+    }
+    emulator.setLogCallback([](const EmulatorLogEntry &entry) {
+        std::fprintf(stderr, "%10.3f %s %s\n", entry.atMs / 1000.0, kindText(entry.kind),
+                     entry.bytes.toHex(' ').toUpper().constData());
+    });
+
+    PtyServer server(emulator);
+    server.setNoteCallback([](const QString &text) { printError(text); });
+    QString error;
+    if (!server.open(&error)) {
+        printError(error);
+        return 1;
+    }
+    installHandler(SIGTERM);
+    installHandler(SIGINT);
+    installHandler(SIGUSR1);
+
+    std::fprintf(stdout, "%s\n", server.slavePath().toLocal8Bit().constData());
+    std::fflush(stdout);
+    server.run(stopRequested, wakeRequested);
+    return 0;
+}

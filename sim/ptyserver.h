@@ -1,0 +1,42 @@
+#pragma once
+
+#include "sim/moduleemulator.h"
+
+#include <QString>
+
+#include <atomic>
+#include <functional>
+
+// Serves a module emulator on the master side of a new pseudo-terminal. Each open of the slave
+// side by the program is a power-up, each close a power-down; what the module sends is paced at
+// the line's rate, which the pseudo-terminal itself does not do. A pseudo-terminal has no RTS,
+// so the module always sees RTS off (command mode).
+class PtyServer
+{
+public:
+    explicit PtyServer(ModuleEmulator &emulator);
+    ~PtyServer();
+    PtyServer(const PtyServer &) = delete;
+    PtyServer &operator=(const PtyServer &) = delete;
+
+    // Creates the pseudo-terminal in raw mode; false with the reason in *error on failure.
+    bool open(QString *error);
+    QString slavePath() const { return m_slavePath; }
+
+    // Runs until stop becomes true; wakeRequest, when set, presses the module's wake-up button.
+    void run(const std::atomic<bool> &stop, std::atomic<bool> &wakeRequest);
+
+    // Line events worth a note on the console ("line opened at 19200 baud", ...).
+    void setNoteCallback(std::function<void(const QString &)> callback);
+
+private:
+    double nowMs() const;
+    int lineBaud() const;
+    void note(const QString &text);
+
+    ModuleEmulator &m_emulator;
+    double m_startMs = 0;
+    int m_master = -1;
+    QString m_slavePath;
+    std::function<void(const QString &)> m_note;
+};

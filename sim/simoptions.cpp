@@ -1,0 +1,220 @@
+#include "sim/simoptions.h"
+
+#include <algorithm>
+
+namespace
+{
+
+bool parseInt(const QString &text, int &value)
+{
+    bool ok = false;
+    const int parsed = text.toInt(&ok, 0);
+    if (ok)
+        value = parsed;
+    return ok;
+}
+
+bool parseHexBytes(QString text, QByteArray &bytes)
+{
+    text.remove(QLatin1Char(' '));
+    if (text.size() % 2 != 0)
+        return false;
+    for (QChar c : text) {
+        if (!c.isDigit() && !QStringLiteral("abcdefABCDEF").contains(c))
+            return false;
+    }
+    bytes = QByteArray::fromHex(text.toLatin1());
+    return true;
+}
+
+// KIND[:FRAME[:COUNT[:ARG]]]; FRAME "*" or empty hits every answer.
+QString parseFault(const QString &text, EmulatorFault &fault)
+{
+    const QStringList parts = text.split(QLatin1Char(':'));
+    static const QStringList kinds{QStringLiteral("silent"),
+                                   QStringLiteral("wrong-code"),
+                                   QStringLiteral("module-error"),
+                                   QStringLiteral("short"),
+                                   QStringLiteral("short-continuation"),
+                                   QStringLiteral("report-before")};
+    const int kind = int(kinds.indexOf(parts[0]));
+    if (kind < 0)
+        return QStringLiteral("unknown fault kind: ") + parts[0];
+    fault.kind = FaultKind(kind);
+    if (fault.kind == FaultKind::ReportBefore)
+        fault.report = QByteArray::fromHex("30A9"); // a maximum-RSSI report of -87 dBm
+    if (parts.size() > 1 && parts[1] != QLatin1String("*") && !parseHexBytes(parts[1], fault.frame))
+        return QStringLiteral("bad fault frame: ") + parts[1];
+    if (parts.size() > 2) {
+        if (parts[2] == QLatin1String("all"))
+            fault.count = -1;
+        else if (!parseInt(parts[2], fault.count) || fault.count == 0)
+            return QStringLiteral("bad fault count: ") + parts[2];
+    }
+    if (parts.size() > 3) {
+        QByteArray arg;
+        if (!parseHexBytes(parts[3], arg) || arg.isEmpty())
+            return QStringLiteral("bad fault argument: ") + parts[3];
+        if (fault.kind == FaultKind::ReportBefore)
+            fault.report = arg;
+        else
+            fault.value = quint8(arg[0]);
+    }
+    if (parts.size() > 4)
+        return QStringLiteral("too many fault fields: ") + text;
+    return {};
+}
+
+} // namespace
+
+QString simUsage()
+{
+    return QStringLiteral(
+        "usage: korvel-sim [options]\n"
+        "Serves an emulated Korvel433/868 module on a new pseudo-terminal; prints its path.\n"
+        "  --type B|C|x            firmware (default C; x = calibration software)\n"
+        "  --band 433|868          frequency band (default 868)\n"
+        "  --command-set N         command-set version (default 3)\n"
+        "  --hardware N            hardware version (default 10)\n"
+        "  --speed 8|16|64         software speed in MHz (default 16)\n"
+        "  --serial N              serial number (default 123456)\n"
+        "  --version A/B/C         software version (default 1/4/12)\n"
+        "  --eeprom FILE           keep the EEPROM in FILE\n"
+        "  --boot-delay MS         power-up to start-up report (default 50)\n"
+        "  --processing-ms MS      frame to answer inside the module (default 1)\n"
+        "  --recal-ms MS           recalibration duration (default 300)\n"
+        "  --recal-result 1|2      recalibration report: 1 successful, 2 not (default 1)\n"
+        "  --calibration-missing   start-up report status 80\n"
+        "  --no-startup-report     send no start-up report\n"
+        "  --silent                answer nothing\n"
+        "  --fault KIND[:FRAME[:COUNT[:ARG]]]\n"
+        "                          KIND silent, wrong-code, module-error, short,\n"
+        "                          short-continuation, report-before; FRAME hex prefix of the\n"
+        "                          frames hit (* = all); COUNT answers hit (all = every one);\n"
+        "                          ARG hex: code, error value, bytes dropped, or report bytes\n"
+        "SIGUSR1 presses the wake-up button of the evaluation kit.\n");
+}
+
+SimOptions parseSimOptions(const QStringList &arguments)
+{
+    SimOptions options;
+    EmulatorConfig &config = options.config;
+    for (int i = 0; i < arguments.size(); ++i) {
+        const QString &option = arguments[i];
+        auto value = [&](QString &text) {
+            if (i + 1 >= arguments.size()) {
+                options.error = option + QStringLiteral(" needs a value");
+                return false;
+            }
+            text = arguments[++i];
+            return true;
+        };
+        auto number = [&](int &target) {
+            QString text;
+            if (!value(text))
+                return false;
+            if (!parseInt(text, target)) {
+                options.error = QStringLiteral("%1: not a number: %2").arg(option, text);
+                return false;
+            }
+            return true;
+        };
+        auto oneOf = [&](int target, std::initializer_list<int> allowed) {
+            if (std::find(allowed.begin(), allowed.end(), target) != allowed.end())
+                return true;
+            options.error = QStringLiteral("%1: unsupported value %2").arg(option).arg(target);
+            return false;
+        };
+
+        QString text;
+        int n = 0;
+        if (option == QLatin1String("--help") || option == QLatin1String("-h")) {
+            options.help = true;
+        } else if (option == QLatin1String("--type")) {
+            if (!value(text))
+                return options;
+            if (text != QLatin1String("B") && text != QLatin1String("C") &&
+                text != QLatin1String("x")) {
+                options.error = QStringLiteral("--type: B, C or x, not ") + text;
+                return options;
+            }
+            config.type = text[0].toLatin1();
+        } else if (option == QLatin1String("--band")) {
+            if (!number(n) || !oneOf(n, {433, 868}))
+                return options;
+            config.band = n;
+        } else if (option == QLatin1String("--command-set")) {
+            if (!number(config.commandSet))
+                return options;
+        } else if (option == QLatin1String("--hardware")) {
+            if (!number(config.hardware))
+                return options;
+        } else if (option == QLatin1String("--speed")) {
+            if (!number(n) || !oneOf(n, {8, 16, 64}))
+                return options;
+            config.speedMHz = n;
+        } else if (option == QLatin1String("--serial")) {
+            if (!value(text))
+                return options;
+            bool ok = false;
+            config.serial = text.toUInt(&ok, 0);
+            if (!ok) {
+                options.error = QStringLiteral("--serial: not a 32-bit number: ") + text;
+                return options;
+            }
+        } else if (option == QLatin1String("--version")) {
+            if (!value(text))
+                return options;
+            const QStringList parts = text.split(QLatin1Char('/'));
+            bool ok = parts.size() == 3;
+            for (int k = 0; ok && k < 3; ++k)
+                ok = parseInt(parts[k], config.version[k]) && config.version[k] >= 0 &&
+                     config.version[k] <= 255;
+            if (!ok) {
+                options.error =
+                    QStringLiteral("--version: A/B/C with numbers 0 to 255, not ") + text;
+                return options;
+            }
+        } else if (option == QLatin1String("--eeprom")) {
+            if (!value(options.eepromFile))
+                return options;
+        } else if (option == QLatin1String("--boot-delay")) {
+            if (!number(n))
+                return options;
+            config.bootDelayMs = n;
+        } else if (option == QLatin1String("--processing-ms")) {
+            if (!number(n))
+                return options;
+            config.processingDelayMs = n;
+        } else if (option == QLatin1String("--recal-ms")) {
+            if (!number(n))
+                return options;
+            config.recalibrationMs = n;
+        } else if (option == QLatin1String("--recal-result")) {
+            if (!number(n) || !oneOf(n, {1, 2}))
+                return options;
+            config.recalibrationResult = quint8(n);
+        } else if (option == QLatin1String("--calibration-missing")) {
+            config.calibrationDataMissing = true;
+        } else if (option == QLatin1String("--no-startup-report")) {
+            config.sendStartupReport = false;
+        } else if (option == QLatin1String("--silent")) {
+            EmulatorFault fault;
+            fault.kind = FaultKind::Silent;
+            fault.count = -1;
+            options.faults.push_back(fault);
+        } else if (option == QLatin1String("--fault")) {
+            if (!value(text))
+                return options;
+            EmulatorFault fault;
+            options.error = parseFault(text, fault);
+            if (!options.error.isEmpty())
+                return options;
+            options.faults.push_back(fault);
+        } else {
+            options.error = QStringLiteral("unknown option: ") + option;
+            return options;
+        }
+    }
+    return options;
+}

@@ -1,0 +1,21 @@
+#pragma once
+
+#include "sim/moduleemulator.h"
+
+#include <QString>
+#include <QStringList>
+
+#include <vector>
+
+// The command line of korvel-sim.
+struct SimOptions {
+    EmulatorConfig config;
+    std::vector<EmulatorFault> faults;
+    QString eepromFile;
+    bool help = false;
+    QString error; // not empty: the command line was refused, with this reason
+};
+
+// Parses the arguments after the program name.
+SimOptions parseSimOptions(const QStringList &arguments);
+QString simUsage();
