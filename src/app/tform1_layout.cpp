@@ -68,7 +68,7 @@ QGroupBox *TForm1::buildConnectionGroup()
     CBox_COM->addItems({QStringLiteral("COM1"), QStringLiteral("COM2"), QStringLiteral("COM3"),
                         QStringLiteral("COM4"), QStringLiteral("COM5")});
     CBox_COM->setCurrentIndex(-1);
-    CBox_COM->setMinimumWidth(120);
+    CBox_COM->setMinimumWidth(100);
     Label_RS232_PC_2 = named(new QLabel(QStringLiteral("mit")), "Label_RS232_PC_2");
     CBox_RS232_baud = named(new QComboBox, "CBox_RS232_baud");
     CBox_RS232_baud->setEditable(true);

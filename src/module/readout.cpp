@@ -1,5 +1,6 @@
 #include "module/readout.h"
 
+#include "link/catalogue.h"
 #include "link/comport.h"
 #include "link/modulelink.h"
 #include "module/modulecontext.h"
@@ -16,9 +17,6 @@
 
 namespace
 {
-
-constexpr quint8 kIdentify = 0x00;
-constexpr quint8 kReadRegister = 0x02;
 
 bool errorFlag(ModuleContext &ctx)
 {
@@ -44,7 +42,7 @@ template <int count> std::optional<std::array<quint8, count>> answerBytes(Module
 template <int count, typename Decode>
 void query(ModuleContext &ctx, quint8 number, bool decodable, Decode decode)
 {
-    ctx.link.transaction(kIdentify, number);
+    ctx.link.transaction(Frame::Identify, number);
     if (errorFlag(ctx) || !decodable)
         return;
     if (const auto bytes = answerBytes<count>(ctx))
@@ -59,16 +57,16 @@ void identificationPass(ModuleContext &ctx)
     const bool decodable =
         first == QLatin1Char('B') || first == QLatin1Char('C') || first == QLatin1Char('x');
 
-    query<3>(ctx, 0x00, decodable,
+    query<3>(ctx, Frame::QuerySoftwareVersion, decodable,
              [&](auto a) { info.Edit_SW_Version->setText(softwareVersionText(a[0], a[1], a[2])); });
-    query<1>(ctx, 0x02, decodable,
+    query<1>(ctx, Frame::QueryCommandSet, decodable,
              [&](auto a) { info.Edit_Bef_Version->setText(QString::number(a[0])); });
-    query<1>(ctx, 0x03, decodable,
+    query<1>(ctx, Frame::QueryHardware, decodable,
              [&](auto a) { info.Edit_HW_Version->setText(QString::number(a[0])); });
 
     // A command-set field that is not a number (its query never succeeded) asks for no speed.
     if (isExtendedCModule(letter, info.Edit_Bef_Version->text().toInt())) {
-        query<1>(ctx, 0x06, decodable, [&](auto a) {
+        query<1>(ctx, Frame::QuerySoftwareSpeed, decodable, [&](auto a) {
             if (const auto speed = softwareSpeedText(a[0]))
                 info.Edit_SW_Speed->setText(*speed);
         });
@@ -76,9 +74,9 @@ void identificationPass(ModuleContext &ctx)
         info.Edit_SW_Speed->setText(softwareSpeedFromHardware(info.Edit_HW_Version->text()));
     }
 
-    query<1>(ctx, 0x04, decodable,
+    query<1>(ctx, Frame::QueryBand, decodable,
              [&](auto a) { info.Edit_Frq_Version->setText(frequencyVersionText(a[0])); });
-    query<4>(ctx, 0x05, decodable, [&](auto a) {
+    query<4>(ctx, Frame::QuerySerialNumber, decodable, [&](auto a) {
         info.Edit_Ser_NR->setText(QString::number(serialNumber(a[0], a[1], a[2], a[3])));
     });
 
@@ -86,8 +84,11 @@ void identificationPass(ModuleContext &ctx)
         bool numeric = false;
         const int hardware = info.Edit_HW_Version->text().toInt(&numeric);
         if (numeric) {
-            if (const auto text = hardwareDescription(hardware, ctx.german()))
+            if (const auto text = hardwareDescription(hardware, ctx.german())) {
                 info.Edit_HW_Version_Klartext->setText(*text);
+                // Long descriptions show from their beginning.
+                info.Edit_HW_Version_Klartext->setCursorPosition(0);
+            }
         }
         buildRateLists(ctx);
         buildChannelLists(ctx);
@@ -110,7 +111,7 @@ void identificationPass(ModuleContext &ctx)
 // Reads one configuration register; the value, or nothing once the pass has failed.
 std::optional<quint8> readRegister(ModuleContext &ctx, quint8 reg)
 {
-    ctx.link.transaction(kReadRegister, reg);
+    ctx.link.transaction(Frame::ReadRegister, reg);
     if (errorFlag(ctx))
         return std::nullopt;
     return ctx.link.answerByte(1);
@@ -139,7 +140,7 @@ void readModule(ModuleContext &ctx)
     state.retryCounter = 5;
 
     // The type query goes out once; a failure keeps the letter of the previous module.
-    ctx.link.transaction(kIdentify, 0x01);
+    ctx.link.transaction(Frame::Identify, Frame::QuerySoftwareType);
     if (!state.errorFlag) {
         if (const auto a1 = ctx.link.answerByte(1))
             ctx.info.Edit_SW_Typ->setText(softwareTypeLetter(*a1));

@@ -50,8 +50,6 @@ struct CPageValues {
     bool operator==(const CPageValues &) const = default;
 };
 
-constexpr quint8 kEepromBit = 0x80;
-
 // Item selected by a bit of a register: 1 when set, 0 when clear.
 inline int bitItem(quint8 value, int bit)
 {

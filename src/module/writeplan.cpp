@@ -1,5 +1,7 @@
 #include "module/writeplan.h"
 
+#include "link/catalogue.h"
+
 namespace
 {
 
@@ -119,7 +121,7 @@ WritePlan planBWrite(const BPageValues &page, const QLocale &locale)
     if (plan.refused())
         return plan;
 
-    const quint8 e = page.eeprom ? kEepromBit : 0;
+    const quint8 e = page.eeprom ? Frame::EepromBit : 0;
     plan.steps = {
         WriteStep::frame(0x09 | e, quint8(page.frqRx + 1)),
         WriteStep::frame(0x0A | e, quint8(page.frqTx + 1)),
@@ -194,7 +196,7 @@ WritePlan planCWrite(const CPageValues &page)
     if (plan.refused())
         return plan;
 
-    const quint8 e = page.eeprom ? kEepromBit : 0;
+    const quint8 e = page.eeprom ? Frame::EepromBit : 0;
     // A C module takes commands only while RTS is off.
     plan.steps = {
         WriteStep::rts(false),
