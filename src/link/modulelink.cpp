@@ -128,11 +128,7 @@ void ModuleLink::dispatchB()
     switch (code) {
     case Report::CalibrationB:
     case Report::CalibrationB2:
-        if (v <= 2) {
-            m_host.showRecalibrationStatus(calibrationText(v));
-            if (v != 0)
-                m_state.repeatFlag = true;
-        }
+        calibrationReport(v, false);
         return;
     case Report::RssiMaxB:
         m_state.repeatFlag = true;
@@ -160,13 +156,8 @@ void ModuleLink::dispatchC()
     const quint8 v = quint8(m_state.lastAnswer[1]);
     switch (code) {
     case Report::CalibrationC:
-        if (v <= 2) {
-            if (v != 0)
-                m_port.setRts(true);
-            m_host.showRecalibrationStatus(calibrationText(v));
-            if (v != 0)
-                m_state.repeatFlag = true;
-        }
+        // A C module ends its recalibration ready to take RTS again.
+        calibrationReport(v, true);
         return;
     case Report::WakeUpC:
         if (v == 1) {
@@ -181,6 +172,18 @@ void ModuleLink::dispatchC()
     default:
         echoCheck();
     }
+}
+
+void ModuleLink::calibrationReport(quint8 v, bool raiseRts)
+{
+    if (v > 2)
+        return;
+    const bool finished = v != 0;
+    if (finished && raiseRts)
+        m_port.setRts(true);
+    m_host.showRecalibrationStatus(calibrationText(v));
+    if (finished)
+        m_state.repeatFlag = true;
 }
 
 void ModuleLink::echoCheck()

@@ -65,6 +65,7 @@ private:
     void dispatchC();
     bool readAnswer();
     void echoCheck();
+    void calibrationReport(quint8 v, bool raiseRts);
     void fail(const char *marker);
 
     ComPort &m_port;

@@ -5,102 +5,58 @@
 
 #include <QCheckBox>
 #include <QComboBox>
-#include <QGridLayout>
 #include <QLabel>
 #include <QLineEdit>
-#include <QVBoxLayout>
 
-namespace
-{
-
-template <typename T> T *named(QWidget *parent, T *&member, const char *name)
-{
-    member = new T(parent);
-    member->setObjectName(QString::fromLatin1(name));
-    return member;
-}
-
-QLabel *label(QWidget *parent, QLabel *&member, const char *name, const QString &caption)
-{
-    named(parent, member, name)->setText(caption);
-    return member;
-}
-
-QComboBox *combo(QWidget *parent, QComboBox *&member, const char *name, const QString &items)
-{
-    named(parent, member, name);
-    setComboItems(member, items);
-    return member;
-}
-
-} // namespace
-
-#define B_LABEL(member, caption) label(page, b.member, #member, QStringLiteral(caption))
-#define B_COMBO(member, items) combo(page, b.member, #member, QStringLiteral(items))
+#define B_LABEL(member, caption) form.label(b.member, #member, QStringLiteral(caption))
+#define B_COMBO(member, items) form.combo(b.member, #member, QStringLiteral(items))
 
 void buildKonfigB(QWidget *page, KonfigBControls &b)
 {
-    auto *grid = new QGridLayout(page);
-    int row = 0;
-    auto addRow = [&](QLabel *caption, QWidget *control, QLabel *unit = nullptr) {
-        grid->addWidget(caption, row, 0);
-        grid->addWidget(control, row, 1);
-        if (unit)
-            grid->addWidget(unit, row, 2);
-        ++row;
-    };
-    auto stack = [&](std::initializer_list<QWidget *> widgets) {
-        auto *holder = new QWidget(page);
-        auto *column = new QVBoxLayout(holder);
-        column->setContentsMargins(0, 0, 0, 0);
-        for (QWidget *widget : widgets)
-            column->addWidget(widget);
-        return holder;
-    };
+    PageGrid form(page);
 
-    B_COMBO(CBox_Frq_RX_B, "");
-    b.CBox_Frq_RX_B->addItems(designTimeChannelItems());
-    selectComboItem(b.CBox_Frq_RX_B, -1);
-    B_COMBO(CBox_Frq_TX_B, "");
-    b.CBox_Frq_TX_B->addItems(designTimeChannelItems());
-    selectComboItem(b.CBox_Frq_TX_B, -1);
-    addRow(B_LABEL(Label_Frq_RX_B, "Empfangsfrequenz"), b.CBox_Frq_RX_B,
-           B_LABEL(Label_E_RX_B, "MHz"));
-    addRow(B_LABEL(Label_Frq_TX_B, "Sendefrequenz"), b.CBox_Frq_TX_B, B_LABEL(Label_E_TX_B, "MHz"));
-    named(page, b.CBox_HFbaud_B, "CBox_HFbaud_B");
+    form.channelCombo(b.CBox_Frq_RX_B, "CBox_Frq_RX_B");
+    form.channelCombo(b.CBox_Frq_TX_B, "CBox_Frq_TX_B");
+    form.addRow(B_LABEL(Label_Frq_RX_B, "Empfangsfrequenz"), b.CBox_Frq_RX_B,
+                B_LABEL(Label_E_RX_B, "MHz"));
+    form.addRow(B_LABEL(Label_Frq_TX_B, "Sendefrequenz"), b.CBox_Frq_TX_B,
+                B_LABEL(Label_E_TX_B, "MHz"));
+    form.create(b.CBox_HFbaud_B, "CBox_HFbaud_B");
     setComboItems(b.CBox_HFbaud_B, designHfBaudB());
-    addRow(B_LABEL(Label_HFbaud_B, "Funkdatenrate"), b.CBox_HFbaud_B,
-           B_LABEL(Label_E_RX_baud_B, "baud"));
-    addRow(B_LABEL(Label_K_breite_B, "Kanalbreite"),
-           B_COMBO(CBox_K_breite_B, "12.5,25.0,50.0,100.0,150.0,200.0,500.0"),
-           B_LABEL(Label_E_K_breite_B, "kHz"));
-    addRow(B_LABEL(Label_Code_B, "Datencodierung"), B_COMBO(CBox_Code_B, "NRZ,Manchester,UART"));
-    addRow(B_LABEL(Label_Modart_B, "Modulationsart"), B_COMBO(CBox_ModArt_B, "ASK,GFSK,FSK"));
-    named(page, b.CBox_Config_baud_B, "CBox_Config_baud_B");
+    form.addRow(B_LABEL(Label_HFbaud_B, "Funkdatenrate"), b.CBox_HFbaud_B,
+                B_LABEL(Label_E_RX_baud_B, "baud"));
+    form.addRow(B_LABEL(Label_K_breite_B, "Kanalbreite"),
+                B_COMBO(CBox_K_breite_B, "12.5,25.0,50.0,100.0,150.0,200.0,500.0"),
+                B_LABEL(Label_E_K_breite_B, "kHz"));
+    form.addRow(B_LABEL(Label_Code_B, "Datencodierung"),
+                B_COMBO(CBox_Code_B, "NRZ,Manchester,UART"));
+    form.addRow(B_LABEL(Label_Modart_B, "Modulationsart"), B_COMBO(CBox_ModArt_B, "ASK,GFSK,FSK"));
+    form.create(b.CBox_Config_baud_B, "CBox_Config_baud_B");
     setComboItems(b.CBox_Config_baud_B, designConfigBaudB());
-    addRow(B_LABEL(Label_Config_baud_B, "Config Baudrate(RS232)"), b.CBox_Config_baud_B,
-           B_LABEL(Label_E_Config_baud_B, "baud"));
-    addRow(B_LABEL(Label_RX_TX_B, "RX/TX-Switch im UART-Mode"),
-           B_COMBO(CBox_RX_TX_B, "über TX_EN,über RS232"));
-    addRow(B_LABEL(Label_pwrup_mode_B, "Powerup-Mode"),
-           stack({B_COMBO(CBox_pwrup_mode_B2, "Sleep nach PWR-up,Run nach PWR-up"),
-                  B_COMBO(CBox_pwrup_mode_B0, "Reset nach Wakeup,Continue nach Wakeup"),
-                  B_COMBO(CBox_pwrup_mode_B4, "Pin 12 = Wakeuppin,Pin 9   = Wakeuppin"),
-                  B_COMBO(CBox_pwrup_mode_B5, "Restliche Pins Output,Restliche Pins Normal")}));
-    addRow(B_LABEL(Label_pwr_cont_B, "Power-Control"),
-           stack({B_COMBO(CBox_pwr_cont_B1, "HF aus,HF ein"),
-                  B_COMBO(CBox_pwr_cont_B0, "LED aus,LED ein")}));
-    named(page, b.Edit_Recal_B, "Edit_Recal_B");
-    addRow(B_LABEL(Label_Recal_B, "Auto-Recalibration"),
-           stack({B_COMBO(CBox_Recal_B, "aus,bei dT >= 20°C,alle 5 bis 150 min."), b.Edit_Recal_B}),
-           B_LABEL(Label_E_Recal_B, "min."));
-    named(page, b.Edit_RSSI_B, "Edit_RSSI_B");
-    addRow(B_LABEL(Label_RSSI_B, "Auto-RSSI-Ausgabe"),
-           stack({B_COMBO(CBox_RSSI_B, "aus,alle 0.1 bis 15 sec."), b.Edit_RSSI_B}),
-           B_LABEL(Label_E_RSSI_B, "sec."));
-    named(page, b.CheckBox_EEPROM, "CheckBox_EEPROM")->setText(QStringLiteral("Daten ins EEPROM"));
-    grid->addWidget(b.CheckBox_EEPROM, row++, 1);
-    grid->setRowStretch(row, 1);
+    form.addRow(B_LABEL(Label_Config_baud_B, "Config Baudrate(RS232)"), b.CBox_Config_baud_B,
+                B_LABEL(Label_E_Config_baud_B, "baud"));
+    form.addRow(B_LABEL(Label_RX_TX_B, "RX/TX-Switch im UART-Mode"),
+                B_COMBO(CBox_RX_TX_B, "über TX_EN,über RS232"));
+    form.addRow(
+        B_LABEL(Label_pwrup_mode_B, "Powerup-Mode"),
+        form.stack({B_COMBO(CBox_pwrup_mode_B2, "Sleep nach PWR-up,Run nach PWR-up"),
+                    B_COMBO(CBox_pwrup_mode_B0, "Reset nach Wakeup,Continue nach Wakeup"),
+                    B_COMBO(CBox_pwrup_mode_B4, "Pin 12 = Wakeuppin,Pin 9   = Wakeuppin"),
+                    B_COMBO(CBox_pwrup_mode_B5, "Restliche Pins Output,Restliche Pins Normal")}));
+    form.addRow(B_LABEL(Label_pwr_cont_B, "Power-Control"),
+                form.stack({B_COMBO(CBox_pwr_cont_B1, "HF aus,HF ein"),
+                            B_COMBO(CBox_pwr_cont_B0, "LED aus,LED ein")}));
+    form.create(b.Edit_Recal_B, "Edit_Recal_B");
+    form.addRow(B_LABEL(Label_Recal_B, "Auto-Recalibration"),
+                form.stack({B_COMBO(CBox_Recal_B, "aus,bei dT >= 20°C,alle 5 bis 150 min."),
+                            b.Edit_Recal_B}),
+                B_LABEL(Label_E_Recal_B, "min."));
+    form.create(b.Edit_RSSI_B, "Edit_RSSI_B");
+    form.addRow(B_LABEL(Label_RSSI_B, "Auto-RSSI-Ausgabe"),
+                form.stack({B_COMBO(CBox_RSSI_B, "aus,alle 0.1 bis 15 sec."), b.Edit_RSSI_B}),
+                B_LABEL(Label_E_RSSI_B, "sec."));
+    form.create(b.CheckBox_EEPROM, "CheckBox_EEPROM")->setText(QStringLiteral("Daten ins EEPROM"));
+    form.finish(b.CheckBox_EEPROM);
 
     b.Edit_Recal_B->setVisible(false);
     b.Label_E_Recal_B->setVisible(false);

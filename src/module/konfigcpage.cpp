@@ -5,98 +5,52 @@
 
 #include <QCheckBox>
 #include <QComboBox>
-#include <QGridLayout>
 #include <QLabel>
 #include <QLineEdit>
-#include <QVBoxLayout>
 
-namespace
-{
-
-template <typename T> T *named(QWidget *parent, T *&member, const char *name)
-{
-    member = new T(parent);
-    member->setObjectName(QString::fromLatin1(name));
-    return member;
-}
-
-QLabel *label(QWidget *parent, QLabel *&member, const char *name, const QString &caption)
-{
-    named(parent, member, name)->setText(caption);
-    return member;
-}
-
-QComboBox *combo(QWidget *parent, QComboBox *&member, const char *name, const QString &items)
-{
-    named(parent, member, name);
-    setComboItems(member, items);
-    return member;
-}
-
-} // namespace
-
-#define C_LABEL(member, caption) label(page, c.member, #member, QStringLiteral(caption))
-#define C_COMBO(member, items) combo(page, c.member, #member, QStringLiteral(items))
+#define C_LABEL(member, caption) form.label(c.member, #member, QStringLiteral(caption))
+#define C_COMBO(member, items) form.combo(c.member, #member, QStringLiteral(items))
 
 void buildKonfigC(QWidget *page, KonfigCControls &c)
 {
-    auto *grid = new QGridLayout(page);
-    int row = 0;
-    auto addRow = [&](QLabel *caption, QWidget *control, QLabel *unit = nullptr) {
-        grid->addWidget(caption, row, 0);
-        grid->addWidget(control, row, 1);
-        if (unit)
-            grid->addWidget(unit, row, 2);
-        ++row;
-    };
-    auto stack = [&](std::initializer_list<QWidget *> widgets) {
-        auto *holder = new QWidget(page);
-        auto *column = new QVBoxLayout(holder);
-        column->setContentsMargins(0, 0, 0, 0);
-        for (QWidget *widget : widgets)
-            column->addWidget(widget);
-        return holder;
-    };
+    PageGrid form(page);
 
-    for (QComboBox **box : {&c.CBox_Frq_RX_C, &c.CBox_Frq_TX_C}) {
-        *box = new QComboBox(page);
-        (*box)->addItems(designTimeChannelItems());
-        selectComboItem(*box, -1);
-    }
-    c.CBox_Frq_RX_C->setObjectName(QStringLiteral("CBox_Frq_RX_C"));
-    c.CBox_Frq_TX_C->setObjectName(QStringLiteral("CBox_Frq_TX_C"));
-    addRow(C_LABEL(Label_Frq_RX_C, "Empfangsfrequenz"), c.CBox_Frq_RX_C,
-           C_LABEL(Label_E_RX_C, "MHz"));
-    addRow(C_LABEL(Label_Frq_TX_C, "Sendefrequenz"), c.CBox_Frq_TX_C, C_LABEL(Label_E_TX_C, "MHz"));
-    named(page, c.CBox_HFbaud_C, "CBox_HFbaud_C");
+    form.channelCombo(c.CBox_Frq_RX_C, "CBox_Frq_RX_C");
+    form.channelCombo(c.CBox_Frq_TX_C, "CBox_Frq_TX_C");
+    form.addRow(C_LABEL(Label_Frq_RX_C, "Empfangsfrequenz"), c.CBox_Frq_RX_C,
+                C_LABEL(Label_E_RX_C, "MHz"));
+    form.addRow(C_LABEL(Label_Frq_TX_C, "Sendefrequenz"), c.CBox_Frq_TX_C,
+                C_LABEL(Label_E_TX_C, "MHz"));
+    form.create(c.CBox_HFbaud_C, "CBox_HFbaud_C");
     setComboItems(c.CBox_HFbaud_C, designHfBaudC());
-    addRow(C_LABEL(Label_HFbaud_C, "Funkdatenrate"), c.CBox_HFbaud_C,
-           C_LABEL(Label_E_RX_baud_C, "baud"));
-    named(page, c.CBox_RS232_baud_C, "CBox_RS232_baud_C");
+    form.addRow(C_LABEL(Label_HFbaud_C, "Funkdatenrate"), c.CBox_HFbaud_C,
+                C_LABEL(Label_E_RX_baud_C, "baud"));
+    form.create(c.CBox_RS232_baud_C, "CBox_RS232_baud_C");
     setComboItems(c.CBox_RS232_baud_C, designRs232BaudC());
-    addRow(C_LABEL(Label_RS232_baud_C, "RS232-Baudrate"), c.CBox_RS232_baud_C,
-           C_LABEL(Label_E_Config_baud_C, "baud"));
-    addRow(C_LABEL(Label_pwrup_mode_C, "Powerup-Mode"),
-           stack({C_COMBO(CBox_pwrup_mode_C2, "Sleep nach PWR-up,Run nach PWR-up"),
-                  C_COMBO(CBox_pwrup_mode_C0, "Reset nach Wakeup,Continue nach Wakeup"),
-                  C_COMBO(CBox_pwrup_mode_C5, "Restliche Pins Output,Restliche Pins Normal")}));
-    addRow(C_LABEL(Label_pwr_cont_C, "Power-Control"),
-           stack({C_COMBO(CBox_pwr_cont_C1, "HF aus,HF ein"),
-                  C_COMBO(CBox_pwr_cont_C0, "LED aus,LED ein")}));
-    named(page, c.Edit_Recal_C, "Edit_Recal_C");
-    addRow(C_LABEL(Label_Recal_C, "Auto-Recalibration"),
-           stack({C_COMBO(CBox_Recal_C, "aus,bei dT >= 20°C,alle 5 bis 150 min."), c.Edit_Recal_C}),
-           C_LABEL(Label_E_Recal_C, "min."));
-    addRow(C_LABEL(Label_Data_format_C, "Daten-Format"),
-           stack({C_COMBO(CBox_Data_C0, "CRC16 = aus,CRC16 = ein"),
-                  C_COMBO(CBox_Data_C1, "Handshake aus,Handshake ein"),
-                  C_COMBO(CBox_Data_C2, "Fast-send aus,Fast-send ein"),
-                  C_COMBO(CBox_Data_C3, "ohne RSSI-TLG,mit RSSI-TLG"),
-                  C_COMBO(CBox_Data_C4, "ohne RSSI-RUHE,mit RSSI-RUHE")}));
-    named(page, c.CheckBox_EEPROM_C, "CheckBox_EEPROM_C")
+    form.addRow(C_LABEL(Label_RS232_baud_C, "RS232-Baudrate"), c.CBox_RS232_baud_C,
+                C_LABEL(Label_E_Config_baud_C, "baud"));
+    form.addRow(
+        C_LABEL(Label_pwrup_mode_C, "Powerup-Mode"),
+        form.stack({C_COMBO(CBox_pwrup_mode_C2, "Sleep nach PWR-up,Run nach PWR-up"),
+                    C_COMBO(CBox_pwrup_mode_C0, "Reset nach Wakeup,Continue nach Wakeup"),
+                    C_COMBO(CBox_pwrup_mode_C5, "Restliche Pins Output,Restliche Pins Normal")}));
+    form.addRow(C_LABEL(Label_pwr_cont_C, "Power-Control"),
+                form.stack({C_COMBO(CBox_pwr_cont_C1, "HF aus,HF ein"),
+                            C_COMBO(CBox_pwr_cont_C0, "LED aus,LED ein")}));
+    form.create(c.Edit_Recal_C, "Edit_Recal_C");
+    form.addRow(C_LABEL(Label_Recal_C, "Auto-Recalibration"),
+                form.stack({C_COMBO(CBox_Recal_C, "aus,bei dT >= 20°C,alle 5 bis 150 min."),
+                            c.Edit_Recal_C}),
+                C_LABEL(Label_E_Recal_C, "min."));
+    form.addRow(C_LABEL(Label_Data_format_C, "Daten-Format"),
+                form.stack({C_COMBO(CBox_Data_C0, "CRC16 = aus,CRC16 = ein"),
+                            C_COMBO(CBox_Data_C1, "Handshake aus,Handshake ein"),
+                            C_COMBO(CBox_Data_C2, "Fast-send aus,Fast-send ein"),
+                            C_COMBO(CBox_Data_C3, "ohne RSSI-TLG,mit RSSI-TLG"),
+                            C_COMBO(CBox_Data_C4, "ohne RSSI-RUHE,mit RSSI-RUHE")}));
+    form.create(c.CheckBox_EEPROM_C, "CheckBox_EEPROM_C")
         ->setText(QStringLiteral("Daten ins EEPROM"));
-    grid->addWidget(c.CheckBox_EEPROM_C, row++, 1);
-    grid->setRowStretch(row, 1);
+    form.finish(c.CheckBox_EEPROM_C);
 
     c.Edit_Recal_C->setVisible(false);
     c.Label_E_Recal_C->setVisible(false);
