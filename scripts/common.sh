@@ -23,9 +23,20 @@ ensure_packages() {
     fi
 }
 
+# build_project <build type> [cmake options...] [-- targets...]
 build_project() {
     local type="$1"
     shift
-    cmake -S "$ROOT" -B "$BUILD_DIR" -DCMAKE_BUILD_TYPE="$type" "$@"
-    cmake --build "$BUILD_DIR" -j"$(nproc)"
+    local options=() targets=()
+    while [ "$#" -gt 0 ] && [ "$1" != "--" ]; do
+        options+=("$1")
+        shift
+    done
+    [ "${1:-}" = "--" ] && shift && targets=("$@")
+    cmake -S "$ROOT" -B "$BUILD_DIR" -DCMAKE_BUILD_TYPE="$type" "${options[@]}"
+    if [ "${#targets[@]}" -gt 0 ]; then
+        cmake --build "$BUILD_DIR" -j"$(nproc)" --target "${targets[@]}"
+    else
+        cmake --build "$BUILD_DIR" -j"$(nproc)"
+    fi
 }
