@@ -6,6 +6,7 @@
 #include "moduletest/moduletestpage.h"
 #include "monitor/monitorpage.h"
 #include "rf/hftestpage.h"
+#include "rf/mscountdown.h"
 
 #include <QMainWindow>
 
@@ -149,6 +150,10 @@ public:
     bool m_LinkControlRunning = false;
     int m_PeakWriteSlot = 1;
     bool m_LinkStopFlag = true;
+    // The 1 ms countdown and the one periodic-timer slot shared by the carrier test, LinkControl
+    // and the monitor sweep.
+    MsCountdown m_MsCountdown{0};
+    MmTimerSlot m_MmTimerId{m_MsCountdown};
 
 private:
     QString m_programFolder;

@@ -1,0 +1,66 @@
+#pragma once
+
+#include <QtGlobal>
+
+#include <atomic>
+#include <memory>
+#include <thread>
+
+class QAbstractEventDispatcher;
+
+// The shared millisecond countdown. The periodic timer's thread lowers it, the UI thread sets it
+// and waits for it to reach 0; it is the only datum the two threads share.
+using MsCountdown = std::atomic<qint32>;
+
+// The 1 ms periodic timer: a thread of its own that lowers the countdown by one every
+// millisecond. It sleeps to absolute deadlines on the steady clock, so a late wake-up catches up
+// with the ticks it missed instead of stretching the period. When a tick brings the count to 0 it
+// wakes the UI thread's event dispatcher, so a waiter blocked in the event loop returns at once.
+class PeriodicMsTimer
+{
+public:
+    PeriodicMsTimer(MsCountdown &countdown, QAbstractEventDispatcher *wakeOnZero);
+    ~PeriodicMsTimer(); // stops the thread and waits for it
+
+    PeriodicMsTimer(const PeriodicMsTimer &) = delete;
+    PeriodicMsTimer &operator=(const PeriodicMsTimer &) = delete;
+
+    // Ticks delivered since the start.
+    qint64 ticks() const { return m_ticks.load(std::memory_order_relaxed); }
+
+private:
+    void run();
+
+    MsCountdown &m_countdown;
+    QAbstractEventDispatcher *m_wakeOnZero;
+    std::atomic<bool> m_stop{false};
+    std::atomic<qint64> m_ticks{0};
+    std::thread m_thread;
+};
+
+// The one slot that owns the running periodic timer (`MmTimerId`). The carrier test, LinkControl
+// and the monitor share it; a second start while a timer runs keeps the running one, so two
+// timers never lower the countdown at once.
+class MmTimerSlot
+{
+public:
+    explicit MmTimerSlot(MsCountdown &countdown) : m_countdown(countdown) {}
+    ~MmTimerSlot() { stop(); }
+
+    // Starts the timer for the calling (UI) thread. False when one runs already.
+    bool start();
+    // Stops the running timer, if any; the countdown keeps its value.
+    void stop();
+    bool isRunning() const { return m_timer != nullptr; }
+    qint64 ticks() const { return m_timer ? m_timer->ticks() : 0; }
+
+private:
+    MsCountdown &m_countdown;
+    std::unique_ptr<PeriodicMsTimer> m_timer;
+};
+
+// Waits until the countdown is 0 or less while the UI thread's events are processed, so clicks
+// run during the wait. Between events it blocks in the event loop and costs no CPU; the timer
+// wakes it when the count runs out. Returns at once when the count is 0 or less already, and
+// also when no timer runs in the slot (nothing would ever lower the count).
+void waitForCountdown(const MsCountdown &countdown, const MmTimerSlot &slot);

@@ -1,0 +1,116 @@
+#include "rf/mscountdown.h"
+
+#include <QElapsedTimer>
+#include <QTest>
+#include <QTimer>
+
+#include <sys/resource.h>
+
+namespace
+{
+
+double threadCpuMs()
+{
+    rusage usage{};
+    getrusage(RUSAGE_THREAD, &usage);
+    return usage.ru_utime.tv_sec * 1000.0 + usage.ru_utime.tv_usec / 1000.0 +
+           usage.ru_stime.tv_sec * 1000.0 + usage.ru_stime.tv_usec / 1000.0;
+}
+
+} // namespace
+
+class TestMsCountdown : public QObject
+{
+    Q_OBJECT
+private slots:
+    void waitEndsWhenTheTicksRunOutAndRunsHandlersMeanwhile();
+    void slotHoldsOneTimer();
+    void waitReturnsAtOnceWhenNothingWouldLowerTheCount();
+    void stopFromAHandlerEndsTheWait();
+};
+
+void TestMsCountdown::waitEndsWhenTheTicksRunOutAndRunsHandlersMeanwhile()
+{
+    MsCountdown countdown{0};
+    MmTimerSlot slot(countdown);
+    QVERIFY(slot.start());
+
+    int handlersRun = 0;
+    QTimer::singleShot(0, [&] { ++handlersRun; });
+    QTimer::singleShot(20, [&] { ++handlersRun; });
+
+    countdown = 150;
+    const double cpuBefore = threadCpuMs();
+    QElapsedTimer elapsed;
+    elapsed.start();
+    waitForCountdown(countdown, slot);
+    const double wallMs = double(elapsed.elapsed());
+    const double cpuMs = threadCpuMs() - cpuBefore;
+
+    QVERIFY(countdown.load() <= 0);
+    QVERIFY2(slot.ticks() >= 150, qPrintable(QString::number(slot.ticks())));
+    QVERIFY2(wallMs >= 140, qPrintable(QString::number(wallMs)));
+    QCOMPARE(handlersRun, 2);
+    // A wait that blocks in the event loop uses a small fraction of the time it lasts; a spin
+    // would use all of it.
+    QVERIFY2(cpuMs < wallMs * 0.3,
+             qPrintable(QStringLiteral("cpu %1 ms of %2 ms").arg(cpuMs).arg(wallMs)));
+}
+
+void TestMsCountdown::slotHoldsOneTimer()
+{
+    MsCountdown countdown{0};
+    MmTimerSlot slot(countdown);
+    QVERIFY(!slot.isRunning());
+    QVERIFY(slot.start());
+    QVERIFY(!slot.start());
+    QVERIFY(slot.isRunning());
+
+    // Only one timer lowers the count: after the wait the count has not run far below zero.
+    countdown = 50;
+    waitForCountdown(countdown, slot);
+    slot.stop();
+    QVERIFY(!slot.isRunning());
+    const qint32 after = countdown.load();
+    QVERIFY(after <= 0);
+    QTest::qWait(20);
+    QCOMPARE(countdown.load(), after); // a stopped timer no longer lowers it
+    QVERIFY(slot.start());             // and the slot is free again
+}
+
+void TestMsCountdown::waitReturnsAtOnceWhenNothingWouldLowerTheCount()
+{
+    MsCountdown countdown{100000};
+    MmTimerSlot slot(countdown);
+    QElapsedTimer elapsed;
+    elapsed.start();
+    waitForCountdown(countdown, slot); // no timer running
+    QVERIFY(elapsed.elapsed() < 1000);
+    QCOMPARE(countdown.load(), 100000);
+
+    QVERIFY(slot.start());
+    countdown = -5; // an overshoot below zero does not wait either
+    waitForCountdown(countdown, slot);
+    QVERIFY(countdown.load() <= -5);
+}
+
+void TestMsCountdown::stopFromAHandlerEndsTheWait()
+{
+    MsCountdown countdown{0};
+    MmTimerSlot slot(countdown);
+    QVERIFY(slot.start());
+    countdown = 600000;
+    // As a Stop button does: stop the timer and clear the count from inside the wait.
+    QTimer::singleShot(10, [&] {
+        slot.stop();
+        countdown = 0;
+    });
+    QElapsedTimer elapsed;
+    elapsed.start();
+    waitForCountdown(countdown, slot);
+    QVERIFY(elapsed.elapsed() < 60000);
+    QVERIFY(!slot.isRunning());
+}
+
+QTEST_GUILESS_MAIN(TestMsCountdown)
+#include "tst_mscountdown.moc"
