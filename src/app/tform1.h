@@ -25,6 +25,7 @@ class QLabel;
 class QPlainTextEdit;
 class QPushButton;
 class QTabWidget;
+class TAboutBox;
 
 // The main window: connection group, the six pages, the debug window, and the connection
 // lifecycle. The controls are the program's record of the module and its configuration.
@@ -59,6 +60,8 @@ public:
     void BtnDebugfensterClick();
     void BtnCloseClick();
     void BtnClearClick();
+    void BtnInfoClick();
+    void CBoxLanguageChange();
 
     // Runs a click on a button as its handler would; a port error in it travels to the caller.
     void performClick(QAbstractButton *button) override;
@@ -84,9 +87,11 @@ private:
     void setTabVisible(QWidget *page, bool visible);
     void setDebugWindowVisible(bool visible);
     void applyLanguage();
+    void buildLanguageButton();
     void guarded(const std::function<void()> &handler);
     void showCommunicationError();
     QString settingsPath() const;
+    QString languagePath() const;
 
     // DispatchHost
     QString softwareTypeLetter() const override;
@@ -117,6 +122,7 @@ public:
     QPushButton *BtnInfo = nullptr;
     QPushButton *BtnDebugfenster = nullptr;
     QComboBox *CBoxLanguage = nullptr;
+    QPushButton *BtnLanguage = nullptr; // the visible way to CBoxLanguage
 
     // Module group
     QGroupBox *ModulEinsetlllungen = nullptr;
@@ -139,6 +145,8 @@ public:
     QPlainTextEdit *MemoRX = nullptr;
     QPushButton *BtnClose = nullptr;
     QPushButton *BtnClear = nullptr;
+
+    TAboutBox *AboutBox = nullptr;
 
     ModultestControls modultest;
     HfTestControls hfTest;
