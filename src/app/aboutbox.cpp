@@ -3,6 +3,7 @@
 #include "app/abouttexts.h"
 #include "module/tables.h"
 
+#include <QFontMetrics>
 #include <QFrame>
 #include <QLabel>
 #include <QLinearGradient>
@@ -11,6 +12,8 @@
 #include <QPixmap>
 #include <QPlainTextEdit>
 #include <QPushButton>
+
+#include <algorithm>
 
 namespace
 {
@@ -29,9 +32,25 @@ QLabel *boldLabel(QWidget *parent, const char *name, int pixelSize, int x, int y
     font.setPixelSize(pixelSize);
     font.setBold(true);
     label->setFont(font);
+    label->setProperty("designPixelSize", pixelSize);
     label->move(x, y);
     label->adjustSize();
     return label;
+}
+
+// Shrinks the font until the widest line fits the width, down to a smallest size still legible.
+QFont fittedFont(QFont font, const QStringList &lines, int width, int smallestPixelSize)
+{
+    while (font.pixelSize() > smallestPixelSize) {
+        const QFontMetrics metrics(font);
+        int widest = 0;
+        for (const QString &line : lines)
+            widest = std::max(widest, metrics.horizontalAdvance(line));
+        if (widest <= width)
+            break;
+        font.setPixelSize(font.pixelSize() - 1);
+    }
+    return font;
 }
 
 } // namespace
@@ -113,9 +132,6 @@ TAboutBox::TAboutBox(QWidget *parent) : QDialog(parent)
     MemoKompatibel->setLineWrapMode(QPlainTextEdit::NoWrap);
     MemoKompatibel->setBackgroundRole(QPalette::Button);
     MemoKompatibel->viewport()->setBackgroundRole(QPalette::Button);
-    QFont small = MemoKompatibel->font();
-    small.setPixelSize(10);
-    MemoKompatibel->setFont(small);
 
     Label_Version = boldLabel(Panel1, "Label_Version", 13, 20, 328, QStringLiteral("Version:"));
     Version = boldLabel(Panel1, "Version", 13, 132, 328);
@@ -136,16 +152,24 @@ TAboutBox::TAboutBox(QWidget *parent) : QDialog(parent)
 void TAboutBox::fillTexts(int languageIndex)
 {
     const AboutTexts &texts = aboutTexts(languageIndex);
-    const auto set = [](QLabel *label, const char *text) {
+    // The texts keep their sizes where they fit the panel; wider ones get a smaller font.
+    const int room = Panel1->width() - 2 * ProductName->x();
+    const auto set = [room](QLabel *label, const char *text) {
         label->setText(QString::fromUtf8(text));
+        QFont font = label->font();
+        font.setPixelSize(label->property("designPixelSize").toInt());
+        label->setFont(fittedFont(font, {label->text()}, room, 10));
         label->adjustSize();
     };
     set(ProductName, texts.productName);
     setWindowTitle(QString::fromUtf8(texts.caption));
     set(Information, texts.information);
     set(Label_Date, texts.dateLabel);
-    MemoKompatibel->setPlainText(
-        splitItems(QString::fromUtf8(texts.compatibility)).join(QLatin1Char('\n')));
+    const QStringList compatibility = splitItems(QString::fromUtf8(texts.compatibility));
+    QFont memoFont = MemoKompatibel->font();
+    memoFont.setPixelSize(11);
+    MemoKompatibel->setFont(fittedFont(memoFont, compatibility, MemoKompatibel->width() - 12, 8));
+    MemoKompatibel->setPlainText(compatibility.join(QLatin1Char('\n')));
     set(Version, texts.version);
     set(Datum, texts.date);
     set(Web, texts.web);
