@@ -177,15 +177,11 @@ void TestLanguage::sampleTexts_data()
     row("BtnTrennen", "trennen", "Disconnect");
     row("CheckBox_ComSave", "Einstellung beim Beenden speichern (erzeugt INI-File)",
         "Save configuration when close (generate INI-File)");
-    row("Label_RS232_PC_1", "Verbindung über:", "Connection by:");
-    row("GBox_Debugfenster", "Debugfenster", "Debug window");
     row("Panel_keine_Verbindung2", "RS232 nicht verbunden!", "RS232 not connected!");
     row("BtnKonfigurieren", "konfigurieren", "Configurate");
     row("GBox_Save_konfig", "Konfiguration auf PC speichern", "Save configuration to PC");
-    row("LabelSpeicher", "Speicherplatz:", "Memory location:");
     row("Modulinfo", "Modulinfo", "Module info");
     row("Label_Bef_Version", "Befehlssatz-Version", "Instruction set version");
-    row("Label_ModTyp", "Modultyp", "Module typ");
     row("Konfig_B", "Konfiguration", "Configuration");
     row("Label_E_Config_baud_B", "baud", "Baud");
     row("Label_Code_B", "Datencodierung", "Data codeing");
@@ -196,7 +192,6 @@ void TestLanguage::sampleTexts_data()
         "Pin 12 = wakeuppin|Pin   9 = wakeuppin");
     row("CBox_pwrup_mode_B2", "Sleep nach PWR-up|Run nach PWR-up",
         "sleep after powerup|run after Powerup");
-    row("CBox_RX_TX_B", "über TX_EN|über RS232", "by TX_EN|by RS232");
     row("Konfig_C", "Konfiguration", "Configuration");
     row("Label_Data_format_C", "Daten-Format", "Data format");
     row("CBox_pwrup_mode_C0", "Reset nach Wakeup|Continue nach Wakeup",
@@ -204,7 +199,6 @@ void TestLanguage::sampleTexts_data()
     row("CBox_Data_C4", "ohne RSSI-RUHE|mit RSSI-RUHE", "without RSSI-Noise|with RSSI-Noise");
     row("Modultest", "Modultests", "Module tests");
     row("GBox_VCC", "Betriebsspannung", "Operating voltage");
-    row("BtnRecal", "kalibrieren", "Calibrate");
     row("Label_sleep_5", "andere Pins", "Other Pins");
     row("Label_last_RSSI_MAX", "Letzte Auslesezeit:", "Last read time:");
     row("CBox_sleep_5", "Restliche Pins Output|Restliche Pins Normal",
@@ -216,14 +210,12 @@ void TestLanguage::sampleTexts_data()
     row("BtnLinkControl_Clear", "Clear Statisik", "Clear statistics");
     row("BtnLinkControl_konfig", "Start Wizard", "Start wizard");
     row("CBoxLinkControl_Empf", "Empfindlichkeitsmessung", "Sensitivity measurement");
-    row("LabelLinkControl_QualityMod2", "Signal-Rauschabstand", "Signal to Noise ration");
     row("LabelRCV_Quality", "Verbindungsqualität:", "Connection quality:");
     row("GroupBoxFrqConfig", "Frequenzeinstellung", "Frequency configuration");
     row("BtnMonitor_FrqClear", "FrqClear", "FrqClear");
     row("CBoxMonitor_noPeakReset", "Peakwert stehen lassen", "Don´t clear peak value");
     row("RadioGroupMessArt", "Messart", "Measurement mode");
     row("RButtonMonitor_momentan", "Momentanwert", "Instantaneous value");
-    row("LabelMonitorSlow", "langsam", "slow");
 }
 
 void TestLanguage::sampleTexts()
