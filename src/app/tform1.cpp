@@ -1,5 +1,8 @@
 #include "app/tform1.h"
 
+#include "app/aboutbox.h"
+#include "app/language.h"
+#include "app/languagechoice.h"
 #include "app/messages.h"
 #include "app/portcombobox.h"
 #include "app/settingsfile.h"
@@ -67,6 +70,7 @@ TForm1::TForm1(const QString &programFolder, QWidget *parent)
     onClick(BtnDebugfenster, [this] { BtnDebugfensterClick(); });
     onClick(BtnClose, [this] { BtnCloseClick(); });
     onClick(BtnClear, [this] { BtnClearClick(); });
+    onClick(BtnInfo, [this] { BtnInfoClick(); });
     onClick(BtnAuslesen, [this] { m_module->BtnAuslesenClick(); });
     onClick(BtnKonfigurieren, [this] { m_module->BtnKonfigurierenClick(); });
     // The selectors react to the user's choices only, never to the program's own changes.
@@ -80,10 +84,8 @@ TForm1::TForm1(const QString &programFolder, QWidget *parent)
             [this] { guarded([this] { CBox_RS232_baudChange(); }); });
     connect(CBox_RS232_baud->lineEdit(), &QLineEdit::textEdited, this,
             [this] { guarded([this] { CBox_RS232_baudChange(); }); });
-    connect(CBoxLanguage, &QComboBox::activated, this, [this](int index) {
-        m_shared.languageIndex = index;
-        applyLanguage();
-    });
+    connect(CBoxLanguage, &QComboBox::activated, this,
+            [this] { guarded([this] { CBoxLanguageChange(); }); });
     connect(PageControl1, &QTabWidget::currentChanged, this, [this](int index) {
         if (m_pageRulesSuppressed == 0 && index != m_shownPage)
             guarded([this, index] { pageShown(index); });
@@ -94,6 +96,7 @@ TForm1::TForm1(const QString &programFolder, QWidget *parent)
             [this](const QString &text) { Messages::inform(this, text); });
 
     guarded([this] { formCreate(); });
+    AboutBox = new TAboutBox(this);
 }
 
 TForm1::~TForm1() = default;
@@ -137,10 +140,26 @@ void TForm1::setLanguageIndex(int index)
 
 void TForm1::applyLanguage()
 {
-    if (m_shared.languageIndex == 0)
-        setWindowTitle(QStringLiteral("Konfigurationstool für Korvel433/868-xx-xx"));
-    else if (m_shared.languageIndex == 1)
-        setWindowTitle(QStringLiteral("Configtool for Korvel433/868-xx-xx"));
+    applyLanguageTexts(this, languageIndex());
+    useQtTranslation(languageIndex());
+}
+
+void TForm1::CBoxLanguageChange()
+{
+    // A switch while the tool runs keeps the configuration shown on the pages; the choice is
+    // remembered for the next start.
+    m_shared.languageIndex = CBoxLanguage->currentIndex();
+    switchLanguageTexts(this, languageIndex());
+    useQtTranslation(languageIndex());
+    if (languageIndex() >= 0 && !writeLanguageChoice(languagePath(), languageIndex()))
+        showMessage(QString::fromUtf8(kLanguageNotSaved.german),
+                    QString::fromUtf8(kLanguageNotSaved.english));
+}
+
+void TForm1::BtnInfoClick()
+{
+    AboutBox->fillTexts(languageIndex());
+    AboutBox->exec();
 }
 
 bool TForm1::isDisconnected() const
@@ -151,6 +170,11 @@ bool TForm1::isDisconnected() const
 QString TForm1::settingsPath() const
 {
     return m_programFolder + QLatin1String(kSettingsFileName);
+}
+
+QString TForm1::languagePath() const
+{
+    return m_programFolder + QLatin1String(kLanguageFileName);
 }
 
 void TForm1::formCreate()
@@ -169,11 +193,15 @@ void TForm1::formCreate()
     performClick(monitor.BtnMonitor_FrqClear);
     performClick(hfTest.BtnLinkControl_Clear);
 
+    // A language the user chose before wins over the system's language.
+    const auto rememberedLanguage = readLanguageChoice(languagePath());
     const auto settings = readComSettings(settingsPath());
     if (!settings) {
-        setLanguageIndex(QLocale::system().language() == QLocale::German ? 0 : 1);
+        setLanguageIndex(rememberedLanguage.value_or(systemLanguageIndex()));
         return;
     }
+    if (rememberedLanguage)
+        setLanguageIndex(*rememberedLanguage);
     CheckBox_ComSave->setChecked(settings->save);
     if (CheckBox_ComSave->isChecked()) {
         CBox_COM->setCurrentIndex(settings->portIndex < CBox_COM->count() ? settings->portIndex

@@ -26,6 +26,7 @@ class QLabel;
 class QPlainTextEdit;
 class QPushButton;
 class QTabWidget;
+class TAboutBox;
 
 // The main window: connection group, the six pages, the debug window, and the connection
 // lifecycle. The controls are the program's record of the module and its configuration.
@@ -60,6 +61,8 @@ public:
     void BtnDebugfensterClick();
     void BtnCloseClick();
     void BtnClearClick();
+    void BtnInfoClick();
+    void CBoxLanguageChange();
 
     // Runs a click on a button as its handler would; a port error in it travels to the caller.
     void performClick(QAbstractButton *button) override;
@@ -85,9 +88,11 @@ private:
     void setTabVisible(QWidget *page, bool visible);
     void setDebugWindowVisible(bool visible);
     void applyLanguage();
+    void buildLanguageButton();
     void guarded(const std::function<void()> &handler);
     void showCommunicationError();
     QString settingsPath() const;
+    QString languagePath() const;
 
     // DispatchHost
     QString softwareTypeLetter() const override;
@@ -118,6 +123,7 @@ public:
     QPushButton *BtnInfo = nullptr;
     QPushButton *BtnDebugfenster = nullptr;
     QComboBox *CBoxLanguage = nullptr;
+    QPushButton *BtnLanguage = nullptr; // the visible way to CBoxLanguage
 
     // Module group
     QGroupBox *ModulEinsetlllungen = nullptr;
@@ -140,6 +146,8 @@ public:
     QPlainTextEdit *MemoRX = nullptr;
     QPushButton *BtnClose = nullptr;
     QPushButton *BtnClear = nullptr;
+
+    TAboutBox *AboutBox = nullptr;
 
     ModultestControls modultest;
     HfTestControls hfTest;
