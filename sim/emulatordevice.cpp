@@ -60,6 +60,12 @@ EmulatorDevice::~EmulatorDevice()
     }
 }
 
+void EmulatorDevice::plugInto(std::shared_ptr<ModuleEmulator> emulator)
+{
+    close();
+    m_emulator = std::move(emulator);
+}
+
 double EmulatorDevice::nowMs() const
 {
     return double(m_clock.nsecsElapsed()) / 1e6;

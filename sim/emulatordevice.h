@@ -39,6 +39,8 @@ public:
 
     ModuleEmulator &emulator() { return *m_emulator; }
     std::shared_ptr<ModuleEmulator> sharedEmulator() const { return m_emulator; }
+    // The cable is re-plugged into another module. An open line is closed first.
+    void plugInto(std::shared_ptr<ModuleEmulator> emulator);
 
     // Every write, in order.
     QList<QByteArray> frames() const;

@@ -10,6 +10,7 @@
 #include "link/comport.h"
 #include "link/exchangelog.h"
 #include "module/moduledata.h"
+#include "rf/linkwizard.h"
 
 #include <QCheckBox>
 #include <QCloseEvent>
@@ -73,6 +74,7 @@ TForm1::TForm1(const QString &programFolder, QWidget *parent)
     onClick(BtnInfo, [this] { BtnInfoClick(); });
     onClick(BtnAuslesen, [this] { m_module->BtnAuslesenClick(); });
     onClick(BtnKonfigurieren, [this] { m_module->BtnKonfigurierenClick(); });
+    onClick(hfTest.BtnLinkControl_konfig, [this] { runLinkControlWizard(*this); });
     // The selectors react to the user's choices only, never to the program's own changes.
     connect(CBox_COM, &QComboBox::activated, this,
             [this] { guarded([this] { CBox_COMChange(); }); });

@@ -50,6 +50,8 @@ public:
     int languageIndex() const { return m_shared.languageIndex; }
     void setLanguageIndex(int index);
     bool isDisconnected() const;
+    // The folder of the settings file and the stored configurations, ending in '/'.
+    QString programFolderPath() const { return m_programFolder; }
 
     // Handlers named after their controls.
     void BtnVerbindenClick();
