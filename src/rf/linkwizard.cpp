@@ -2,6 +2,7 @@
 
 #include "app/messages.h"
 #include "app/tform1.h"
+#include "app/wizardtexts.h"
 #include "link/comport.h"
 #include "module/moduledata.h"
 
@@ -27,15 +28,11 @@ public:
     void run();
 
 private:
-    QString text(const char *german, const char *english) const
+    QString text(const MessageText &message) const
     {
-        return Messages::choose(m_form.languageIndex(), QString::fromUtf8(german),
-                                QString::fromUtf8(english));
+        return QString::fromUtf8(m_form.languageIndex() == 0 ? message.german : message.english);
     }
-    void inform(const char *german, const char *english)
-    {
-        Messages::inform(&m_form, text(german, english));
-    }
+    void inform(const MessageText &message) { Messages::inform(&m_form, text(message)); }
     bool refused();
     void adjustModule1();
     // Clicks a button of another part as the user would. A port failure is reported by the port
@@ -67,16 +64,15 @@ void Wizard::click(QAbstractButton *button)
 bool Wizard::refused()
 {
     if (m_form.hfTest.BtnStartHF_Test->text() == kStop) {
-        inform("Träger wird ausgegeben, zuerst stoppen!", "Carrierout is running, stop first!");
+        inform(kWizardCarrierRunning);
         return true;
     }
     if (m_form.monitor.BtnMonitor_Start->text() == kStop) {
-        inform("Monitor ist am laufen, zuerst ausschalten!", "Monitor is running, stop first!");
+        inform(kWizardMonitorRunning);
         return true;
     }
     if (m_form.hfTest.BtnStartLinkControl->text() == kStop) {
-        inform("LinkControl ist am laufen, zuerst ausschalten!",
-               "LinkControl is running, stop first!");
+        inform(kWizardLinkControlRunning);
         return true;
     }
     return false;
@@ -91,19 +87,13 @@ void Wizard::adjustModule1()
 
     const int pcBaud = m_form.CBox_RS232_baud->currentIndex();
     if (c.CBox_RS232_baud_C->currentIndex() != pcBaud) {
-        inform("RS232-Baudrate von PC und Modul müssen übereinstimmen\r\n"
-               "RS232-Baudrate des Moduls wird auf die des PC gesetzt",
-               "RS232 datarate of PC and module must be the same!\r\n"
-               "RS232 datarate of module will be changed to datarate of PC");
+        inform(kWizardBaudAdjusted);
     }
     c.CBox_RS232_baud_C->setCurrentIndex(pcBaud);
 
     const int transmit = c.CBox_Frq_TX_C->currentIndex();
     if (c.CBox_Frq_RX_C->currentIndex() != transmit) {
-        inform("Sende- und Empfangsfrequenz müssen gleich sein,\r\n"
-               "Empfangsfrequenz wird auf die Sendefrequenz gesetze",
-               "Transmit and receive frequency must be equal.\r\n"
-               "Receive frequency will be changed to transmit frequency");
+        inform(kWizardChannelAdjusted);
     }
     c.CBox_Frq_RX_C->setCurrentIndex(transmit);
 }
@@ -127,12 +117,7 @@ void Wizard::run()
 {
     if (refused())
         return;
-    if (!Messages::ask(&m_form,
-                       text("Die 2 für das Link Control benötigten Module werden in der folgenden "
-                            "Menueführung konfiguriert.\r\n(=> Die Daten im EEPROM werden "
-                            "verändert!)\r\n\r\nKonfiguration starten?",
-                            "The wizard is configurating two modules for LinkControl.\r\n(=> "
-                            "EEPROM values will be changed!)\r\n\r\nStart configuration?")))
+    if (!Messages::ask(&m_form, text(kWizardStart)))
         return;
 
     adjustModule1();
@@ -143,21 +128,14 @@ void Wizard::run()
     click(m_module.save.BtnSave);
     click(m_form.BtnTrennen);
 
-    inform("-> Modul-1 entfernen.\r\n-> Bei Modul-2 PWR-Jumper entfernen\r\n   und "
-           "anschliessen.\r\n(anschliessend mit OK bestätigen)",
-           "-> Disconnect module 1.\r\n-> Remove PWR-Jumper on module 2\r\n   and connect to "
-           "PC.\r\n(then confirm with OK)");
+    inform(kWizardSwapToModule2);
     click(m_form.BtnVerbinden);
     showRfTestsPage();
 
     // Until a C module answers. Cancel is the way out for a user without a second C module.
     while (!cModuleConnected()) {
         click(m_form.BtnTrennen);
-        const bool retry = Messages::confirm(
-            &m_form, text("LinkControl nur mit C-Version möglich!\r\nModul mit C-Version "
-                          "anschliessen.",
-                          "LinkControl only works with transceiver version C!\r\nConnect "
-                          "transceiver version C."));
+        const bool retry = Messages::confirm(&m_form, text(kWizardNeedsCModule));
         if (!retry) {
             cleanUp(rememberedLocation);
             return;
@@ -171,18 +149,13 @@ void Wizard::run()
     click(m_form.BtnKonfigurieren);
     click(m_form.BtnTrennen);
 
-    inform("Wieder Modul-1 anschliessen\r\n(anschliessend mit OK bestätigen)",
-           "Reconnect module 1\r\n(then Confirm with OK)");
-    inform("Bei Modul-2 PWR-Jumper und LinkControl-Stecker(DSUB) wieder stecken",
-           "Assemble PWR-jumper and LinkControl-Connector(DSUB) on module 2.");
+    inform(kWizardBackToModule1);
+    inform(kWizardAssembleModule2);
     click(m_form.BtnVerbinden);
     showRfTestsPage();
 
     setLocation(rememberedLocation);
-    inform("Die beiden Module wurden erfolgreich für das LinkControl konfiguriert!\r\n"
-           "LinkControl kann nun mit \"Start\" aktiviert werden.",
-           "Configuration of module 1 and 2 successful!\r\nTo start LinkControl click the start "
-           "button.");
+    inform(kWizardDone);
     cleanUp(rememberedLocation);
 }
 
