@@ -2,6 +2,8 @@
 
 #include <QString>
 
+#include <algorithm>
+
 double CarrierStream::bytesPerSecond() const
 {
     if (bytes < 2 || lastMs <= firstMs)
@@ -19,12 +21,14 @@ QString CarrierStream::toString() const
         .arg((lastMs - firstMs) / 1000.0, 0, 'f', 2);
 }
 
-void CarrierCounter::take(quint8 byte, double atMs)
+void CarrierCounter::take(quint8 byte, double atMs, double byteTimeMs)
 {
     if (!isPattern(byte))
         return;
     if (m_running && atMs - m_stream.lastMs > kGapMs)
         finish();
+    if (m_running)
+        atMs = std::max(atMs, m_stream.lastMs + byteTimeMs);
     if (!m_running) {
         m_running = true;
         ++m_count;

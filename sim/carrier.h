@@ -20,16 +20,20 @@ struct CarrierStream {
 };
 
 // Counts the pattern bytes (0xFF unmodulated, 0xAA modulated) that the module sends over the air.
-// A pause longer than kGapMs, or the line closing, ends a stream; the next byte starts a new one.
+// A byte takes its byte time on the serial line, so no byte counts as earlier than the previous
+// one's end: bytes a pseudo-terminal hands over in a lump (its side of the line is not paced)
+// keep the line's timing. A pause longer than kGapMs, or the line closing, ends a stream; the
+// next byte starts a new one.
 class CarrierCounter
 {
 public:
-    static constexpr double kGapMs = 200;
+    static constexpr double kGapMs = 500;
     static constexpr double kProgressMs = 1000;
 
     static bool isPattern(quint8 byte) { return byte == 0xFF || byte == 0xAA; }
 
-    void take(quint8 byte, double atMs);
+    // A pattern byte whose last bit arrived at atMs, byteTimeMs after the start of its first.
+    void take(quint8 byte, double atMs, double byteTimeMs);
     // The line closed: a running stream ends.
     void finish();
 

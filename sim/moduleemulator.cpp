@@ -323,7 +323,7 @@ void ModuleEmulator::receive(const QByteArray &bytes, double nowMs)
 void ModuleEmulator::receiveByte(quint8 byte, double atMs, QByteArray &ignored)
 {
     if (takesCarrierByte(byte, atMs)) {
-        m_carrier.take(byte, atMs);
+        m_carrier.take(byte, atMs, byteTimeMs(m_pcBaud));
         return;
     }
     const bool deaf = !m_powered || atMs < m_readyAt || m_asleep || moduleBaud() != m_pcBaud ||
