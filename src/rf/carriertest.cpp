@@ -137,8 +137,15 @@ void CarrierTest::CBox_RX_TX_Switch_TestChange()
 void CarrierTest::ComPort1TxEmpty()
 {
     ComPort &port = m_ctx.link.port();
-    if (m_ctx.shared.CarrierStreaming && port.isOpen())
+    if (!m_ctx.shared.CarrierStreaming || !port.isOpen())
+        return;
+    try {
         port.write(QByteArray(1, char(m_TestByte)));
+    } catch (const PortError &) {
+        // Without this byte no further empty event comes: the stream has ended.
+        endAfterPortFailure();
+        throw;
+    }
 }
 
 bool CarrierTest::startRefused(bool cModule, bool alternate)
