@@ -67,9 +67,20 @@ qint64 TxEmptyClock::nowNs()
 void TxEmptyClock::written(qint64 bytes)
 {
     m_line.written(bytes, nowNs());
-    // Inside a delivery the next wake-up is set once the burst is over.
-    if (!m_delivering && m_line.owed())
-        arm(std::max(m_line.emptyAtNs(), m_lastDeliveryNs + kMinSpacingNs));
+    // Inside a delivery the next wake-up is set once the burst is over. Otherwise the waker is
+    // called once the event loop comes round: a command exchange that writes and then blocks in
+    // its read is not interrupted by a thread switch.
+    if (m_delivering || !m_line.owed() || m_armPending)
+        return;
+    m_armPending = true;
+    QMetaObject::invokeMethod(
+        this,
+        [this] {
+            m_armPending = false;
+            if (m_line.owed() && !m_delivering)
+                arm(std::max(m_line.emptyAtNs(), m_lastDeliveryNs + kMinSpacingNs));
+        },
+        Qt::QueuedConnection);
 }
 
 void TxEmptyClock::reset()

@@ -93,6 +93,7 @@ private:
     std::function<qint64()> m_probe;
     qint64 m_lastDeliveryNs = 0;
     bool m_delivering = false;
+    bool m_armPending = false;
 
     // Shared with the waker thread: the moment to hand over the next event (0: none).
     std::atomic<qint64> m_wakeAtNs{0};
