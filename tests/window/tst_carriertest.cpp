@@ -112,7 +112,7 @@ private slots:
     void cAlternation();
     void refusals_data();
     void refusals();
-    void readOutAndWriteRestartTheStream();
+    void readOutWriteAndDisconnectStopTheStream();
     void portFailureEndsTheTestOnce_data();
     void portFailureEndsTheTestOnce();
     void closingTheWindowEndsTheAlternation();
@@ -368,7 +368,7 @@ void TestCarrierTest::refusals()
     }
 }
 
-void TestCarrierTest::readOutAndWriteRestartTheStream()
+void TestCarrierTest::readOutWriteAndDisconnectStopTheStream()
 {
     CarrierRig rig(moduleOfType('C'));
     rig.setUp(QStringLiteral("unmoduliert"), QStringLiteral("nur TX"));
@@ -398,9 +398,15 @@ void TestCarrierTest::readOutAndWriteRestartTheStream()
     QTRY_VERIFY(rig.module().carrier().totalBytes() >= afterWrite + 20);
     QCOMPARE(rig.messages, QStringList({kWarning, kWarning, kWarning}));
 
-    rig.start()->click();
+    // Disconnect stops the test before the port closes: the options go back first.
+    rig.mark();
+    rig.button("BtnTrennen")->click();
     QVERIFY(!rig.form->shared().CarrierStreaming);
+    QCOMPARE(rig.start()->text(), QStringLiteral("Start"));
+    QCOMPARE(rig.commands().last(), QStringLiteral("B0 10 00"));
     QCOMPARE(rig.module().ram(0x10), quint8(0));
+    QVERIFY(!rig.form->port().isOpen());
+    QCOMPARE(rig.messages.size(), 3);
 }
 
 enum class Failure { StreamLineLost, StreamWriteFails, AlternationLineLost };
