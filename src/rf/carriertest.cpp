@@ -333,11 +333,6 @@ void CarrierTest::SwitchTransmitter(int state)
     }
 }
 
-std::optional<int> CarrierTest::timeOf(QLineEdit *edit)
-{
-    return parseWholeMs(edit->text());
-}
-
 void CarrierTest::RunRxTxAlternation()
 {
     m_loopActive = true;
@@ -362,10 +357,13 @@ void CarrierTest::alternateB()
 {
     LinkState &link = m_ctx.link.state();
     while (running()) {
-        const auto tx = timeOf(m_ctx.hf.Edit_TX_Time);
-        const auto rx = timeOf(m_ctx.hf.Edit_RX_Time);
-        if (!tx || !rx)
-            break; // the edits are locked while running; this cannot happen from the page
+        const auto tx = parseWholeMs(m_ctx.hf.Edit_TX_Time->text());
+        const auto rx = parseWholeMs(m_ctx.hf.Edit_RX_Time->text());
+        if (!tx || !rx) {
+            // Checked at Start and locked since; should a program change them, the test ends.
+            m_ctx.host.performClick(m_ctx.hf.BtnStartHF_Test);
+            continue;
+        }
         // Each phase's time includes its command; a failed command leaves its phase to the next.
         link.errorFlag = false;
         if (m_ctx.TxState == 0) {
@@ -392,10 +390,12 @@ void CarrierTest::alternateC()
 {
     ComPort &port = m_ctx.link.port();
     while (running()) {
-        const auto tx = timeOf(m_ctx.hf.Edit_TX_Time);
-        const auto rx = timeOf(m_ctx.hf.Edit_RX_Time);
-        if (!tx || !rx)
-            break;
+        const auto tx = parseWholeMs(m_ctx.hf.Edit_TX_Time->text());
+        const auto rx = parseWholeMs(m_ctx.hf.Edit_RX_Time->text());
+        if (!tx || !rx) {
+            m_ctx.host.performClick(m_ctx.hf.BtnStartHF_Test);
+            continue;
+        }
         m_ctx.countdown.store(*tx + *rx);
         const CarrierBurst burst = carrierBurst(*tx, m_ctx.c.CBox_HFbaud_C->currentText().toInt());
         if (burst.tooShort()) {

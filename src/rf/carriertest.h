@@ -87,7 +87,6 @@ private:
     void restoreConfiguration(bool writeToModule);
     void alternateB();
     void alternateC();
-    std::optional<int> timeOf(QLineEdit *edit);
     void setControlsEnabled(bool enabled);
     void endAfterPortFailure();
     bool isConnected() const;
