@@ -75,6 +75,8 @@ public:
     qint64 bytesAvailable() override;
     bool clear(bool input, bool output) override;
     int errorCode() const override { return m_errorCode; }
+    // The bytes still leaving the PC's transmitter at the line's rate.
+    qint64 outputQueue() override;
 
 private:
     void record(LineEvent::Kind kind, int value = 0, const QByteArray &bytes = {},
@@ -94,6 +96,7 @@ private:
     bool m_dtr = false;
     bool m_rts = false;
     qint32 m_baud = 9600;
+    double m_txBusyUntilMs = 0;
     int m_errorCode = 0;
     QList<LineEvent> m_events;
     QStringList m_ports{QStringLiteral("COM1"), QStringLiteral("COM3"), QStringLiteral("COM10")};

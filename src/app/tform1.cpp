@@ -10,6 +10,7 @@
 #include "link/comport.h"
 #include "link/exchangelog.h"
 #include "module/moduledata.h"
+#include "rf/carriertest.h"
 #include "rf/linkwizard.h"
 
 #include <QCheckBox>
@@ -65,6 +66,12 @@ TForm1::TForm1(const QString &programFolder, QWidget *parent)
     m_module->buildKonfigCPage(Konfig_C);
     m_module->buildSaveGroup(GBox_Save_konfig);
     m_module->info.EditModTyp->installEventFilter(this);
+    ModuleHost &moduleHost = *this;
+    m_carrier = new CarrierTest(CarrierContext{hfTest, m_module->b, m_module->c, m_app,
+                                               m_module->info.Edit_SW_Typ,
+                                               monitor.BtnMonitor_Start, *m_link, moduleHost,
+                                               m_shared, m_TxState, m_MsCountdown, m_MmTimerId},
+                                this);
 
     onClick(BtnVerbinden, [this] { BtnVerbindenClick(); });
     onClick(BtnTrennen, [this] { BtnTrennenClick(); });
@@ -96,6 +103,12 @@ TForm1::TForm1(const QString &programFolder, QWidget *parent)
             [this] { guarded([this] { m_link->receiveHandler(); }); });
     connect(m_port.get(), &ComPort::failed, this,
             [this](const QString &text) { Messages::inform(this, text); });
+    onClick(hfTest.BtnStartHF_Test, [this] { m_carrier->BtnStartHF_TestClick(); });
+    connect(hfTest.CBox_RX_TX_Switch_Test, &QComboBox::activated, m_carrier,
+            &CarrierTest::CBox_RX_TX_Switch_TestChange);
+    connect(m_port.get(), &ComPort::outputEmpty, this,
+            [this] { guarded([this] { m_carrier->ComPort1TxEmpty(); }); });
+    connect(m_port.get(), &ComPort::failed, m_carrier, &CarrierTest::portFailed);
 
     guarded([this] { formCreate(); });
     AboutBox = new TAboutBox(this);
@@ -220,6 +233,12 @@ void TForm1::closeEvent(QCloseEvent *event)
     guarded([this] {
         if (monitor.BtnMonitor_Start->text() == QLatin1String("Stop"))
             performClick(monitor.BtnMonitor_Start);
+    });
+    // A running carrier test ends with the window: its loop returns, the module goes back to
+    // receive and the configuration is restored.
+    guarded([this] {
+        if (hfTest.BtnStartHF_Test->text() == QLatin1String("Stop"))
+            performClick(hfTest.BtnStartHF_Test);
     });
     if (CheckBox_ComSave->isChecked()) {
         ComSettings settings;

@@ -14,6 +14,7 @@
 #include <functional>
 #include <memory>
 
+class CarrierTest;
 class ComPort;
 class ExchangeLog;
 class ModuleData;
@@ -46,6 +47,7 @@ public:
     ComPort &port() { return *m_port; }
     ModuleLink &link() { return *m_link; }
     ModuleData &module() { return *m_module; }
+    CarrierTest &carrier() { return *m_carrier; }
     SharedState &shared() { return m_shared; }
     int languageIndex() const { return m_shared.languageIndex; }
     void setLanguageIndex(int index);
@@ -173,6 +175,7 @@ private:
     std::unique_ptr<ExchangeLog> m_log;
     std::unique_ptr<ModuleLink> m_link;
     ModuleData *m_module = nullptr;
+    CarrierTest *m_carrier = nullptr;
     UnlockSequence m_unlock;
     int m_shownPage = -1;
     int m_pageRulesSuppressed = 0;
