@@ -131,8 +131,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     ComPort port;
     ComPort::setDeviceFactoryForTest({});
     FuzzHost host;
-    QPlainTextEdit tx, rx;
+    // The logs' widgets are made once; making them is most of the time of a short input.
+    static QPlainTextEdit tx, rx;
     ExchangeLog log(&tx, &rx);
+    log.clear();
     ModuleLink link(port, host, log);
     port.open();
     link.state().retryCounter = 5;

@@ -95,6 +95,7 @@ private slots:
     void locationsAreReadWithCare_data();
     void locationsAreReadWithCare();
     void fullDiskKeepsTheOldFiles();
+    void typedSelectorTextsAreWhatIsKept();
 };
 
 void TestStoredFiles::locationsAreReadWithCare_data()
@@ -198,6 +199,32 @@ void TestStoredFiles::fullDiskKeepsTheOldFiles()
     // Nothing half-written is left behind.
     QCOMPARE(QDir(disk.path()).entryList(QDir::Files | QDir::Hidden),
              (QStringList{"filler", "Korvel_ComSetting.ini", "M1.txt"}));
+}
+
+void TestStoredFiles::typedSelectorTextsAreWhatIsKept()
+{
+    QTemporaryDir folder;
+    {
+        WindowRig rig({}, folder.path());
+        rig.choose("CBox_COM", QStringLiteral("COM3"));
+        rig.choose("CBox_RS232_baud", QStringLiteral("57600"));
+        // Typed over the chosen items: a listed rate and a port that is in no list.
+        for (auto [name, typed] :
+             {std::pair{"CBox_RS232_baud", "9600"}, std::pair{"CBox_COM", "/dev/pts/77"}}) {
+            QLineEdit *edit = rig.combo(name)->lineEdit();
+            edit->selectAll();
+            QTest::keyClicks(edit, QString::fromLatin1(typed));
+        }
+        rig.find<QCheckBox>("CheckBox_ComSave")->setChecked(true);
+        rig.form->close();
+        QCOMPARE(rig.messages, QStringList());
+    }
+    QCOMPARE(fileBytes(folder.filePath(QStringLiteral("Korvel_ComSetting.ini"))),
+             QByteArray("-1\r\n-1\r\n3\r\n"));
+    WindowRig rig({}, folder.path());
+    QCOMPARE(rig.combo("CBox_RS232_baud")->currentText(), QStringLiteral("9600"));
+    QCOMPARE(rig.form->port().baudRate(), 9600);
+    QCOMPARE(rig.combo("CBox_COM")->currentIndex(), -1);
 }
 
 QTEST_MAIN(TestStoredFiles)
