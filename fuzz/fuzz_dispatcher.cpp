@@ -112,10 +112,22 @@ QByteArray bytesOf(FuzzedDataProvider &input, size_t most)
 
 } // namespace
 
+// The logs' widgets are made once: making them is most of the time of a short input, and the
+// fonts they load on first use stay loaded (not a leak of one input).
+static QPlainTextEdit *g_tx = nullptr;
+static QPlainTextEdit *g_rx = nullptr;
+
 extern "C" int LLVMFuzzerInitialize(int *argc, char ***argv)
 {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     static QApplication app(*argc, *argv);
+    static QPlainTextEdit tx, rx;
+    g_tx = &tx;
+    g_rx = &rx;
+    ExchangeLog warmUp(&tx, &rx);
+    warmUp.appendTx("\xB0\x00\x00");
+    warmUp.appendRx("\x00\x00");
+    warmUp.endExchange();
     return 0;
 }
 
@@ -131,8 +143,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     ComPort port;
     ComPort::setDeviceFactoryForTest({});
     FuzzHost host;
-    // The logs' widgets are made once; making them is most of the time of a short input.
-    static QPlainTextEdit tx, rx;
+    QPlainTextEdit &tx = *g_tx;
+    QPlainTextEdit &rx = *g_rx;
     ExchangeLog log(&tx, &rx);
     log.clear();
     ModuleLink link(port, host, log);
