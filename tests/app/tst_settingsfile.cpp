@@ -6,6 +6,8 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <sys/stat.h>
+
 // The settings file's lines and selector indexes, and the folder the program keeps its files in.
 class TestSettingsFile : public QObject
 {
@@ -15,6 +17,8 @@ private slots:
     void shownItemIsStored();
     void linesAreRead_data();
     void linesAreRead();
+    void onlyASmallRegularFileIsRead_data();
+    void onlyASmallRegularFileIsRead();
     void dataFolder_data();
     void dataFolder();
 };
@@ -78,6 +82,38 @@ void TestSettingsFile::linesAreRead()
     QCOMPARE(back.save, settings.save);
     QCOMPARE(back.portIndex, settings.portIndex);
     QCOMPARE(back.baudIndex, settings.baudIndex);
+}
+
+void TestSettingsFile::onlyASmallRegularFileIsRead_data()
+{
+    QTest::addColumn<QString>("kind");
+    QTest::addColumn<bool>("read");
+    QTest::newRow("as written") << "file" << true;
+    QTest::newRow("FIFO") << "fifo" << false;
+    QTest::newRow("link to /dev/zero") << "zero" << false;
+    QTest::newRow("1 MB") << "huge" << false;
+}
+
+void TestSettingsFile::onlyASmallRegularFileIsRead()
+{
+    QFETCH(QString, kind);
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QLatin1String(kSettingsFileName));
+    if (kind == QLatin1String("fifo")) {
+        QCOMPARE(::mkfifo(QFile::encodeName(path).constData(), 0600), 0);
+    } else if (kind == QLatin1String("zero")) {
+        QVERIFY(QFile::link(QStringLiteral("/dev/zero"), path));
+    } else {
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write("-1\r\n1\r\n5\r\n");
+        if (kind == QLatin1String("huge"))
+            QVERIFY(file.resize(1024 * 1024));
+    }
+    const auto settings = readComSettings(path);
+    QTEST(settings.has_value(), "read");
+    if (settings)
+        QCOMPARE(settings->baudIndex, 5);
 }
 
 void TestSettingsFile::dataFolder_data()
