@@ -203,8 +203,8 @@ void TForm1::closeEvent(QCloseEvent *event)
     if (CheckBox_ComSave->isChecked()) {
         ComSettings settings;
         settings.save = true;
-        settings.portIndex = shownItemIndex(comboItems(CBox_COM), CBox_COM->currentIndex(),
-                                            CBox_COM->currentText());
+        settings.portIndex =
+            shownItemIndex(comboItems(CBox_COM), CBox_COM->currentIndex(), CBox_COM->currentText());
         settings.baudIndex =
             shownItemIndex(comboItems(CBox_RS232_baud), CBox_RS232_baud->currentIndex(),
                            CBox_RS232_baud->currentText());
