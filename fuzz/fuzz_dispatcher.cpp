@@ -197,6 +197,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
             // A failing port ends the handler; the window shows the text.
         }
         (void)link.answerByte(input.ConsumeIntegralInRange<int>(0, 4));
+        // Between two handlers the window's event loop runs.
+        QCoreApplication::sendPostedEvents();
     }
     // The logs keep their last hundred lines.
     if (tx.blockCount() > 102 || rx.blockCount() > 102)
