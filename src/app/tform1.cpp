@@ -3,10 +3,13 @@
 #include "app/messages.h"
 #include "app/portcombobox.h"
 #include "app/settingsfile.h"
+#include "app/timeofday.h"
 #include "link/catalogue.h"
 #include "link/comport.h"
 #include "link/exchangelog.h"
 #include "module/moduledata.h"
+#include "moduletest/moduletests.h"
+#include "rf/linkcontrol.h"
 
 #include <QCheckBox>
 #include <QCloseEvent>
@@ -29,14 +32,6 @@ namespace
 {
 
 constexpr int kBaudRates[] = {1200, 2400, 4800, 9600, 19200, 38400, 57600, 115200};
-
-QString timeOfDayText()
-{
-    // The locale's time format without a time zone, e.g. 14:03:07.
-    QString format = QLocale().timeFormat(QLocale::LongFormat);
-    format.remove(QLatin1Char('t')).replace(QStringLiteral("  "), QStringLiteral(" "));
-    return QLocale().toString(QTime::currentTime(), format.trimmed());
-}
 
 } // namespace
 
@@ -67,8 +62,15 @@ TForm1::TForm1(const QString &programFolder, QWidget *parent)
     onClick(BtnDebugfenster, [this] { BtnDebugfensterClick(); });
     onClick(BtnClose, [this] { BtnCloseClick(); });
     onClick(BtnClear, [this] { BtnClearClick(); });
-    onClick(BtnAuslesen, [this] { m_module->BtnAuslesenClick(); });
-    onClick(BtnKonfigurieren, [this] { m_module->BtnKonfigurierenClick(); });
+    onClick(BtnAuslesen, [this] {
+        if (!refusedWhileLinkControlRuns())
+            m_module->BtnAuslesenClick();
+    });
+    onClick(BtnKonfigurieren, [this] {
+        if (!refusedWhileLinkControlRuns())
+            m_module->BtnKonfigurierenClick();
+    });
+    buildTestPages();
     // The selectors react to the user's choices only, never to the program's own changes.
     connect(CBox_COM, &QComboBox::activated, this,
             [this] { guarded([this] { CBox_COMChange(); }); });
@@ -97,6 +99,61 @@ TForm1::TForm1(const QString &programFolder, QWidget *parent)
 }
 
 TForm1::~TForm1() = default;
+
+void TForm1::buildTestPages()
+{
+    ModuleTestEnvironment tests;
+    tests.Edit_SW_Typ = m_module->info.Edit_SW_Typ;
+    tests.BtnKonfigurieren = BtnKonfigurieren;
+    tests.BtnAuslesen = BtnAuslesen;
+    tests.BtnStartHF_Test = hfTest.BtnStartHF_Test;
+    tests.BtnLinkControl_konfig = hfTest.BtnLinkControl_konfig;
+    tests.BtnStartLinkControl = hfTest.BtnStartLinkControl;
+    tests.BtnMonitor_Start = monitor.BtnMonitor_Start;
+    tests.LinkControlRunning = &m_LinkControlRunning;
+    ModuleHost &host = *this;
+    m_moduleTests = std::make_unique<ModuleTests>(*m_link, host, modultest, tests);
+    ModuleTests &t = *m_moduleTests;
+    onClick(modultest.BtnTemp, [&t] { t.BtnTempClick(); });
+    onClick(modultest.BtnVCC, [&t] { t.BtnVCCClick(); });
+    onClick(modultest.BtnRSSI_Aktuell, [&t] { t.BtnRSSI_AktuellClick(); });
+    onClick(modultest.BtnRSSI_MAX, [&t] { t.BtnRSSI_MAXClick(); });
+    onClick(modultest.BtnRecal, [&t] { t.BtnRecalClick(); });
+    onClick(modultest.BtnSleep, [&t] { t.BtnSleepClick(); });
+    onClick(modultest.BtnWakeup, [&t] { t.BtnWakeupClick(); });
+
+    LinkControlEnvironment link;
+    link.CBox_COM = CBox_COM;
+    link.CBox_RS232_baud = CBox_RS232_baud;
+    link.CBox_HFbaud_C = m_module->c.CBox_HFbaud_C;
+    link.CBox_Frq_RX_C = m_module->c.CBox_Frq_RX_C;
+    link.Edit_SW_Typ = m_module->info.Edit_SW_Typ;
+    link.BtnMonitor_Start = monitor.BtnMonitor_Start;
+    link.BtnStartHF_Test = hfTest.BtnStartHF_Test;
+    link.RBW = &m_shared.RBW;
+    link.languageIndex = &m_shared.languageIndex;
+    link.messageParent = this;
+    link.LinkControlRunning = &m_LinkControlRunning;
+    link.LinkStopFlag = &m_LinkStopFlag;
+    link.PeakWriteSlot = &m_PeakWriteSlot;
+    link.countdown = &m_MsCountdown;
+    link.timerSlot = &m_MmTimerId;
+    m_linkControl = std::make_unique<LinkControl>(*m_port, *m_log, hfTest, link);
+    LinkControl &l = *m_linkControl;
+    onClick(hfTest.BtnStartLinkControl, [&l] { l.BtnStartLinkControlClick(); });
+    onClick(hfTest.BtnLinkControl_Clear, [&l] { l.BtnLinkControl_ClearClick(); });
+    onClick(hfTest.BtnLinkControl_PeakReset, [&l] { l.BtnLinkControl_PeakResetClick(); });
+}
+
+bool TForm1::refusedWhileLinkControlRuns()
+{
+    // A read-out or write now would interleave its frames with a LinkControl cycle.
+    if (!m_LinkControlRunning)
+        return false;
+    showMessage(QStringLiteral("LinkControl ist am laufen, zuerst ausschalten!"),
+                QStringLiteral("LinkControl is running, stop first!"));
+    return true;
+}
 
 template <typename Handler> void TForm1::onClick(QAbstractButton *button, Handler handler)
 {
@@ -190,6 +247,9 @@ void TForm1::closeEvent(QCloseEvent *event)
     guarded([this] {
         if (monitor.BtnMonitor_Start->text() == QLatin1String("Stop"))
             performClick(monitor.BtnMonitor_Start);
+        // A LinkControl run ends after its current cycle.
+        if (hfTest.BtnStartLinkControl->text() == QLatin1String("Stop"))
+            performClick(hfTest.BtnStartLinkControl);
     });
     if (CheckBox_ComSave->isChecked()) {
         ComSettings settings;
@@ -394,6 +454,8 @@ void TForm1::pageShown(int index)
     BtnKonfigurieren->setVisible(config);
     BtnAuslesen->setVisible(config || page == Modulinfo);
     GBox_Save_konfig->setVisible(config);
+    if (page == HF_Test)
+        m_linkControl->pageShown();
 }
 
 void TForm1::setDebugWindowVisible(bool visible)

@@ -15,6 +15,8 @@
 #include <memory>
 
 class ComPort;
+class LinkControl;
+class ModuleTests;
 class ExchangeLog;
 class ModuleData;
 class PortComboBox;
@@ -45,6 +47,7 @@ public:
     ComPort &port() { return *m_port; }
     ModuleLink &link() { return *m_link; }
     ModuleData &module() { return *m_module; }
+    LinkControl &linkControl() { return *m_linkControl; }
     SharedState &shared() { return m_shared; }
     int languageIndex() const { return m_shared.languageIndex; }
     void setLanguageIndex(int index);
@@ -86,6 +89,8 @@ private:
     void setDebugWindowVisible(bool visible);
     void applyLanguage();
     void guarded(const std::function<void()> &handler);
+    void buildTestPages();
+    bool refusedWhileLinkControlRuns();
     void showCommunicationError();
     QString settingsPath() const;
 
@@ -163,6 +168,8 @@ private:
     std::unique_ptr<ExchangeLog> m_log;
     std::unique_ptr<ModuleLink> m_link;
     ModuleData *m_module = nullptr;
+    std::unique_ptr<ModuleTests> m_moduleTests;
+    std::unique_ptr<LinkControl> m_linkControl;
     UnlockSequence m_unlock;
     int m_shownPage = -1;
     int m_pageRulesSuppressed = 0;
