@@ -1,5 +1,7 @@
 #pragma once
 
+#include "sim/linkpartner.h"
+
 #include <QByteArray>
 #include <QList>
 
@@ -33,6 +35,8 @@ struct EmulatorConfig {
     int maxRssiDbm = -60;
     int temperatureC = 23;
     int supplyTenthsVolt = 33;
+
+    LinkPartnerConfig link; // a C module's LinkControl answers
 };
 
 enum class FaultKind {
@@ -146,6 +150,8 @@ private:
     void addLog(EmulatorLogEntry::Kind kind, double atMs, const QByteArray &bytes);
     void receiveByte(quint8 byte, double atMs, QByteArray &ignored);
     void handleFrame(const QByteArray &frame, double atMs);
+    void handleLinkRequest(double atMs);
+    int radioBaud() const;
     QByteArray carryOut(const QByteArray &frame, double atMs, std::function<void()> &afterSent);
     std::optional<EmulatorFault> takeFault(const QByteArray &frame);
     void resetFromEeprom();
@@ -172,6 +178,7 @@ private:
     std::deque<std::pair<double, char>> m_line;
     double m_lineFreeAt = 0;
 
+    LinkPartner m_linkPartner;
     std::vector<EmulatorFault> m_faults;
     QList<EmulatorLogEntry> m_log;
     std::function<void(const EmulatorLogEntry &)> m_logCallback;

@@ -236,12 +236,14 @@ void LinkControl::runCycles(int interval)
     wait();
     while (!*m_env.LinkStopFlag) {
         m_port.write(QByteArray(1, 'L'));
-        schedule.next(m_answerWait);
+        schedule.next(m_answerWait, false);
         wait();
         // Whatever came before the module had the free module's answer is not the answer.
         m_port.clearBuffers(true, true);
         m_log.appendTxMarker(QStringLiteral("4C"));
-        schedule.next(interval + extra - m_answerWait);
+        // The time the last cycle spent after its read comes off this wait, so a cycle lasts
+        // one interval on the timer's ticks.
+        schedule.next(interval + extra - m_answerWait, true);
         extra = 0;
         wait();
 
@@ -250,7 +252,7 @@ void LinkControl::runCycles(int interval)
             addOne(c.EditLinkControl_rxStatistik);
         } else {
             m_port.setRts(false);
-            schedule.restart(kRtsPulseMs);
+            schedule.next(kRtsPulseMs, false);
             wait();
             m_port.setRts(true);
             c.ShapeLinkControl->setBrushColor(kBad);

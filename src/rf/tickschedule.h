@@ -5,34 +5,43 @@
 #include <algorithm>
 
 // Sets the countdown for the consecutive waits of a cooperative loop so that the loop keeps to
-// the timer's ticks: the ticks that passed after a wait ended (reading, evaluating, drawing) are
-// taken off the next wait, at most down to no wait at all. A wait of 0 or less does not wait and
-// leaves nothing owed.
+// the timer's ticks: the ticks that pass after a wait has ended (reading, evaluating, drawing)
+// are owed and taken off the next wait that absorbs them, at most down to no wait at all. A wait
+// that does not absorb keeps its full length and passes the debt on.
 class TickSchedule
 {
 public:
     explicit TickSchedule(MsCountdown &countdown) : m_countdown(countdown) {}
 
-    // Starts afresh: the next wait counts its full length.
+    // Starts afresh: nothing is owed, the wait counts its full length.
     void restart(qint32 ms)
     {
         m_countdown.store(ms);
         m_length = ms;
+        m_owed = 0;
     }
 
-    // Sets the next wait of ms ticks, shortened by the overrun of the previous one.
-    void next(qint32 ms)
+    // Sets the next wait of ms ticks.
+    void next(qint32 ms, bool absorbOverrun)
     {
         const qint32 now = m_countdown.load();
-        // Ticks since the previous wait ended (or since it was set, when it did not wait).
-        const qint32 overrun = std::max<qint32>(0, std::min<qint32>(m_length, 0) - now);
-        const qint32 taken = std::min(overrun, std::max<qint32>(ms, 0));
+        // Ticks since the previous wait ended, or since it was set when it did not wait.
+        m_owed += std::max<qint32>(0, std::min<qint32>(m_length, 0) - now);
+        qint32 taken = 0;
+        if (absorbOverrun) {
+            taken = std::min(m_owed, std::max<qint32>(ms, 0));
+            // What one wait cannot absorb is given up, so a stall never shortens later cycles.
+            m_owed = 0;
+        }
         m_length = ms - taken;
         // fetch_add keeps a tick that lands between the load and the update.
         m_countdown.fetch_add(m_length - now);
     }
 
+    qint32 owed() const { return m_owed; }
+
 private:
     MsCountdown &m_countdown;
     qint32 m_length = 0;
+    qint32 m_owed = 0;
 };
