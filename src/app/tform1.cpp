@@ -10,6 +10,8 @@
 #include "module/moduledata.h"
 #include "moduletest/moduletests.h"
 #include "rf/linkcontrol.h"
+#include "rf/passworddlg.h"
+#include "rf/sensitivityoption.h"
 
 #include <QCheckBox>
 #include <QCloseEvent>
@@ -143,6 +145,13 @@ void TForm1::buildTestPages()
     onClick(hfTest.BtnStartLinkControl, [&l] { l.BtnStartLinkControlClick(); });
     onClick(hfTest.BtnLinkControl_Clear, [&l] { l.BtnLinkControl_ClearClick(); });
     onClick(hfTest.BtnLinkControl_PeakReset, [&l] { l.BtnLinkControl_PeakResetClick(); });
+
+    m_passwordDlg = new TPasswordDlg(this);
+    m_sensitivity =
+        new SensitivityOption(hfTest.CBoxLinkControl_Empf, hfTest.EditLinkControl_Interval,
+                              m_passwordDlg, l, &m_shared.languageIndex, this);
+    connect(hfTest.CBoxLinkControl_Empf, &QCheckBox::toggled, this,
+            [this] { guarded([this] { m_sensitivity->CBoxLinkControl_EmpfClick(); }); });
 }
 
 bool TForm1::refusedWhileLinkControlRuns()

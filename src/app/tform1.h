@@ -17,6 +17,8 @@
 class ComPort;
 class LinkControl;
 class ModuleTests;
+class SensitivityOption;
+class TPasswordDlg;
 class ExchangeLog;
 class ModuleData;
 class PortComboBox;
@@ -170,6 +172,8 @@ private:
     ModuleData *m_module = nullptr;
     std::unique_ptr<ModuleTests> m_moduleTests;
     std::unique_ptr<LinkControl> m_linkControl;
+    TPasswordDlg *m_passwordDlg = nullptr;
+    SensitivityOption *m_sensitivity = nullptr;
     UnlockSequence m_unlock;
     int m_shownPage = -1;
     int m_pageRulesSuppressed = 0;
