@@ -29,6 +29,8 @@ namespace
 constexpr int kAnswerReadLength = 64;
 constexpr int kSettleMs = 10;
 constexpr int kRtsPulseMs = 1;
+// What a cycle's read (1 ms) and display take at most on a healthy machine.
+constexpr int kCycleWorkMs = 3;
 constexpr int kIdleReadTimeoutMs = 500;
 constexpr int kRunReadTimeoutMs = 1;
 const QColor kGood(0, 128, 0);
@@ -236,14 +238,15 @@ void LinkControl::runCycles(int interval)
     wait();
     while (!*m_env.LinkStopFlag) {
         m_port.write(QByteArray(1, 'L'));
-        schedule.next(m_answerWait, false);
+        schedule.next(m_answerWait, 0);
         wait();
         // Whatever came before the module had the free module's answer is not the answer.
         m_port.clearBuffers(true, true);
         m_log.appendTxMarker(QStringLiteral("4C"));
-        // The time the last cycle spent after its read comes off this wait, so a cycle lasts
-        // one interval on the timer's ticks.
-        schedule.next(interval + extra - m_answerWait, true);
+        // The time the last cycle spent on its read and display comes off this wait, so a cycle
+        // lasts one interval on the timer's ticks; a longer stall is not made up, as a read
+        // that early could miss the answer.
+        schedule.next(interval + extra - m_answerWait, kCycleWorkMs);
         extra = 0;
         wait();
 
@@ -252,7 +255,7 @@ void LinkControl::runCycles(int interval)
             addOne(c.EditLinkControl_rxStatistik);
         } else {
             m_port.setRts(false);
-            schedule.next(kRtsPulseMs, false);
+            schedule.next(kRtsPulseMs, 0);
             wait();
             m_port.setRts(true);
             c.ShapeLinkControl->setBrushColor(kBad);

@@ -6,8 +6,9 @@
 
 // Sets the countdown for the consecutive waits of a cooperative loop so that the loop keeps to
 // the timer's ticks: the ticks that pass after a wait has ended (reading, evaluating, drawing)
-// are owed and taken off the next wait that absorbs them, at most down to no wait at all. A wait
-// that does not absorb keeps its full length and passes the debt on.
+// are owed and taken off the next wait that absorbs them, up to a limit and at most down to no
+// wait at all. A wait that does not absorb keeps its full length and passes the debt on; what an
+// absorbing wait does not take (a stall of the machine) is given up.
 class TickSchedule
 {
 public:
@@ -21,16 +22,15 @@ public:
         m_owed = 0;
     }
 
-    // Sets the next wait of ms ticks.
-    void next(qint32 ms, bool absorbOverrun)
+    // Sets the next wait of ms ticks, shortened by at most absorbAtMost owed ticks.
+    void next(qint32 ms, qint32 absorbAtMost)
     {
         const qint32 now = m_countdown.load();
         // Ticks since the previous wait ended, or since it was set when it did not wait.
         m_owed += std::max<qint32>(0, std::min<qint32>(m_length, 0) - now);
         qint32 taken = 0;
-        if (absorbOverrun) {
-            taken = std::min(m_owed, std::max<qint32>(ms, 0));
-            // What one wait cannot absorb is given up, so a stall never shortens later cycles.
+        if (absorbAtMost > 0) {
+            taken = std::min({m_owed, absorbAtMost, std::max<qint32>(ms, 0)});
             m_owed = 0;
         }
         m_length = ms - taken;

@@ -14,18 +14,17 @@ private slots:
 void TestTickSchedule::overrunComesOffTheAbsorbingWait_data()
 {
     QTest::addColumn<int>("first");
-    // Steps of four numbers: ticks that pass, the next wait, whether it absorbs (0/1), and the
-    // countdown it starts from.
+    // Steps of four numbers: ticks that pass, the next wait, how much of the debt it may absorb,
+    // and the countdown it starts from.
     QTest::addColumn<QList<int>>("steps");
     QTest::newRow("overruns collect until a wait absorbs them")
-        << 10 << QList<int>{13, 20, 0, 20, /**/ 21, 30, 1, 26, /**/ 26, 30, 1, 30};
-    QTest::newRow("a stall is given up after one wait")
-        << 0 << QList<int>{50, 20, 1, 0, /**/ 0, 20, 1, 20};
+        << 10 << QList<int>{12, 20, 0, 20, /**/ 21, 30, 5, 27, /**/ 27, 30, 5, 30};
+    QTest::newRow("a stall is given up beyond the limit")
+        << 0 << QList<int>{50, 20, 3, 17, /**/ 17, 20, 3, 20};
+    QTest::newRow("never below no wait") << 10 << QList<int>{14, 2, 5, 0, /**/ 0, 20, 5, 20};
     QTest::newRow("a wait of 0 or less passes its time on")
-        << 10 << QList<int>{10, -5, 1, -5, /**/ 3, 20, 1, 17};
-    QTest::newRow("a wait ended early owes nothing") << 10 << QList<int>{4, 20, 1, 20};
-    QTest::newRow("the first wait of a cycle keeps its length")
-        << 10 << QList<int>{12, 4, 0, 4, /**/ 4, 16, 1, 14};
+        << 10 << QList<int>{10, -5, 3, -5, /**/ 3, 20, 3, 17};
+    QTest::newRow("a wait ended early owes nothing") << 10 << QList<int>{4, 20, 3, 20};
 }
 
 void TestTickSchedule::overrunComesOffTheAbsorbingWait()
@@ -37,7 +36,7 @@ void TestTickSchedule::overrunComesOffTheAbsorbingWait()
     schedule.restart(first);
     for (int i = 0; i + 3 < steps.size(); i += 4) {
         countdown -= steps[i];
-        schedule.next(steps[i + 1], steps[i + 2] != 0);
+        schedule.next(steps[i + 1], steps[i + 2]);
         QCOMPARE(countdown.load(), steps[i + 3]);
     }
 }
