@@ -326,6 +326,12 @@ void ModuleEmulator::receiveByte(quint8 byte, double atMs, QByteArray &ignored)
         m_carrier.take(byte, atMs, byteTimeMs(m_pcBaud));
         return;
     }
+    // A lone "L" between frames asks a C module for a LinkControl exchange, in either RTS state.
+    if (m_config.type == 'C' && m_config.link.enabled && byte == quint8('L') && m_frame.isEmpty() &&
+        m_powered && atMs >= m_readyAt && !m_asleep && moduleBaud() == m_pcBaud) {
+        handleLinkRequest(atMs);
+        return;
+    }
     const bool deaf = !m_powered || atMs < m_readyAt || m_asleep || moduleBaud() != m_pcBaud ||
                       (m_config.type == 'C' && m_rts);
     if (deaf) {
@@ -347,6 +353,25 @@ void ModuleEmulator::receiveByte(quint8 byte, double atMs, QByteArray &ignored)
         m_frame.clear();
         handleFrame(frame, atMs);
     }
+}
+
+int ModuleEmulator::radioBaud() const
+{
+    static constexpr int kRadioRates[] = {1200, 2400, 4800, 9600, 19200, 38400, 76800, 153600};
+    const int code = m_ram[0x0B];
+    return code < int(std::size(kRadioRates)) ? kRadioRates[code] : 0;
+}
+
+void ModuleEmulator::handleLinkRequest(double atMs)
+{
+    addLog(EmulatorLogEntry::Frame, atMs, QByteArray(1, 'L'));
+    const auto answer = m_linkPartner.answer(m_config.link);
+    if (!answer)
+        return;
+    const double delay = m_config.link.answerDelayMs >= 0
+                             ? m_config.link.answerDelayMs
+                             : LinkPartner::airTimeMs(radioBaud(), moduleBaud());
+    schedule(atMs + delay, *answer, EmulatorLogEntry::Answer);
 }
 
 std::optional<EmulatorFault> ModuleEmulator::takeFault(const QByteArray &frame)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "sim/carrier.h"
+#include "sim/linkpartner.h"
 
 #include <QByteArray>
 #include <QList>
@@ -35,6 +36,8 @@ struct EmulatorConfig {
     int maxRssiDbm = -60;
     int temperatureC = 23;
     int supplyTenthsVolt = 33;
+
+    LinkPartnerConfig link; // a C module's LinkControl answers
 };
 
 enum class FaultKind {
@@ -154,6 +157,8 @@ private:
     void receiveByte(quint8 byte, double atMs, QByteArray &ignored);
     bool takesCarrierByte(quint8 byte, double atMs) const;
     void handleFrame(const QByteArray &frame, double atMs);
+    void handleLinkRequest(double atMs);
+    int radioBaud() const;
     QByteArray carryOut(const QByteArray &frame, double atMs, std::function<void()> &afterSent);
     std::optional<EmulatorFault> takeFault(const QByteArray &frame);
     void resetFromEeprom();
@@ -181,6 +186,7 @@ private:
     std::deque<std::pair<double, char>> m_line;
     double m_lineFreeAt = 0;
 
+    LinkPartner m_linkPartner;
     std::vector<EmulatorFault> m_faults;
     QList<EmulatorLogEntry> m_log;
     std::function<void(const EmulatorLogEntry &)> m_logCallback;

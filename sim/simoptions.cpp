@@ -1,5 +1,7 @@
 #include "sim/simoptions.h"
 
+#include "sim/linkpartner.h"
+
 #include <algorithm>
 
 namespace
@@ -92,6 +94,11 @@ QString simUsage()
         "                          short-continuation, report-before; FRAME hex prefix of the\n"
         "                          frames hit (* = all); COUNT answers hit (all = every one);\n"
         "                          ARG hex: code, error value, bytes dropped, or report bytes\n"
+        "  --temperature C --voltage TENTHS --rssi DBM --rssi-max DBM\n"
+        "                          measured values (defaults 23, 33, -87, -60)\n"
+        "  --link off | bytes=3|5|7,s1=DBM,n1=DBM,s2=DBM,n2=DBM,loss=RATE,delay=MS\n"
+        "                          LinkControl answers of a C module (defaults bytes=5,s1=-70,\n"
+        "                          n1=-104,s2=-72,n2=-106,loss=0, delay = the air time)\n"
         "SIGUSR1 presses the wake-up button of the evaluation kit.\n");
 }
 
@@ -194,6 +201,24 @@ SimOptions parseSimOptions(const QStringList &arguments)
             if (!number(n) || !oneOf(n, {1, 2}))
                 return options;
             config.recalibrationResult = quint8(n);
+        } else if (option == QLatin1String("--temperature")) {
+            if (!number(config.temperatureC))
+                return options;
+        } else if (option == QLatin1String("--voltage")) {
+            if (!number(config.supplyTenthsVolt))
+                return options;
+        } else if (option == QLatin1String("--rssi")) {
+            if (!number(config.rssiDbm))
+                return options;
+        } else if (option == QLatin1String("--rssi-max")) {
+            if (!number(config.maxRssiDbm))
+                return options;
+        } else if (option == QLatin1String("--link")) {
+            if (!value(text))
+                return options;
+            options.error = parseLinkPartnerOptions(text, config.link);
+            if (!options.error.isEmpty())
+                return options;
         } else if (option == QLatin1String("--calibration-missing")) {
             config.calibrationDataMissing = true;
         } else if (option == QLatin1String("--no-startup-report")) {

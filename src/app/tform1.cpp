@@ -7,12 +7,16 @@
 #include "app/messages.h"
 #include "app/portcombobox.h"
 #include "app/settingsfile.h"
+#include "app/timeofday.h"
 #include "link/catalogue.h"
 #include "link/comport.h"
 #include "link/exchangelog.h"
 #include "module/moduledata.h"
 #include "rf/carriertest.h"
 #include "rf/linkwizard.h"
+#include "moduletest/moduletests.h"
+#include "rf/linkcontrol.h"
+#include "app/timeofday.h"
 
 #include <QCheckBox>
 #include <QCloseEvent>
@@ -29,20 +33,11 @@
 #include <QPushButton>
 #include <QTabWidget>
 #include <QThread>
-#include <QTime>
 
 namespace
 {
 
 constexpr int kBaudRates[] = {1200, 2400, 4800, 9600, 19200, 38400, 57600, 115200};
-
-QString timeOfDayText()
-{
-    // The locale's time format without a time zone, e.g. 14:03:07.
-    QString format = QLocale().timeFormat(QLocale::LongFormat);
-    format.remove(QLatin1Char('t')).replace(QStringLiteral("  "), QStringLiteral(" "));
-    return QLocale().toString(QTime::currentTime(), format.trimmed());
-}
 
 QStringList comboItems(const QComboBox *box)
 {
@@ -88,9 +83,16 @@ TForm1::TForm1(const QString &programFolder, QWidget *parent)
     onClick(BtnClose, [this] { BtnCloseClick(); });
     onClick(BtnClear, [this] { BtnClearClick(); });
     onClick(BtnInfo, [this] { BtnInfoClick(); });
-    onClick(BtnAuslesen, [this] { m_module->BtnAuslesenClick(); });
-    onClick(BtnKonfigurieren, [this] { m_module->BtnKonfigurierenClick(); });
+    onClick(BtnAuslesen, [this] {
+        if (!refusedWhileLinkControlRuns())
+            m_module->BtnAuslesenClick();
+    });
+    onClick(BtnKonfigurieren, [this] {
+        if (!refusedWhileLinkControlRuns())
+            m_module->BtnKonfigurierenClick();
+    });
     onClick(hfTest.BtnLinkControl_konfig, [this] { runLinkControlWizard(*this); });
+    buildTestPages();
     // The selectors react to the user's choices only, never to the program's own changes.
     connect(CBox_COM, &QComboBox::activated, this,
             [this] { guarded([this] { CBox_COMChange(); }); });
@@ -242,6 +244,9 @@ void TForm1::closeEvent(QCloseEvent *event)
     guarded([this] {
         if (monitor.BtnMonitor_Start->text() == QLatin1String("Stop"))
             performClick(monitor.BtnMonitor_Start);
+        // A LinkControl run ends after its current cycle.
+        if (hfTest.BtnStartLinkControl->text() == QLatin1String("Stop"))
+            performClick(hfTest.BtnStartLinkControl);
     });
     // A running carrier test ends with the window: its loop returns, the module goes back to
     // receive and the configuration is restored.
@@ -457,6 +462,8 @@ void TForm1::pageShown(int index)
     BtnKonfigurieren->setVisible(config);
     BtnAuslesen->setVisible(config || page == Modulinfo);
     GBox_Save_konfig->setVisible(config);
+    if (page == HF_Test)
+        m_linkControl->pageShown();
 }
 
 void TForm1::setDebugWindowVisible(bool visible)

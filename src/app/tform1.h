@@ -16,6 +16,10 @@
 
 class CarrierTest;
 class ComPort;
+class LinkControl;
+class ModuleTests;
+class SensitivityOption;
+class TPasswordDlg;
 class ExchangeLog;
 class ModuleData;
 class PortComboBox;
@@ -48,6 +52,7 @@ public:
     ModuleLink &link() { return *m_link; }
     ModuleData &module() { return *m_module; }
     CarrierTest &carrier() { return *m_carrier; }
+    LinkControl &linkControl() { return *m_linkControl; }
     SharedState &shared() { return m_shared; }
     int languageIndex() const { return m_shared.languageIndex; }
     void setLanguageIndex(int index);
@@ -94,6 +99,8 @@ private:
     void applyLanguage();
     void buildLanguageButton();
     void guarded(const std::function<void()> &handler);
+    void buildTestPages();
+    bool refusedWhileLinkControlRuns();
     void showCommunicationError();
     QString settingsPath() const;
     QString languagePath() const;
@@ -176,6 +183,10 @@ private:
     std::unique_ptr<ModuleLink> m_link;
     ModuleData *m_module = nullptr;
     CarrierTest *m_carrier = nullptr;
+    std::unique_ptr<ModuleTests> m_moduleTests;
+    std::unique_ptr<LinkControl> m_linkControl;
+    TPasswordDlg *m_passwordDlg = nullptr;
+    SensitivityOption *m_sensitivity = nullptr;
     UnlockSequence m_unlock;
     int m_shownPage = -1;
     int m_pageRulesSuppressed = 0;

@@ -22,6 +22,11 @@ void ExchangeLog::appendTx(const QByteArray &bytes)
     appendAtEnd(m_tx, hexText(bytes));
 }
 
+void ExchangeLog::appendTxMarker(const QString &text)
+{
+    appendAtEnd(m_tx, text);
+}
+
 void ExchangeLog::appendRxMarker(const QString &marker)
 {
     appendAtEnd(m_rx, marker);

@@ -18,6 +18,8 @@ public:
     static QString hexText(const QByteArray &bytes);
 
     void appendTx(const QByteArray &bytes);
+    // Text as it is, without the comma after each byte (LinkControl's "4C").
+    void appendTxMarker(const QString &text);
     void appendRxMarker(const QString &marker);
     void appendRx(const QByteArray &bytes);
     // Ends the exchange: drops the oldest line pair beyond the limit and opens a new line in both.

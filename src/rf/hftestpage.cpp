@@ -1,4 +1,5 @@
 #include "rf/hftestpage.h"
+#include "rf/linkcontrolgroup.h"
 
 #include <QComboBox>
 #include <QGridLayout>
@@ -79,20 +80,6 @@ void buildHfTestPage(QWidget *page, HfTestControls &c)
     carrier->addWidget(c.Label_RX_Time_Einheit, 3, 2);
     layout->addWidget(c.GroupBox_HF_Test);
 
-    c.GroupBox_Linkcontrol =
-        named(new QGroupBox(QStringLiteral("LinkControl"), page), "GroupBox_Linkcontrol");
-    auto *link = new QGridLayout(c.GroupBox_Linkcontrol);
-    c.BtnStartLinkControl = named(new QPushButton(QStringLiteral("Start")), "BtnStartLinkControl");
-    c.BtnLinkControl_Clear =
-        named(new QPushButton(QStringLiteral("Clear Statisik")), "BtnLinkControl_Clear");
-    c.LabelLinkControl_konfig =
-        named(new QLabel(QStringLiteral("Konfig-Wizard")), "LabelLinkControl_konfig");
-    c.BtnLinkControl_konfig =
-        named(new QPushButton(QStringLiteral("Start Wizard")), "BtnLinkControl_konfig");
-    link->addWidget(c.BtnStartLinkControl, 0, 0);
-    link->addWidget(c.BtnLinkControl_Clear, 0, 1);
-    link->addWidget(c.LabelLinkControl_konfig, 1, 0);
-    link->addWidget(c.BtnLinkControl_konfig, 1, 1);
-    layout->addWidget(c.GroupBox_Linkcontrol);
+    layout->addWidget(buildLinkControlGroup(page, c));
     layout->addStretch(1);
 }

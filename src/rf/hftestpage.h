@@ -1,11 +1,15 @@
 #pragma once
 
+class QCheckBox;
 class QComboBox;
 class QGroupBox;
 class QLabel;
 class QLineEdit;
+class QProgressBar;
 class QPushButton;
+class QSlider;
 class QWidget;
+class ShapeCircle;
 
 // Controls of the RF-tests page: the carrier-output group and the LinkControl group.
 struct HfTestControls {
@@ -27,6 +31,35 @@ struct HfTestControls {
     QPushButton *BtnLinkControl_Clear = nullptr;
     QLabel *LabelLinkControl_konfig = nullptr;
     QPushButton *BtnLinkControl_konfig = nullptr;
+
+    QLabel *LabelLinkControl_Interval = nullptr;
+    QLineEdit *EditLinkControl_Interval = nullptr;
+    ShapeCircle *ShapeLinkControl = nullptr;
+    QLineEdit *EditLinkControl_txStatistik = nullptr;
+    QLineEdit *EditLinkControl_rxStatistik = nullptr;
+    QLineEdit *EditLinkControl_nokStatistik = nullptr;
+    QLineEdit *EditLinkControl_rxProzent = nullptr;
+    QLineEdit *EditLinkControl_nokProzent = nullptr;
+    QLineEdit *EditLinkControl_quality1 = nullptr;
+    QLineEdit *EditLinkControl_quality2 = nullptr;
+    QLineEdit *EditLinkControl_ruhe1 = nullptr;
+    QLineEdit *EditLinkControl_ruhe2 = nullptr;
+    QProgressBar *G_LinkControl_quality1 = nullptr;
+    QProgressBar *G_LinkControl_quality2 = nullptr;
+    QProgressBar *G_LinkControl_quality1_peak = nullptr;
+    QProgressBar *G_LinkControl_quality2_peak = nullptr;
+    QProgressBar *G_LinkControl_ruhe1 = nullptr;
+    QProgressBar *G_LinkControl_ruhe2 = nullptr;
+    QProgressBar *G_LinkControl_ruhe1_peak = nullptr;
+    QProgressBar *G_LinkControl_ruhe2_peak = nullptr;
+    QSlider *TBar_LinkControl_Mittlung = nullptr;
+    QSlider *TBarLinkControl_Peak = nullptr;
+    QPushButton *BtnLinkControl_PeakReset = nullptr;
+    QCheckBox *CBoxLinkControl_Empf = nullptr;
+    QLabel *LabelLinkControl_Frq = nullptr;
+    QLabel *LabelLinkControl_HFbaud = nullptr;
+    QLabel *LabelLinkControl_RBW = nullptr;
+    QLabel *LabelLinkControl_RS232Baud = nullptr;
 };
 
 void buildHfTestPage(QWidget *page, HfTestControls &c);

@@ -16,6 +16,7 @@ public:
     ~SimProcess() { stop(); }
 
     QString devicePath() const { return m_path; }
+    qint64 processId() const { return m_process.processId(); }
     QString log() const;
 
 private:

@@ -511,8 +511,9 @@ void TestEmulator::logRecordsFramesAndAnswers()
     module.setLogCallback([&seen](const EmulatorLogEntry &entry) { seen.append(entry.kind); });
     EmulatorClock clock{module};
     clock.powerUp();
+    // Radio data while RTS is on ("L" would be a LinkControl request).
     module.setRts(true, clock.now);
-    clock.exchange(hex("4C"));
+    clock.exchange(hex("55"));
     module.setRts(false, clock.now);
     clock.exchange(hex("B00001"));
 
@@ -520,7 +521,7 @@ void TestEmulator::logRecordsFramesAndAnswers()
     QCOMPARE(log.size(), 4);
     QCOMPARE(log[0].kind, EmulatorLogEntry::Report);
     QCOMPARE(log[1].kind, EmulatorLogEntry::Ignored);
-    QCOMPARE(log[1].bytes, hex("4C"));
+    QCOMPARE(log[1].bytes, hex("55"));
     QCOMPARE(log[2].kind, EmulatorLogEntry::Frame);
     QCOMPARE(log[2].bytes, hex("B00001"));
     QCOMPARE(log[3].kind, EmulatorLogEntry::Answer);

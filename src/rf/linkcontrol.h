@@ -1,0 +1,99 @@
+#pragma once
+
+#include "rf/linkformulas.h"
+#include "rf/mscountdown.h"
+
+#include <QObject>
+#include <QString>
+
+#include <array>
+#include <optional>
+
+class ComPort;
+class ExchangeLog;
+class QComboBox;
+class QLineEdit;
+class QPushButton;
+class QWidget;
+struct HfTestControls;
+
+// What LinkControl reads outside its own group, and the window's state it shares.
+struct LinkControlEnvironment {
+    QComboBox *CBox_COM = nullptr;        // the port selection ("DEMO" shows no settings)
+    QComboBox *CBox_RS232_baud = nullptr; // the PC's serial rate
+    QComboBox *CBox_HFbaud_C = nullptr;   // the radio rate of the C configuration
+    QComboBox *CBox_Frq_RX_C = nullptr;
+    QLineEdit *Edit_SW_Typ = nullptr;
+    QPushButton *BtnMonitor_Start = nullptr;
+    QPushButton *BtnStartHF_Test = nullptr;
+    const double *RBW = nullptr; // receiver bandwidth of the configuration, kHz
+    const int *languageIndex = nullptr;
+    QWidget *messageParent = nullptr;
+
+    bool *LinkControlRunning = nullptr;
+    bool *LinkStopFlag = nullptr;
+    int *PeakWriteSlot = nullptr;
+    MsCountdown *countdown = nullptr;
+    MmTimerSlot *timerSlot = nullptr;
+};
+
+// The LinkControl measurement: once per interval the single byte "L" goes to the connected
+// module, which exchanges a telegram with the free module and answers with the signal and noise
+// levels both saw. The loop runs inside the Start click and processes the window's events while
+// it waits, so Stop, Clear statistics, Peak Reset and the averaging track bar act during a run.
+class LinkControl : public QObject
+{
+    Q_OBJECT
+public:
+    LinkControl(ComPort &port, ExchangeLog &log, HfTestControls &controls,
+                const LinkControlEnvironment &environment, QObject *parent = nullptr);
+
+    // Click handlers.
+    void BtnStartLinkControlClick();
+    void BtnLinkControl_ClearClick();
+    void BtnLinkControl_PeakResetClick();
+    // The RF-tests page became visible: the settings labels and the default interval.
+    void pageShown();
+
+    // MinLinkInterval for the current rates and option; nothing while a rate is not a number.
+    std::optional<int> computeMinLinkInterval() const;
+    int answerWaitMs() const { return m_answerWait; }
+
+private:
+    struct Rates {
+        int hf = 0;
+        int rs = 0;
+        int hfPosition = 0;
+        int rsPosition = 0;
+    };
+    std::optional<Rates> rates() const;
+    bool sensitive() const;
+    void showMessage(const QString &german, const QString &english) const;
+    bool ask(const QString &german, const QString &english) const;
+    bool refusedByOtherActivity() const;
+    // The interval and both rates as whole numbers, or a message naming the first bad field.
+    std::optional<int> readInterval() const;
+
+    void runLinkControl(int interval);
+    void runCycles(int interval);
+    void endRun();
+    bool evaluateLinkAnswer();
+    void updateChannel(int channel, int sample);
+    void clearModule2Display();
+    void showPeaks(int channels);
+    void clearLinkStatistics();
+    void peakReset();
+    void wait();
+
+    ComPort &m_port;
+    ExchangeLog &m_log;
+    HfTestControls &c;
+    LinkControlEnvironment m_env;
+
+    bool m_LinkClearRequest = false;
+    int m_answerWait = 0;
+    std::array<double, LinkFormulas::kChannels> m_LinkAverage = LinkFormulas::kClearedAverage;
+    LinkFormulas::PeakHold m_peaks;
+    bool m_portFailureReported = false;
+    bool m_ownsTimer = false;
+};

@@ -1,0 +1,82 @@
+#pragma once
+
+#include <QByteArray>
+#include <QLocale>
+#include <QString>
+
+#include <array>
+
+// The computations behind LinkControl: its timing, the display formats, the answer layout, the
+// running averages and the peak hold. No widgets, no port.
+namespace LinkFormulas
+{
+
+// Nearest integer, exact halves to the even neighbour (157.5 gives 158, 156.5 gives 156).
+int roundHalfEven(double value);
+
+// Milliseconds from sending "L" to purging the port buffers. hf is the radio rate, rs the PC's
+// serial rate; sensitive selects the short timing of sensitivity measurements.
+int answerWait(int hf, int rs, bool sensitive);
+
+// The smallest sensible interval in ms. hfPosition and rsPosition are the item positions of the
+// two rates in their lists (radio 0 = 1200 .., serial 0 = 1200 ..).
+int minLinkInterval(int hf, int rs, int hfPosition, int rsPosition, bool sensitive);
+
+// A number in the general format with at most `digits` significant digits: shortest form,
+// trailing zeros dropped, the locale's decimal separator; magnitudes below 0.00001 (and numbers
+// too long for the digits) in exponent form with at least two exponent digits.
+QString generalFormat(double value, int digits, const QLocale &locale = QLocale());
+
+// Received and lost percentages as shown: "66.67%" (4 digits) and "33.3%" (3 digits).
+QString receivedPercentText(int received, int sent, const QLocale &locale = QLocale());
+QString lostPercentText(int lost, int sent, const QLocale &locale = QLocale());
+
+// A 7-byte answer 4C S2 x x N2 S1 N1 in the 5-byte layout 4C S2 N2 S1 N1; other answers as given.
+QByteArray compactAnswer(const QByteArray &answer);
+
+// An answer that counts: first byte 0x4C and 3, 5 or 7 bytes long.
+bool isValidAnswer(const QByteArray &answer);
+
+// The samples of a valid answer, in channel order: ratio 1, noise 1, ratio 2, noise 2. Ratios
+// are the difference of the bytes taken unsigned, noise levels the byte taken signed.
+struct LinkSamples {
+    int channels = 0; // 2 for a 3-byte answer, 4 otherwise
+    std::array<int, 4> values{};
+};
+LinkSamples samplesOf(const QByteArray &validAnswer);
+
+constexpr int kChannels = 4;
+constexpr std::array<double, kChannels> kClearedAverage{0.0, -128.0, 0.0, -128.0};
+
+// One averaging step: A - (A - x) / (P + 1); P 0 gives no averaging, 10 the strongest.
+double averaged(double average, int sample, int strength);
+
+// Peak hold over a window of the last W samples (W = 20 × track-bar position) for four channels
+// that share one write slot. Slots are numbered 1 to 500; a peak stays until the slot holding it
+// is overwritten, an equal later sample keeps the older peak.
+class PeakHold
+{
+public:
+    static constexpr int kSlots = 500;
+
+    PeakHold() { reset(); }
+
+    // Fills every slot with the cleared values (0 for ratios, -128 for noise) and points every
+    // peak at slot 1. The write slot is not touched.
+    void reset();
+
+    // Stores one rounded average per channel (0 .. channels-1) at the write slot and advances it.
+    // window is the window length in samples (20 to 400).
+    void add(const std::array<double, kChannels> &averages, int channels, int window,
+             int &writeSlot);
+
+    qint8 peak(int channel) const { return m_history[channel][m_peakSlot[channel]]; }
+    int peakSlot(int channel) const { return m_peakSlot[channel]; }
+    qint8 sample(int channel, int slot) const { return m_history[channel][slot]; }
+
+private:
+    std::array<std::array<qint8, kSlots + 1>, kChannels> m_history{};
+    std::array<int, kChannels> m_peakSlot{};
+};
+
+} // namespace LinkFormulas

@@ -1,0 +1,202 @@
+// Runs LinkControl in the real tool for 1,000 cycles at an interval of 20 ms against korvel-sim
+// (radio 38400, serial 115200, so that 20 ms is above the minimum interval) and prints the mean
+// and worst cycle period beside the interval, and the tool's CPU use during the run.
+#include "app/messages.h"
+#include "app/tform1.h"
+#include "link/comport.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDeadlineTimer>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QLineEdit>
+#include <QProcess>
+#include <QPushButton>
+#include <QTabWidget>
+#include <QTemporaryDir>
+
+#include <sys/resource.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <vector>
+
+namespace
+{
+
+constexpr int kCycles = 1000;
+constexpr int kIntervalMs = 20;
+constexpr double kPeriodToleranceMs = 1.0;
+constexpr double kCpuLimitPercent = 5.0;
+
+double processCpuMs()
+{
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    return usage.ru_utime.tv_sec * 1000.0 + usage.ru_utime.tv_usec / 1000.0 +
+           usage.ru_stime.tv_sec * 1000.0 + usage.ru_stime.tv_usec / 1000.0;
+}
+
+QString loadAverage()
+{
+    QFile file(QStringLiteral("/proc/loadavg"));
+    if (!file.open(QIODevice::ReadOnly))
+        return QStringLiteral("unknown\n");
+    return QString::fromLatin1(file.readLine());
+}
+
+QString startSim(QProcess &sim, const QString &program)
+{
+    sim.start(program, {});
+    if (!sim.waitForStarted(5000))
+        return {};
+    QDeadlineTimer deadline(5000);
+    while (!sim.canReadLine() && !deadline.hasExpired())
+        sim.waitForReadyRead(100);
+    return QString::fromLocal8Bit(sim.readLine()).trimmed();
+}
+
+template <typename T> T *child(TForm1 &form, const char *name)
+{
+    return form.findChild<T *>(QLatin1String(name));
+}
+
+void choose(TForm1 &form, const char *box, const QString &text)
+{
+    auto *combo = child<QComboBox>(form, box);
+    combo->setCurrentIndex(combo->findText(text));
+    emit combo->activated(combo->currentIndex());
+}
+
+void connectAt(TForm1 &form, const QString &path, const QString &baud)
+{
+    auto *port = child<QComboBox>(form, "CBox_COM");
+    port->setEditText(path);
+    emit port->lineEdit()->textEdited(path);
+    choose(form, "CBox_RS232_baud", baud);
+    child<QPushButton>(form, "BtnVerbinden")->click();
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    const QString program = qEnvironmentVariable(
+        "KORVEL_SIM", QCoreApplication::applicationDirPath() + QStringLiteral("/../korvel-sim"));
+    QProcess sim;
+    const QString path = startSim(sim, program);
+    if (path.isEmpty()) {
+        std::fprintf(stderr, "korvel-sim did not start (%s)\n", qPrintable(program));
+        return 1;
+    }
+    QStringList messages;
+    Messages::setPresenterForTest([&messages](Messages::Kind, const QString &text) {
+        messages << text;
+        return true;
+    });
+    QTemporaryDir dir;
+    TForm1 form(dir.path());
+    form.setLanguageIndex(1);
+
+    // The module learns the fast rates in its EEPROM and takes them at the next power-up.
+    connectAt(form, path, QStringLiteral("19200"));
+    choose(form, "CBox_HFbaud_C", QStringLiteral("38400"));
+    choose(form, "CBox_RS232_baud_C", QStringLiteral("115200"));
+    child<QCheckBox>(form, "CheckBox_EEPROM_C")->setChecked(true);
+    child<QPushButton>(form, "BtnKonfigurieren")->click();
+    child<QPushButton>(form, "BtnTrennen")->click();
+    connectAt(form, path, QStringLiteral("115200"));
+    if (!messages.isEmpty()) {
+        std::fprintf(stderr, "set-up failed: %s\n", qPrintable(messages.join(QLatin1Char('|'))));
+        return 1;
+    }
+    child<QTabWidget>(form, "PageControl1")->setCurrentWidget(child<QWidget>(form, "HF_Test"));
+    child<QLineEdit>(form, "EditLinkControl_Interval")->setText(QString::number(kIntervalMs));
+
+    // Each cycle ends with the sent counter going up; the spacing of those is the cycle period.
+    auto *sent = child<QLineEdit>(form, "EditLinkControl_txStatistik");
+    auto *start = child<QPushButton>(form, "BtnStartLinkControl");
+    std::vector<double> stamps;
+    stamps.reserve(kCycles);
+    QElapsedTimer clock;
+    QObject::connect(sent, &QLineEdit::textChanged, [&](const QString &text) {
+        stamps.push_back(clock.nsecsElapsed() / 1e6);
+        if (text.toInt() == kCycles)
+            start->click();
+    });
+    clock.start();
+    const double cpuBefore = processCpuMs();
+    start->click();
+    const double wallMs = clock.nsecsElapsed() / 1e6;
+    const double cpuMs = processCpuMs() - cpuBefore;
+    sim.terminate();
+    sim.waitForFinished(3000);
+    // The module's own log gives the moment each "L" arrived.
+    std::vector<double> arrivals;
+    for (const QByteArray &line : sim.readAllStandardError().split('\n')) {
+        const QList<QByteArray> fields = line.simplified().split(' ');
+        if (fields.size() == 3 && fields[1] == "rx" && fields[2] == "4C")
+            arrivals.push_back(fields[0].toDouble() * 1000.0);
+    }
+
+    if (stamps.size() < 3) {
+        std::fprintf(stderr, "LinkControl did not run (%s)\n",
+                     qPrintable(messages.join(QLatin1Char('|'))));
+        return 1;
+    }
+    const double cpuPercent = 100.0 * cpuMs / wallMs;
+    const QString received = child<QLineEdit>(form, "EditLinkControl_rxStatistik")->text();
+    std::printf("LinkControl, %zu cycles at %d ms (radio 38400, serial 115200), %s received\n",
+                stamps.size(), kIntervalMs, qPrintable(received));
+    std::printf("load average while running: %s", qPrintable(loadAverage()));
+    std::printf("%-34s %10s %10s %8s\n", "figure", "measured", "target", "result");
+    const auto row = [](const QString &name, double value, const QString &target, bool ok) {
+        std::printf("%-34s %10.3f %10s %8s\n", qPrintable(name), value, qPrintable(target),
+                    ok ? "ok" : "MISSED");
+    };
+    const QString window = QStringLiteral("%1±%2").arg(kIntervalMs).arg(kPeriodToleranceMs);
+    const auto within = [](double period) {
+        return std::abs(period - kIntervalMs) <= kPeriodToleranceMs;
+    };
+    // The first cycle waits an extra answer wait by design; the periods start after it. The
+    // tool's side: the sent counter goes up once per cycle. The line's side: korvel-sim logs the
+    // arrival of every "L" (to the millisecond).
+    const auto report = [&](const char *side, const std::vector<double> &times) {
+        if (times.size() < 3)
+            return;
+        std::vector<double> periods;
+        for (size_t i = 2; i < times.size(); ++i)
+            periods.push_back(times[i] - times[i - 1]);
+        std::sort(periods.begin(), periods.end());
+        double sum = 0;
+        for (double p : periods)
+            sum += p;
+        const double mean = sum / double(periods.size());
+        const double share = 100.0 * double(std::count_if(periods.begin(), periods.end(), within)) /
+                             double(periods.size());
+        const double p01 = periods[periods.size() / 100];
+        const double p99 = periods[periods.size() - 1 - periods.size() / 100];
+        const QString prefix = QString::fromLatin1(side) + QLatin1Char(' ');
+        row(prefix + QStringLiteral("mean period ms"), mean, window, within(mean));
+        row(prefix + QStringLiteral("worst period ms"), periods.back(), window,
+            within(periods.back()));
+        row(prefix + QStringLiteral("shortest period ms"), periods.front(), window,
+            within(periods.front()));
+        row(prefix + QStringLiteral("1st percentile ms"), p01, window, within(p01));
+        row(QString(prefix.size(), QLatin1Char(' ')) + QStringLiteral("99th percentile ms"), p99,
+            window, within(p99));
+        row(prefix + QStringLiteral("% of periods in window"), share, QStringLiteral("100"),
+            share >= 100.0);
+    };
+    report("tool", stamps);
+    report("line", arrivals);
+    row(QStringLiteral("CPU % of a core"), cpuPercent, QStringLiteral("<%1").arg(kCpuLimitPercent),
+        cpuPercent < kCpuLimitPercent);
+    Messages::setPresenterForTest({});
+    return 0;
+}
