@@ -224,6 +224,8 @@ qint64 EmulatorDevice::write(const QByteArray &data, int timeoutMs)
     // The bytes leave the PC at its rate; the transmit queue runs empty after the last one.
     const double sendMs = data.size() * 10000.0 / m_baud;
     m_outputTimer->start(int(std::ceil(sendMs)));
+    if (m_writeDurationMs > 0)
+        std::this_thread::sleep_for(std::chrono::microseconds(qint64(m_writeDurationMs * 1000)));
     return data.size();
 }
 

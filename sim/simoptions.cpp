@@ -87,6 +87,9 @@ QString simUsage()
         "  --calibration-missing   start-up report status 80\n"
         "  --no-startup-report     send no start-up report\n"
         "  --silent                answer nothing\n"
+        "  --reports HEX:MS        send the report HEX every MS milliseconds while awake; a\n"
+        "                          single code byte gets the maximum RSSI as its value\n"
+        "                          (--reports 30:2: 30 vv every 2 ms)\n"
         "  --fault KIND[:FRAME[:COUNT[:ARG]]]\n"
         "                          KIND silent, wrong-code, module-error, short,\n"
         "                          short-continuation, report-before; FRAME hex prefix of the\n"
@@ -203,6 +206,21 @@ SimOptions parseSimOptions(const QStringList &arguments)
             fault.kind = FaultKind::Silent;
             fault.count = -1;
             options.faults.push_back(fault);
+        } else if (option == QLatin1String("--reports")) {
+            if (!value(text))
+                return options;
+            const QStringList parts = text.split(QLatin1Char(':'));
+            QByteArray report;
+            int period = 0;
+            if (parts.size() != 2 || !parseHexBytes(parts[0], report) || report.isEmpty() ||
+                !parseInt(parts[1], period) || period <= 0) {
+                options.error = QStringLiteral("--reports: HEX:MS, not ") + text;
+                return options;
+            }
+            if (report.size() == 1)
+                report.append(char(qint8(config.maxRssiDbm)));
+            config.reportStream = report;
+            config.reportPeriodMs = period;
         } else if (option == QLatin1String("--fault")) {
             if (!value(text))
                 return options;

@@ -6,6 +6,7 @@
 #include "link/catalogue.h"
 #include "link/comport.h"
 #include "link/exchangelog.h"
+#include "module/identification.h"
 #include "module/moduledata.h"
 
 #include <QCheckBox>
@@ -90,8 +91,10 @@ TForm1::TForm1(const QString &programFolder, QWidget *parent)
     });
     connect(m_port.get(), &ComPort::bytesReceived, this,
             [this] { guarded([this] { m_link->receiveHandler(); }); });
-    connect(m_port.get(), &ComPort::failed, this,
-            [this](const QString &text) { Messages::inform(this, text); });
+    connect(m_port.get(), &ComPort::failed, this, [this](const QString &text) {
+        Messages::inform(this, text);
+        disconnectAfterPortFailure();
+    });
 
     guarded([this] { formCreate(); });
 }
@@ -116,7 +119,29 @@ void TForm1::guarded(const std::function<void()> &handler)
             return;
         }
         Messages::inform(this, QString::fromUtf8(error.what()));
+        const auto *portError = dynamic_cast<const PortError *>(&error);
+        if (portError && portError->operation() != PortOperation::ListPorts)
+            disconnectAfterPortFailure();
     }
+}
+
+void TForm1::disconnectAfterPortFailure()
+{
+    // A failed port is no live connection: the window goes back to Disconnected, so that the
+    // next connect starts afresh. The failure has been shown once; the port's further failures
+    // while the window lets go of it are not.
+    if (m_recoveringFromPortFailure)
+        return;
+    m_recoveringFromPortFailure = true;
+    try {
+        if (isDisconnected())
+            m_port->close();
+        else
+            BtnTrennenClick();
+    } catch (const std::exception &) {
+        m_port->close();
+    }
+    m_recoveringFromPortFailure = false;
 }
 
 void TForm1::performClick(QAbstractButton *button)
@@ -358,6 +383,10 @@ void TForm1::BtnTrennenClick()
 
     m_port->close();
     m_port->setReadTimeout(1000);
+    // A letter of no known firmware came from a stray answer: the next connection starts as
+    // after a fresh start rather than with a dispatcher that reads nothing.
+    if (!isKnownSoftwareType(m_module->info.Edit_SW_Typ->text()))
+        m_module->info.Edit_SW_Typ->clear();
     Panel_keine_Verbindung->show();
     Panel_keine_Verbindung2->hide();
     m_TxState = 0;

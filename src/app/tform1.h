@@ -85,6 +85,8 @@ private:
     void setDebugWindowVisible(bool visible);
     void applyLanguage();
     void guarded(const std::function<void()> &handler);
+    // After the port's failure has been shown: Disconnect, unless the window is disconnected.
+    void disconnectAfterPortFailure();
     void showCommunicationError();
     QString settingsPath() const;
 
@@ -162,5 +164,6 @@ private:
     int m_shownPage = -1;
     int m_pageRulesSuppressed = 0;
     int m_clickDepth = 0;
+    bool m_recoveringFromPortFailure = false;
     std::exception_ptr m_pendingError;
 };

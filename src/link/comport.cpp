@@ -6,7 +6,8 @@
 
 #include <algorithm>
 
-namespace {
+namespace
+{
 
 ComPort::DeviceFactory &deviceFactory()
 {
@@ -50,8 +51,8 @@ QString portErrorText(PortOperation operation, int errorCode)
 }
 
 PortError::PortError(PortOperation operation, int errorCode)
-    : std::runtime_error(portErrorText(operation, errorCode).toStdString()),
-      m_operation(operation), m_errorCode(errorCode)
+    : std::runtime_error(portErrorText(operation, errorCode).toStdString()), m_operation(operation),
+      m_errorCode(errorCode)
 {
 }
 
@@ -61,16 +62,15 @@ ComPort::ComPort(QObject *parent) : QObject(parent)
     m_device->setParent(nullptr);
     connect(m_device.get(), &SerialDevice::bytesArrived, this, &ComPort::scheduleReceivedCheck);
     connect(m_device.get(), &SerialDevice::outputEmpty, this, &ComPort::outputEmpty);
-    connect(m_device.get(), &SerialDevice::deviceLost, this,
-            [this](PortOperation operation, int code) {
-                emit failed(portErrorText(operation, code));
-            });
+    connect(
+        m_device.get(), &SerialDevice::deviceLost, this,
+        [this](PortOperation operation, int code) { emit failed(portErrorText(operation, code)); });
 }
 
 ComPort::~ComPort()
 {
     if (m_device)
-        m_device->close();
+        close();
 }
 
 void ComPort::setDeviceFactoryForTest(DeviceFactory factory)
@@ -129,8 +129,7 @@ void ComPort::open()
         return;
     if (!m_device->open(m_portName))
         throw PortError(PortOperation::Open, m_device->errorCode());
-    if (!m_device->setBaudRate(m_baudRate) || !m_device->setDtr(true) ||
-        !m_device->setRts(m_rts)) {
+    if (!m_device->setBaudRate(m_baudRate) || !m_device->setDtr(true) || !m_device->setRts(m_rts)) {
         const int code = m_device->errorCode();
         m_device->close();
         throw PortError(PortOperation::LineSettings, code);
@@ -141,6 +140,9 @@ void ComPort::open()
 
 void ComPort::close()
 {
+    // DTR drops explicitly before the port closes; the module loses power with it.
+    if (isOpen())
+        m_device->setDtr(false);
     m_device->close();
 }
 

@@ -4,7 +4,12 @@
 #include <QTextBlock>
 #include <QTextCursor>
 
-ExchangeLog::ExchangeLog(QPlainTextEdit *tx, QPlainTextEdit *rx) : m_tx(tx), m_rx(rx) {}
+ExchangeLog::ExchangeLog(QPlainTextEdit *tx, QPlainTextEdit *rx) : m_tx(tx), m_rx(rx)
+{
+    // The logs run for hours; an undo history would keep every line ever removed.
+    m_tx->setUndoRedoEnabled(false);
+    m_rx->setUndoRedoEnabled(false);
+}
 
 QString ExchangeLog::hexText(const QByteArray &bytes)
 {
