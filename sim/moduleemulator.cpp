@@ -154,7 +154,7 @@ void ModuleEmulator::lineOpened(double nowMs)
     m_frame.clear();
     resetFromEeprom();
     m_readyAt = nowMs + m_config.bootDelayMs;
-    m_nextStreamAt = m_readyAt + m_config.reportPeriodMs;
+    m_nextStreamAt = std::max(m_readyAt, nowMs + m_config.reportStartMs) + m_config.reportPeriodMs;
     if (!m_config.sendStartupReport)
         return;
 

@@ -34,6 +34,7 @@ struct EmulatorConfig {
     // would find more than one period of bytes still waiting on the line is left out.
     QByteArray reportStream;
     double reportPeriodMs = 0;
+    double reportStartMs = 0; // from power-up; the stream never starts before the boot is over
 
     int rssiDbm = -87;
     int maxRssiDbm = -60;

@@ -87,8 +87,10 @@ QString simUsage()
         "  --calibration-missing   start-up report status 80\n"
         "  --no-startup-report     send no start-up report\n"
         "  --silent                answer nothing\n"
-        "  --reports HEX:MS        send the report HEX every MS milliseconds while awake; a\n"
-        "                          single code byte gets the maximum RSSI as its value\n"
+        "  --reports HEX:MS[:AFTER]\n"
+        "                          send the report HEX every MS milliseconds while awake,\n"
+        "                          beginning AFTER ms after power-up (default 0); a single\n"
+        "                          code byte gets the maximum RSSI as its value\n"
         "                          (--reports 30:2: 30 vv every 2 ms)\n"
         "  --fault KIND[:FRAME[:COUNT[:ARG]]]\n"
         "                          KIND silent, wrong-code, module-error, short,\n"
@@ -212,11 +214,14 @@ SimOptions parseSimOptions(const QStringList &arguments)
             const QStringList parts = text.split(QLatin1Char(':'));
             QByteArray report;
             int period = 0;
-            if (parts.size() != 2 || !parseHexBytes(parts[0], report) || report.isEmpty() ||
-                !parseInt(parts[1], period) || period <= 0) {
-                options.error = QStringLiteral("--reports: HEX:MS, not ") + text;
+            int after = 0;
+            if (parts.size() < 2 || parts.size() > 3 || !parseHexBytes(parts[0], report) ||
+                report.isEmpty() || !parseInt(parts[1], period) || period <= 0 ||
+                (parts.size() == 3 && (!parseInt(parts[2], after) || after < 0))) {
+                options.error = QStringLiteral("--reports: HEX:MS[:AFTER], not ") + text;
                 return options;
             }
+            config.reportStartMs = after;
             if (report.size() == 1)
                 report.append(char(qint8(config.maxRssiDbm)));
             config.reportStream = report;

@@ -237,7 +237,9 @@ void TestKorvelSim::reportStreamOption_data()
     QTest::newRow("no period") << "30" << QByteArray() << 0;
     QTest::newRow("period 0") << "30:0" << QByteArray() << 0;
     QTest::newRow("not hex") << "zz:2" << QByteArray() << 0;
-    QTest::newRow("too many fields") << "30:2:1" << QByteArray() << 0;
+    QTest::newRow("beginning 40 ms after power-up") << "30:2:40" << hex("30C4") << 2;
+    QTest::newRow("too many fields") << "30:2:1:1" << QByteArray() << 0;
+    QTest::newRow("negative start") << "30:2:-1" << QByteArray() << 0;
 }
 
 void TestKorvelSim::reportStreamOption()
@@ -257,8 +259,8 @@ void TestKorvelSim::reportStreamOption()
     // The awake module sends the report at that pace after its start-up report.
     ModuleEmulator module(options.config);
     module.lineOpened(0);
-    const double boot = options.config.bootDelayMs;
-    const QByteArray out = module.takeOutput(boot + 10 * periodMs + 1.5);
+    const double start = std::max(options.config.bootDelayMs, options.config.reportStartMs);
+    const QByteArray out = module.takeOutput(start + 10 * periodMs + 1.5);
     QCOMPARE(out.left(3).toHex(), QByteArray("003000"));
     QCOMPARE(out.mid(3).toHex(), report.repeated(10).toHex());
 }
