@@ -17,56 +17,62 @@ QString ExchangeLog::hexText(const QByteArray &bytes)
     text.reserve(bytes.size() * 3);
     // The count of logged bytes is taken modulo 256, as the module's answers never come longer.
     const int count = bytes.size() % 256;
-    for (int i = 0; i < count; ++i)
-        text += QStringLiteral("%1,").arg(quint8(bytes[i]), 2, 16, QLatin1Char('0')).toUpper();
+    static const char digits[] = "0123456789ABCDEF";
+    for (int i = 0; i < count; ++i) {
+        const quint8 byte = quint8(bytes[i]);
+        text += QLatin1Char(digits[byte >> 4]);
+        text += QLatin1Char(digits[byte & 0x0F]);
+        text += QLatin1Char(',');
+    }
     return text;
 }
 
 void ExchangeLog::appendTx(const QByteArray &bytes)
 {
-    appendAtEnd(m_tx, hexText(bytes));
+    m_txLine += hexText(bytes);
 }
 
 void ExchangeLog::appendRxMarker(const QString &marker)
 {
-    appendAtEnd(m_rx, marker);
+    m_rxLine += marker;
 }
 
 void ExchangeLog::appendRx(const QByteArray &bytes)
 {
-    appendAtEnd(m_rx, hexText(bytes));
+    m_rxLine += hexText(bytes);
 }
 
 void ExchangeLog::endExchange()
 {
-    if (m_rx->document()->blockCount() > kMaxLines) {
-        removeFirstLine(m_rx);
-        removeFirstLine(m_tx);
-    }
-    appendAtEnd(m_tx, QStringLiteral("\n"));
-    appendAtEnd(m_rx, QStringLiteral("\n"));
+    // The RX pane decides: once it holds more than the limit, the oldest pair goes.
+    const bool dropOldest = m_rx->document()->blockCount() > kMaxLines;
+    writeLine(m_tx, m_txLine, dropOldest);
+    writeLine(m_rx, m_rxLine, dropOldest);
+    m_txLine.clear();
+    m_rxLine.clear();
 }
 
 void ExchangeLog::clear()
 {
+    m_txLine.clear();
+    m_rxLine.clear();
     m_tx->clear();
     m_rx->clear();
 }
 
-void ExchangeLog::appendAtEnd(QPlainTextEdit *edit, const QString &text)
+void ExchangeLog::writeLine(QPlainTextEdit *edit, const QString &text, bool dropOldest)
 {
+    // The whole line goes in at once rather than piece by piece.
     QTextCursor cursor(edit->document());
     cursor.movePosition(QTextCursor::End);
-    if (text == QLatin1String("\n"))
-        cursor.insertBlock();
-    else
+    if (!text.isEmpty())
         cursor.insertText(text);
+    if (dropOldest && edit->document()->blockCount() > 1) {
+        cursor.movePosition(QTextCursor::Start);
+        cursor.movePosition(QTextCursor::NextBlock, QTextCursor::KeepAnchor);
+        cursor.removeSelectedText();
+        cursor.movePosition(QTextCursor::End);
+    }
+    cursor.insertBlock();
     edit->setTextCursor(cursor);
-}
-
-void ExchangeLog::removeFirstLine(QPlainTextEdit *edit)
-{
-    QTextCursor cursor(edit->document()->firstBlock());
-    cursor.movePosition(QTextCursor::NextBlock, QTextCursor::KeepAnchor);
-    cursor.removeSelectedText();
 }

@@ -17,17 +17,20 @@ public:
     // Bytes as two upper-case hex digits each followed by a comma: B0 00 01 gives "B0,00,01,".
     static QString hexText(const QByteArray &bytes);
 
+    // The pieces of the exchange's line in each pane; they reach the panes when it ends.
     void appendTx(const QByteArray &bytes);
     void appendRxMarker(const QString &marker);
     void appendRx(const QByteArray &bytes);
-    // Ends the exchange: drops the oldest line pair beyond the limit and opens a new line in both.
+    // Ends the exchange: writes its line to both panes, drops the oldest line pair beyond the
+    // limit and opens a new line in both.
     void endExchange();
     void clear();
 
 private:
-    static void appendAtEnd(QPlainTextEdit *edit, const QString &text);
-    static void removeFirstLine(QPlainTextEdit *edit);
+    static void writeLine(QPlainTextEdit *edit, const QString &text, bool dropOldest);
 
     QPlainTextEdit *m_tx;
     QPlainTextEdit *m_rx;
+    QString m_txLine;
+    QString m_rxLine;
 };
