@@ -4,11 +4,16 @@
 #include <QTextBlock>
 #include <QTextCursor>
 
+#include <utility>
+
 ExchangeLog::ExchangeLog(QPlainTextEdit *tx, QPlainTextEdit *rx) : m_tx(tx), m_rx(rx)
 {
     // The logs run for hours; an undo history would keep every line ever removed.
     m_tx->setUndoRedoEnabled(false);
     m_rx->setUndoRedoEnabled(false);
+    m_flushTimer.setSingleShot(true);
+    m_flushTimer.setInterval(0);
+    QObject::connect(&m_flushTimer, &QTimer::timeout, [this] { flush(); });
 }
 
 QString ExchangeLog::hexText(const QByteArray &bytes)
@@ -44,35 +49,52 @@ void ExchangeLog::appendRx(const QByteArray &bytes)
 
 void ExchangeLog::endExchange()
 {
-    // The RX pane decides: once it holds more than the limit, the oldest pair goes.
-    const bool dropOldest = m_rx->document()->blockCount() > kMaxLines;
-    writeLine(m_tx, m_txLine, dropOldest);
-    writeLine(m_rx, m_rxLine, dropOldest);
-    m_txLine.clear();
-    m_rxLine.clear();
+    m_txWaiting.append(std::exchange(m_txLine, QString()));
+    m_rxWaiting.append(std::exchange(m_rxLine, QString()));
+    // Lines that would be dropped at once need not wait.
+    if (m_rxWaiting.size() > kMaxLines) {
+        m_txWaiting.removeFirst();
+        m_rxWaiting.removeFirst();
+    }
+    if (!m_flushTimer.isActive())
+        m_flushTimer.start();
+}
+
+void ExchangeLog::flush()
+{
+    m_flushTimer.stop();
+    if (m_rxWaiting.isEmpty())
+        return;
+    writeLines(m_tx, m_txWaiting);
+    writeLines(m_rx, m_rxWaiting);
+    m_txWaiting.clear();
+    m_rxWaiting.clear();
 }
 
 void ExchangeLog::clear()
 {
+    m_flushTimer.stop();
     m_txLine.clear();
     m_rxLine.clear();
+    m_txWaiting.clear();
+    m_rxWaiting.clear();
     m_tx->clear();
     m_rx->clear();
 }
 
-void ExchangeLog::writeLine(QPlainTextEdit *edit, const QString &text, bool dropOldest)
+void ExchangeLog::writeLines(QPlainTextEdit *edit, const QStringList &lines)
 {
-    // The whole line goes in at once rather than piece by piece.
+    // The last block is the empty caret line; the new lines go in front of the new caret line.
     QTextCursor cursor(edit->document());
     cursor.movePosition(QTextCursor::End);
-    if (!text.isEmpty())
-        cursor.insertText(text);
-    if (dropOldest && edit->document()->blockCount() > 1) {
+    cursor.insertText(lines.join(QLatin1Char('\n')) + QLatin1Char('\n'));
+    // Both panes hold the same number of lines, so each keeps the last 100 of its own.
+    const int excess = edit->document()->blockCount() - 1 - kMaxLines;
+    if (excess > 0) {
         cursor.movePosition(QTextCursor::Start);
-        cursor.movePosition(QTextCursor::NextBlock, QTextCursor::KeepAnchor);
+        cursor.movePosition(QTextCursor::NextBlock, QTextCursor::KeepAnchor, excess);
         cursor.removeSelectedText();
         cursor.movePosition(QTextCursor::End);
     }
-    cursor.insertBlock();
     edit->setTextCursor(cursor);
 }

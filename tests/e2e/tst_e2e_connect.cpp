@@ -93,6 +93,8 @@ void TestEndToEndConnect::identifiesModulesOverAPseudoTerminal()
     QCOMPARE(bench.text("Edit_SW_Version"), QStringLiteral("1/4/12"));
     QCOMPARE(bench.text("Edit_Ser_NR"), serial);
     auto *rx = bench.form->findChild<QPlainTextEdit *>(QStringLiteral("MemoRX"));
+    // The log's lines reach the pane once the event loop runs.
+    QTRY_VERIFY(rx->toPlainText().contains(QLatin1String("00,")));
     for (const char *marker : {"E1 ", "E2 ", "E3 ", "E4 "})
         QVERIFY2(!rx->toPlainText().contains(QLatin1String(marker)), marker);
 

@@ -69,8 +69,16 @@ struct Rig {
         fault.frame = frame;
         module().injectFault(fault);
     }
-    QStringList txLines() const { return tx.toPlainText().split(QLatin1Char('\n')); }
-    QStringList rxLines() const { return rx.toPlainText().split(QLatin1Char('\n')); }
+    QStringList txLines()
+    {
+        log->flush();
+        return tx.toPlainText().split(QLatin1Char('\n'));
+    }
+    QStringList rxLines()
+    {
+        log->flush();
+        return rx.toPlainText().split(QLatin1Char('\n'));
+    }
 
     EmulatorDevice *device = nullptr;
     std::unique_ptr<ComPort> port;
@@ -98,6 +106,7 @@ private slots:
     void startupReportSetsTheCalibrationStatus_data();
     void startupReportSetsTheCalibrationStatus();
     void unknownLetterReadsNothing();
+    void logKeepsTheLastHundredExchangesPaired_data();
     void logKeepsTheLastHundredExchangesPaired();
     void receiveHandlerStaysOutDuringLinkControl();
     void exchangeDropsStaleInputAndKeepsTheAnswer_data();
@@ -259,6 +268,7 @@ void TestModuleLink::errorFlagStopsEverything()
     rig.link->state().errorFlag = true;
     rig.link->transaction(bytes({0xB0, 0x00, 0x01}));
     QVERIFY(rig.device->frames().isEmpty());
+    rig.log->flush();
     QVERIFY(rig.tx.toPlainText().isEmpty());
     QVERIFY(rig.rx.toPlainText().isEmpty());
 }
@@ -318,12 +328,23 @@ void TestModuleLink::unknownLetterReadsNothing()
     QCOMPARE(rig.rxLines().mid(0, 2), (QStringList{"00,02,", "00,02,"}));
 }
 
+void TestModuleLink::logKeepsTheLastHundredExchangesPaired_data()
+{
+    QTest::addColumn<int>("flushEvery");
+    QTest::newRow("written once at the end") << 0;
+    QTest::newRow("written after every exchange") << 1;
+    QTest::newRow("written every 7 exchanges") << 7;
+}
+
 void TestModuleLink::logKeepsTheLastHundredExchangesPaired()
 {
+    QFETCH(int, flushEvery);
     Rig rig('B');
     for (int i = 0; i < 103; ++i) {
         rig.module().setRam(0x09, quint8(i));
         rig.link->transaction(bytes({0xB0, 0x02, 0x09}));
+        if (flushEvery > 0 && i % flushEvery == 0)
+            rig.log->flush();
     }
     const QStringList tx = rig.txLines();
     const QStringList rx = rig.rxLines();
