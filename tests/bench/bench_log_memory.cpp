@@ -41,6 +41,9 @@ void exchange(ExchangeLog &log, int i)
         log.appendRxMarker(QStringLiteral("E4 "));
     log.appendRx(answer);
     log.endExchange();
+    // A session that processes events between its exchanges (LinkControl, the monitor) has
+    // each line written at once: the most work for the panes.
+    log.flush();
 }
 
 } // namespace
