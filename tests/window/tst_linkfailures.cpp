@@ -71,6 +71,11 @@ void TestLinkFailures::lostPortReturnsToDisconnected()
     }
     QTRY_COMPARE(rig.messages, QStringList{message});
     verifyDisconnected(rig);
+    if (when != QLatin1String("idle")) {
+        // The window let go of the line: DTR dropped explicitly, then the port closed.
+        const QStringList events = rig.device->lineEventTexts();
+        QCOMPARE(events.mid(events.size() - 2), (QStringList{"dtr 0", "close"}));
+    }
 
     // A new connect works at once.
     rig.messages.clear();
