@@ -307,8 +307,11 @@ void QSerialPortDevice::onErrorOccurred(QSerialPort::SerialPortError error)
     // while the line is still up: the port goes on listening.
     if (error != QSerialPort::WriteError && m_port->isOpen() && !lineHungUp()) {
         m_lastPortErrno = 0;
-        QMetaObject::invokeMethod(this, &QSerialPortDevice::resumeAfterEmptyRead,
-                                  Qt::QueuedConnection);
+        if (!m_resumePending) {
+            m_resumePending = true;
+            QMetaObject::invokeMethod(this, &QSerialPortDevice::resumeAfterEmptyRead,
+                                      Qt::QueuedConnection);
+        }
         return;
     }
     // A vanished device keeps raising read errors while the port stays open; the first one
@@ -340,6 +343,7 @@ bool QSerialPortDevice::lineHungUp() const
 
 void QSerialPortDevice::resumeAfterEmptyRead()
 {
+    m_resumePending = false;
     if (!m_port->isOpen() || m_lost)
         return;
     const auto error = m_port->error();

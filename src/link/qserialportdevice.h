@@ -95,4 +95,5 @@ private:
     int m_lostCode = 0;
     bool m_idleLossPending = false;
     bool m_arrivalCheckPending = false;
+    bool m_resumePending = false;
 };
