@@ -87,7 +87,8 @@ QGroupBox *TForm1::buildConnectionGroup()
     BtnTrennen->setEnabled(false);
     BtnInfo = named(new QPushButton(QStringLiteral("Info")), "BtnInfo");
     BtnDebugfenster = named(new QPushButton(QStringLiteral("Debug")), "BtnDebugfenster");
-    CBoxLanguage = named(new QComboBox, "CBoxLanguage");
+    // Hidden and outside the layout, but owned by the group like every other control.
+    CBoxLanguage = named(new QComboBox(RS232Einstellungen), "CBoxLanguage");
     CBoxLanguage->addItems({QStringLiteral("Deutsch"), QStringLiteral("English")});
     CBoxLanguage->setCurrentIndex(-1);
     CBoxLanguage->hide();
