@@ -233,6 +233,8 @@ qint64 EmulatorDevice::write(const QByteArray &data, int timeoutMs)
     const double now = nowMs();
     m_txBusyUntilMs = std::max(now, m_txBusyUntilMs) + data.size() * 10000.0 / m_baud;
     m_outputTimer->start(int(std::ceil(m_txBusyUntilMs - now)));
+    if (m_writeDurationMs > 0)
+        std::this_thread::sleep_for(std::chrono::microseconds(qint64(m_writeDurationMs * 1000)));
     return data.size();
 }
 

@@ -57,6 +57,9 @@ public:
     // The next call of the operation fails with the error number (Open, Write, Read, Purge,
     // LineSettings, InputCount, ListPorts).
     void failNext(PortOperation operation, int errorCode);
+    // Each write returns only this long after its bytes went out, as a drain on a busy machine
+    // does; what the module answers meanwhile waits in the input buffer.
+    void setWriteDurationMs(double ms) { m_writeDurationMs = ms; }
     // The cable is pulled: the device closes and reports the loss once.
     void simulateLoss(PortOperation operation = PortOperation::Read, int errorCode = 5 /*EIO*/);
 
@@ -97,6 +100,7 @@ private:
     bool m_rts = false;
     qint32 m_baud = 9600;
     double m_txBusyUntilMs = 0;
+    double m_writeDurationMs = 0;
     int m_errorCode = 0;
     QList<LineEvent> m_events;
     QStringList m_ports{QStringLiteral("COM1"), QStringLiteral("COM3"), QStringLiteral("COM10")};

@@ -154,6 +154,7 @@ void ModuleEmulator::lineOpened(double nowMs)
     m_frame.clear();
     resetFromEeprom();
     m_readyAt = nowMs + m_config.bootDelayMs;
+    m_nextStreamAt = std::max(m_readyAt, nowMs + m_config.reportStartMs) + m_config.reportPeriodMs;
     if (!m_config.sendStartupReport)
         return;
 
@@ -255,8 +256,29 @@ void ModuleEmulator::addLog(EmulatorLogEntry::Kind kind, double atMs, const QByt
         m_logCallback(entry);
 }
 
+bool ModuleEmulator::streaming() const
+{
+    return m_powered && !m_asleep && m_config.reportPeriodMs > 0 &&
+           !m_config.reportStream.isEmpty();
+}
+
+void ModuleEmulator::scheduleStreamReports(double nowMs)
+{
+    while (streaming() && m_nextStreamAt <= nowMs) {
+        const double at = m_nextStreamAt;
+        m_nextStreamAt += m_config.reportPeriodMs;
+        if (m_lineFreeAt > at + m_config.reportPeriodMs)
+            continue;
+        Pending pending{at, m_config.reportStream, EmulatorLogEntry::Report, {}, false};
+        auto pos = std::upper_bound(m_scheduled.begin(), m_scheduled.end(), at,
+                                    [](double t, const Pending &p) { return t < p.at; });
+        m_scheduled.insert(pos, std::move(pending));
+    }
+}
+
 void ModuleEmulator::advance(double nowMs)
 {
+    scheduleStreamReports(nowMs);
     while (!m_scheduled.empty() && m_scheduled.front().at <= nowMs) {
         Pending pending = std::move(m_scheduled.front());
         m_scheduled.erase(m_scheduled.begin());
@@ -276,7 +298,9 @@ void ModuleEmulator::advance(double nowMs)
             m_line.emplace_back(start + (i + 1) * byteTime, byte);
         }
         m_lineFreeAt = start + pending.bytes.size() * byteTime;
-        addLog(pending.kind, start, pending.bytes);
+        // The stream of reports would drown the log.
+        if (pending.logged)
+            addLog(pending.kind, start, pending.bytes);
         if (pending.afterSent)
             pending.afterSent();
     }
@@ -297,11 +321,19 @@ std::optional<double> ModuleEmulator::nextOutputAt() const
 {
     if (!m_line.empty())
         return m_line.front().first;
+    std::optional<double> next;
     for (const Pending &pending : m_scheduled) {
-        if (!pending.bytes.isEmpty())
-            return std::max(pending.at, m_lineFreeAt) + byteTimeMs(moduleBaud());
+        if (!pending.bytes.isEmpty()) {
+            next = std::max(pending.at, m_lineFreeAt) + byteTimeMs(moduleBaud());
+            break;
+        }
     }
-    return std::nullopt;
+    if (streaming()) {
+        const double streamAt = std::max(m_nextStreamAt, m_lineFreeAt) + byteTimeMs(moduleBaud());
+        if (!next || streamAt < *next)
+            next = streamAt;
+    }
+    return next;
 }
 
 void ModuleEmulator::receive(const QByteArray &bytes, double nowMs)

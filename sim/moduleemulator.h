@@ -32,6 +32,13 @@ struct EmulatorConfig {
     bool sendStartupReport = true;
     int calibrationSoftwareBaud = 19200; // the calibration software's fixed serial rate
 
+    // Reports the module sends of its own accord every reportPeriodMs while it is awake (an
+    // automatic RSSI output, for example 30 vv); none while the period is 0. A report that
+    // would find more than one period of bytes still waiting on the line is left out.
+    QByteArray reportStream;
+    double reportPeriodMs = 0;
+    double reportStartMs = 0; // from power-up; the stream never starts before the boot is over
+
     int rssiDbm = -87;
     int maxRssiDbm = -60;
     int temperatureC = 23;
@@ -148,7 +155,11 @@ private:
         QByteArray bytes;
         EmulatorLogEntry::Kind kind;
         std::function<void()> afterSent;
+        bool logged = true;
     };
+
+    bool streaming() const;
+    void scheduleStreamReports(double nowMs);
 
     void advance(double nowMs);
     void schedule(double at, const QByteArray &bytes, EmulatorLogEntry::Kind kind,
@@ -180,6 +191,7 @@ private:
     int m_rateCode = 0; // B: register 0x0F in force; C: register 0x0C latched at power-up
     double m_readyAt = 0;
     double m_lastInputAt = 0;
+    double m_nextStreamAt = 0;
     QByteArray m_frame;
 
     std::vector<Pending> m_scheduled; // ordered by time

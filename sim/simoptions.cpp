@@ -89,6 +89,11 @@ QString simUsage()
         "  --calibration-missing   start-up report status 80\n"
         "  --no-startup-report     send no start-up report\n"
         "  --silent                answer nothing\n"
+        "  --reports HEX:MS[:AFTER]\n"
+        "                          send the report HEX every MS milliseconds while awake,\n"
+        "                          beginning AFTER ms after power-up (default 0); a single\n"
+        "                          code byte gets the maximum RSSI as its value\n"
+        "                          (--reports 30:2: 30 vv every 2 ms)\n"
         "  --fault KIND[:FRAME[:COUNT[:ARG]]]\n"
         "                          KIND silent, wrong-code, module-error, short,\n"
         "                          short-continuation, report-before; FRAME hex prefix of the\n"
@@ -228,6 +233,24 @@ SimOptions parseSimOptions(const QStringList &arguments)
             fault.kind = FaultKind::Silent;
             fault.count = -1;
             options.faults.push_back(fault);
+        } else if (option == QLatin1String("--reports")) {
+            if (!value(text))
+                return options;
+            const QStringList parts = text.split(QLatin1Char(':'));
+            QByteArray report;
+            int period = 0;
+            int after = 0;
+            if (parts.size() < 2 || parts.size() > 3 || !parseHexBytes(parts[0], report) ||
+                report.isEmpty() || !parseInt(parts[1], period) || period <= 0 ||
+                (parts.size() == 3 && (!parseInt(parts[2], after) || after < 0))) {
+                options.error = QStringLiteral("--reports: HEX:MS[:AFTER], not ") + text;
+                return options;
+            }
+            config.reportStartMs = after;
+            if (report.size() == 1)
+                report.append(char(qint8(config.maxRssiDbm)));
+            config.reportStream = report;
+            config.reportPeriodMs = period;
         } else if (option == QLatin1String("--fault")) {
             if (!value(text))
                 return options;

@@ -11,12 +11,12 @@
 #include "link/catalogue.h"
 #include "link/comport.h"
 #include "link/exchangelog.h"
+#include "module/identification.h"
 #include "module/moduledata.h"
-#include "rf/carriertest.h"
-#include "rf/linkwizard.h"
 #include "moduletest/moduletests.h"
+#include "rf/carriertest.h"
 #include "rf/linkcontrol.h"
-#include "app/timeofday.h"
+#include "rf/linkwizard.h"
 
 #include <QCheckBox>
 #include <QCloseEvent>
@@ -72,9 +72,9 @@ TForm1::TForm1(const QString &programFolder, QWidget *parent)
     m_module->info.EditModTyp->installEventFilter(this);
     ModuleHost &moduleHost = *this;
     m_carrier = new CarrierTest(CarrierContext{hfTest, m_module->b, m_module->c, m_app,
-                                               m_module->info.Edit_SW_Typ,
-                                               monitor.BtnMonitor_Start, *m_link, moduleHost,
-                                               m_shared, m_TxState, m_MsCountdown, m_MmTimerId},
+                                               m_module->info.Edit_SW_Typ, monitor.BtnMonitor_Start,
+                                               *m_link, moduleHost, m_shared, m_TxState,
+                                               m_MsCountdown, m_MmTimerId},
                                 this);
 
     onClick(BtnVerbinden, [this] { BtnVerbindenClick(); });
@@ -112,14 +112,18 @@ TForm1::TForm1(const QString &programFolder, QWidget *parent)
     });
     connect(m_port.get(), &ComPort::bytesReceived, this,
             [this] { guarded([this] { m_link->receiveHandler(); }); });
-    connect(m_port.get(), &ComPort::failed, this,
-            [this](const QString &text) { Messages::inform(this, text); });
+    // The carrier test learns of the failure first, so that its loop ends without using the port;
+    // then the user sees the failure once and the window disconnects.
+    connect(m_port.get(), &ComPort::failed, m_carrier, &CarrierTest::portFailed);
+    connect(m_port.get(), &ComPort::failed, this, [this](const QString &text) {
+        Messages::inform(this, text);
+        disconnectAfterPortFailure();
+    });
     onClick(hfTest.BtnStartHF_Test, [this] { m_carrier->BtnStartHF_TestClick(); });
     connect(hfTest.CBox_RX_TX_Switch_Test, &QComboBox::activated, m_carrier,
             &CarrierTest::CBox_RX_TX_Switch_TestChange);
     connect(m_port.get(), &ComPort::outputEmpty, this,
             [this] { guarded([this] { m_carrier->ComPort1TxEmpty(); }); });
-    connect(m_port.get(), &ComPort::failed, m_carrier, &CarrierTest::portFailed);
 
     guarded([this] { formCreate(); });
     AboutBox = new TAboutBox(this);
@@ -145,7 +149,29 @@ void TForm1::guarded(const std::function<void()> &handler)
             return;
         }
         Messages::inform(this, QString::fromUtf8(error.what()));
+        const auto *portError = dynamic_cast<const PortError *>(&error);
+        if (portError && portError->operation() != PortOperation::ListPorts)
+            disconnectAfterPortFailure();
     }
+}
+
+void TForm1::disconnectAfterPortFailure()
+{
+    // A failed port is no live connection: the window goes back to Disconnected, so that the
+    // next connect starts afresh. The failure has been shown once; the port's further failures
+    // while the window lets go of it are not.
+    if (m_recoveringFromPortFailure)
+        return;
+    m_recoveringFromPortFailure = true;
+    try {
+        if (isDisconnected())
+            m_port->close();
+        else
+            BtnTrennenClick();
+    } catch (const std::exception &) {
+        m_port->close();
+    }
+    m_recoveringFromPortFailure = false;
 }
 
 void TForm1::performClick(QAbstractButton *button)
@@ -426,6 +452,10 @@ void TForm1::BtnTrennenClick()
 
     m_port->close();
     m_port->setReadTimeout(1000);
+    // A letter of no known firmware came from a stray answer: the next connection starts as
+    // after a fresh start rather than with a dispatcher that reads nothing.
+    if (!isKnownSoftwareType(m_module->info.Edit_SW_Typ->text()))
+        m_module->info.Edit_SW_Typ->clear();
     Panel_keine_Verbindung->show();
     Panel_keine_Verbindung2->hide();
     m_TxState = 0;

@@ -101,6 +101,8 @@ private:
     void guarded(const std::function<void()> &handler);
     void buildTestPages();
     bool refusedWhileLinkControlRuns();
+    // After the port's failure has been shown: Disconnect, unless the window is disconnected.
+    void disconnectAfterPortFailure();
     void showCommunicationError();
     QString settingsPath() const;
     QString languagePath() const;
@@ -191,5 +193,6 @@ private:
     int m_shownPage = -1;
     int m_pageRulesSuppressed = 0;
     int m_clickDepth = 0;
+    bool m_recoveringFromPortFailure = false;
     std::exception_ptr m_pendingError;
 };

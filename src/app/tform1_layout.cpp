@@ -204,6 +204,7 @@ QGroupBox *TForm1::buildDebugGroup()
     MemoRX = named(new QPlainTextEdit, "MemoRX");
     for (QPlainTextEdit *memo : {MemoTX, MemoRX}) {
         memo->setReadOnly(true);
+        memo->setUndoRedoEnabled(false);
         memo->setLineWrapMode(QPlainTextEdit::NoWrap);
         memo->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
         memo->setFont(QFont(QStringLiteral("monospace")));

@@ -7,7 +7,8 @@
 
 #include <algorithm>
 
-namespace {
+namespace
+{
 
 ComPort::DeviceFactory &deviceFactory()
 {
@@ -51,8 +52,8 @@ QString portErrorText(PortOperation operation, int errorCode)
 }
 
 PortError::PortError(PortOperation operation, int errorCode)
-    : std::runtime_error(portErrorText(operation, errorCode).toStdString()),
-      m_operation(operation), m_errorCode(errorCode)
+    : std::runtime_error(portErrorText(operation, errorCode).toStdString()), m_operation(operation),
+      m_errorCode(errorCode)
 {
 }
 
@@ -75,7 +76,7 @@ ComPort::ComPort(QObject *parent) : QObject(parent), m_txClock(new TxEmptyClock(
 ComPort::~ComPort()
 {
     if (m_device)
-        m_device->close();
+        close();
 }
 
 void ComPort::setDeviceFactoryForTest(DeviceFactory factory)
@@ -135,8 +136,7 @@ void ComPort::open()
         return;
     if (!m_device->open(m_portName))
         throw PortError(PortOperation::Open, m_device->errorCode());
-    if (!m_device->setBaudRate(m_baudRate) || !m_device->setDtr(true) ||
-        !m_device->setRts(m_rts)) {
+    if (!m_device->setBaudRate(m_baudRate) || !m_device->setDtr(true) || !m_device->setRts(m_rts)) {
         const int code = m_device->errorCode();
         m_device->close();
         throw PortError(PortOperation::LineSettings, code);
@@ -148,6 +148,9 @@ void ComPort::open()
 void ComPort::close()
 {
     m_txClock->reset();
+    // DTR drops explicitly before the port closes; the module loses power with it.
+    if (isOpen())
+        m_device->setDtr(false);
     m_device->close();
 }
 

@@ -4,7 +4,17 @@
 #include <QTextBlock>
 #include <QTextCursor>
 
-ExchangeLog::ExchangeLog(QPlainTextEdit *tx, QPlainTextEdit *rx) : m_tx(tx), m_rx(rx) {}
+#include <utility>
+
+ExchangeLog::ExchangeLog(QPlainTextEdit *tx, QPlainTextEdit *rx) : m_tx(tx), m_rx(rx)
+{
+    // The logs run for hours; an undo history would keep every line ever removed.
+    m_tx->setUndoRedoEnabled(false);
+    m_rx->setUndoRedoEnabled(false);
+    m_flushTimer.setSingleShot(true);
+    m_flushTimer.setInterval(0);
+    QObject::connect(&m_flushTimer, &QTimer::timeout, [this] { flush(); });
+}
 
 QString ExchangeLog::hexText(const QByteArray &bytes)
 {
@@ -12,61 +22,84 @@ QString ExchangeLog::hexText(const QByteArray &bytes)
     text.reserve(bytes.size() * 3);
     // The count of logged bytes is taken modulo 256, as the module's answers never come longer.
     const int count = bytes.size() % 256;
-    for (int i = 0; i < count; ++i)
-        text += QStringLiteral("%1,").arg(quint8(bytes[i]), 2, 16, QLatin1Char('0')).toUpper();
+    static const char digits[] = "0123456789ABCDEF";
+    for (int i = 0; i < count; ++i) {
+        const quint8 byte = quint8(bytes[i]);
+        text += QLatin1Char(digits[byte >> 4]);
+        text += QLatin1Char(digits[byte & 0x0F]);
+        text += QLatin1Char(',');
+    }
     return text;
 }
 
 void ExchangeLog::appendTx(const QByteArray &bytes)
 {
-    appendAtEnd(m_tx, hexText(bytes));
+    m_txLine += hexText(bytes);
 }
 
 void ExchangeLog::appendTxMarker(const QString &text)
 {
-    appendAtEnd(m_tx, text);
+    m_txLine += text;
 }
 
 void ExchangeLog::appendRxMarker(const QString &marker)
 {
-    appendAtEnd(m_rx, marker);
+    m_rxLine += marker;
 }
 
 void ExchangeLog::appendRx(const QByteArray &bytes)
 {
-    appendAtEnd(m_rx, hexText(bytes));
+    m_rxLine += hexText(bytes);
 }
 
 void ExchangeLog::endExchange()
 {
-    if (m_rx->document()->blockCount() > kMaxLines) {
-        removeFirstLine(m_rx);
-        removeFirstLine(m_tx);
+    m_txWaiting.append(std::exchange(m_txLine, QString()));
+    m_rxWaiting.append(std::exchange(m_rxLine, QString()));
+    // Lines that would be dropped at once need not wait.
+    if (m_rxWaiting.size() > kMaxLines) {
+        m_txWaiting.removeFirst();
+        m_rxWaiting.removeFirst();
     }
-    appendAtEnd(m_tx, QStringLiteral("\n"));
-    appendAtEnd(m_rx, QStringLiteral("\n"));
+    if (!m_flushTimer.isActive())
+        m_flushTimer.start();
+}
+
+void ExchangeLog::flush()
+{
+    m_flushTimer.stop();
+    if (m_rxWaiting.isEmpty())
+        return;
+    writeLines(m_tx, m_txWaiting);
+    writeLines(m_rx, m_rxWaiting);
+    m_txWaiting.clear();
+    m_rxWaiting.clear();
 }
 
 void ExchangeLog::clear()
 {
+    m_flushTimer.stop();
+    m_txLine.clear();
+    m_rxLine.clear();
+    m_txWaiting.clear();
+    m_rxWaiting.clear();
     m_tx->clear();
     m_rx->clear();
 }
 
-void ExchangeLog::appendAtEnd(QPlainTextEdit *edit, const QString &text)
+void ExchangeLog::writeLines(QPlainTextEdit *edit, const QStringList &lines)
 {
+    // The last block is the empty caret line; the new lines go in front of the new caret line.
     QTextCursor cursor(edit->document());
     cursor.movePosition(QTextCursor::End);
-    if (text == QLatin1String("\n"))
-        cursor.insertBlock();
-    else
-        cursor.insertText(text);
+    cursor.insertText(lines.join(QLatin1Char('\n')) + QLatin1Char('\n'));
+    // Both panes hold the same number of lines, so each keeps the last 100 of its own.
+    const int excess = edit->document()->blockCount() - 1 - kMaxLines;
+    if (excess > 0) {
+        cursor.movePosition(QTextCursor::Start);
+        cursor.movePosition(QTextCursor::NextBlock, QTextCursor::KeepAnchor, excess);
+        cursor.removeSelectedText();
+        cursor.movePosition(QTextCursor::End);
+    }
     edit->setTextCursor(cursor);
-}
-
-void ExchangeLog::removeFirstLine(QPlainTextEdit *edit)
-{
-    QTextCursor cursor(edit->document()->firstBlock());
-    cursor.movePosition(QTextCursor::NextBlock, QTextCursor::KeepAnchor);
-    cursor.removeSelectedText();
 }

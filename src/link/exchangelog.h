@@ -2,34 +2,50 @@
 
 #include <QByteArray>
 #include <QString>
+#include <QStringList>
+#include <QTimer>
 
 class QPlainTextEdit;
 
 // The two panes of the debug window: one line per exchange in each, frames sent on the left,
 // answers on the right, so that the lines of both stay paired. Only the last 100 exchanges stay.
+//
+// The exchange path only collects the lines; they reach the panes when the event loop next runs
+// (or at flush()), all at once. A blocking sequence shows nothing before it ends anyway, and so
+// the panes' layout costs no time inside the exchanges.
 class ExchangeLog
 {
 public:
     static constexpr int kMaxLines = 100;
 
     ExchangeLog(QPlainTextEdit *tx, QPlainTextEdit *rx);
+    ExchangeLog(const ExchangeLog &) = delete;
+    ExchangeLog &operator=(const ExchangeLog &) = delete;
 
     // Bytes as two upper-case hex digits each followed by a comma: B0 00 01 gives "B0,00,01,".
     static QString hexText(const QByteArray &bytes);
 
+    // The pieces of the current exchange's line in each pane.
     void appendTx(const QByteArray &bytes);
     // Text as it is, without the comma after each byte (LinkControl's "4C").
     void appendTxMarker(const QString &text);
     void appendRxMarker(const QString &marker);
     void appendRx(const QByteArray &bytes);
-    // Ends the exchange: drops the oldest line pair beyond the limit and opens a new line in both.
+    // Ends the exchange: its lines are complete and wait to be written.
     void endExchange();
+    // Writes the waiting lines to the panes, drops the oldest line pairs beyond the limit and
+    // leaves the caret on a new, empty last line in both.
+    void flush();
     void clear();
 
 private:
-    static void appendAtEnd(QPlainTextEdit *edit, const QString &text);
-    static void removeFirstLine(QPlainTextEdit *edit);
+    static void writeLines(QPlainTextEdit *edit, const QStringList &lines);
 
     QPlainTextEdit *m_tx;
     QPlainTextEdit *m_rx;
+    QString m_txLine;
+    QString m_rxLine;
+    QStringList m_txWaiting;
+    QStringList m_rxWaiting;
+    QTimer m_flushTimer;
 };

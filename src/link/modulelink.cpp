@@ -4,9 +4,14 @@
 #include "link/comport.h"
 #include "link/exchangelog.h"
 
-namespace {
+#include <QScopeGuard>
+
+namespace
+{
 
 constexpr quint8 kRetryLimit = 20;
+// A frame answered by reports this many times in a row is given up: the answer counts as failed.
+constexpr int kRepeatLimit = 20;
 
 QString calibrationText(quint8 v)
 {
@@ -45,14 +50,31 @@ void ModuleLink::transaction(const QByteArray &frame)
         return;
     }
     m_state.repeatFlag = true;
+    m_repeats = -1;
+    m_inTransaction = true;
+    const auto leave = qScopeGuard([this] { m_inTransaction = false; });
     while (m_state.repeatFlag) {
         m_state.repeatFlag = false;
+        ++m_repeats;
         m_state.lastCommand = frame;
-        m_port.write(frame);
+        // Stale input goes before the frame; after it, every byte may be the answer. The write
+        // returns once the frame has left, so the output clear cannot cut it.
         m_port.clearBuffers(true, true);
+        m_port.write(frame);
+        m_port.clearBuffers(false, true);
         m_log.appendTx(frame);
         dispatchAnswer();
     }
+}
+
+void ModuleLink::requestRepeat()
+{
+    if (m_inTransaction && m_repeats >= kRepeatLimit) {
+        // Reports in place of the answer, again and again: the caller's retries take over.
+        fail("E3 ");
+        return;
+    }
+    m_state.repeatFlag = true;
 }
 
 void ModuleLink::dispatchAnswer()
@@ -131,13 +153,13 @@ void ModuleLink::dispatchB()
         calibrationReport(v, false);
         return;
     case Report::RssiMaxB:
-        m_state.repeatFlag = true;
         m_host.showMaximumRssi(qint8(v));
+        requestRepeat();
         return;
     case Report::WakeUpB:
         if (v == 1) {
             m_host.moduleWokeUp(false);
-            m_state.repeatFlag = true;
+            requestRepeat();
         }
         return;
     case Report::ModuleError:
@@ -163,7 +185,7 @@ void ModuleLink::dispatchC()
         if (v == 1) {
             m_port.setRts(true);
             m_host.moduleWokeUp(true);
-            m_state.repeatFlag = true;
+            requestRepeat();
         }
         return;
     case Report::ModuleError:
@@ -183,7 +205,7 @@ void ModuleLink::calibrationReport(quint8 v, bool raiseRts)
         m_port.setRts(true);
     m_host.showRecalibrationStatus(calibrationText(v));
     if (finished)
-        m_state.repeatFlag = true;
+        requestRepeat();
 }
 
 void ModuleLink::echoCheck()

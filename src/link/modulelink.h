@@ -11,9 +11,9 @@ class ExchangeLog;
 
 // The link state shared by every sequence that talks to the module. Touched only on the UI thread.
 struct LinkState {
-    bool errorFlag = false;   // set by the dispatcher on a failed answer; callers clear it
-    quint8 retryCounter = 0;  // callers set 5; every failed answer subtracts 1 (wrapping)
-    bool repeatFlag = false;  // the bytes just read were a report: the frame goes out again
+    bool errorFlag = false;  // set by the dispatcher on a failed answer; callers clear it
+    quint8 retryCounter = 0; // callers set 5; every failed answer subtracts 1 (wrapping)
+    bool repeatFlag = false; // the bytes just read were a report: the frame goes out again
     QByteArray lastCommand;
     QByteArray lastAnswer;
 };
@@ -48,7 +48,8 @@ public:
     ComPort &port() { return m_port; }
 
     // Sends one 3-byte frame B0 code param, reads and dispatches the answer. Does nothing while
-    // the error flag is set. Port failures throw PortError.
+    // the error flag is set. A frame answered by a report goes out again, at most 20 times more;
+    // then the answer counts as failed ("E3 "). Port failures throw PortError.
     void transaction(quint8 code, quint8 param);
     void transaction(const QByteArray &frame);
     // Reads and decodes one answer (start-up report while Edit_Caldata is empty).
@@ -66,10 +67,14 @@ private:
     bool readAnswer();
     void echoCheck();
     void calibrationReport(quint8 v, bool raiseRts);
+    // A report came instead of the answer: the frame goes out again, within the repeat limit.
+    void requestRepeat();
     void fail(const char *marker);
 
     ComPort &m_port;
     DispatchHost &m_host;
     ExchangeLog &m_log;
     LinkState m_state;
+    bool m_inTransaction = false;
+    int m_repeats = 0; // sendings of the current frame beyond the first
 };

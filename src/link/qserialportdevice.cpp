@@ -4,15 +4,17 @@
 
 #include <QElapsedTimer>
 #include <QSerialPortInfo>
-#include <QThread>
 #include <QTimer>
 
 #include <algorithm>
 #include <cerrno>
 #include <initializer_list>
 
+#include <fcntl.h>
+#include <poll.h>
 #include <sys/ioctl.h>
 #include <termios.h>
+#include <unistd.h>
 
 namespace
 {
@@ -126,8 +128,28 @@ bool QSerialPortDevice::open(const QString &portName)
 void QSerialPortDevice::close()
 {
     m_outputTimer->stop();
+    // DTR and RTS drop now rather than by the terminal's hang-up flag. A second handle keeps the
+    // terminal open past Qt's close (which restores the settings found at open), so that the
+    // rate 0 can be left in its settings: the kernel then raises neither line when the port is
+    // next opened, and they rise only when the line settings are applied again.
+    int keeper = -1;
+    if (m_port->isOpen() && m_hasModemLines && !m_lost) {
+        const int fd = m_port->handle();
+        int lines = TIOCM_DTR | TIOCM_RTS;
+        ::ioctl(fd, TIOCMBIC, &lines);
+        keeper = ::fcntl(fd, F_DUPFD_CLOEXEC, 0);
+    }
     if (m_port->isOpen())
         m_port->close();
+    if (keeper >= 0) {
+        termios tio{};
+        if (::tcgetattr(keeper, &tio) == 0) {
+            ::cfsetospeed(&tio, B0);
+            ::cfsetispeed(&tio, B0);
+            ::tcsetattr(keeper, TCSANOW, &tio);
+        }
+        ::close(keeper);
+    }
     m_port->clearError();
     m_hasModemLines = false;
     m_lost = false;
@@ -195,21 +217,14 @@ qint64 QSerialPortDevice::write(const QByteArray &data, int timeoutMs)
         if (takeLoss())
             return -1;
     }
-    // Then wait until the driver has sent its queue, so that a purge that follows cannot cut
-    // the frame off. Devices that cannot tell their queue (a pseudo-terminal has none) skip this.
-    if (m_port->bytesToWrite() == 0) {
-        for (int queued = driverOutputQueue(); queued > 0 && remainingMs() > 0;
-             queued = driverOutputQueue()) {
-            QThread::msleep(
-                ulong(std::min<qint64>(remainingMs(), transmitTimeMs(queued, m_port->baudRate()))));
-        }
-        if (driverOutputQueue() == 0 && ::tcdrain(m_port->handle()) == -1 &&
-            oneOf(errno, {EIO, ENXIO, ENODEV, EBADF})) {
-            const int code = errno;
-            close();
-            m_errorCode = code;
-            return -1;
-        }
+    // Then one blocking drain until the driver has sent its queue, so that an output clear that
+    // follows cannot cut the frame off. Nothing is read meanwhile, so no answer is lost.
+    if (m_port->bytesToWrite() == 0 && ::tcdrain(m_port->handle()) == -1 &&
+        oneOf(errno, {EIO, ENXIO, ENODEV, EBADF})) {
+        const int code = errno;
+        close();
+        m_errorCode = code;
+        return -1;
     }
     scheduleOutputCheck(0);
     const qint64 notHanded = std::min<qint64>(data.size(), m_port->bytesToWrite());
@@ -288,6 +303,17 @@ void QSerialPortDevice::onErrorOccurred(QSerialPort::SerialPortError error)
         error != QSerialPort::ResourceError) {
         return;
     }
+    // A read that finds no bytes (they were taken or cleared after the notification) is no loss
+    // while the line is still up: the port goes on listening.
+    if (error != QSerialPort::WriteError && m_port->isOpen() && !lineHungUp()) {
+        m_lastPortErrno = 0;
+        if (!m_resumePending) {
+            m_resumePending = true;
+            QMetaObject::invokeMethod(this, &QSerialPortDevice::resumeAfterEmptyRead,
+                                      Qt::QueuedConnection);
+        }
+        return;
+    }
     // A vanished device keeps raising read errors while the port stays open; the first one
     // counts, and the port closes as soon as control is back outside Qt's notification.
     if (m_lost || !m_port->isOpen())
@@ -300,6 +326,33 @@ void QSerialPortDevice::onErrorOccurred(QSerialPort::SerialPortError error)
         m_idleLossPending = true;
         QMetaObject::invokeMethod(this, &QSerialPortDevice::handleIdleLoss, Qt::QueuedConnection);
     }
+}
+
+bool QSerialPortDevice::lineHungUp() const
+{
+    const int fd = m_port->handle();
+    if (fd < 0)
+        return true;
+    pollfd look{fd, POLLIN, 0};
+    if (::poll(&look, 1, 0) > 0 && (look.revents & (POLLHUP | POLLNVAL)))
+        return true;
+    // A device without modem lines answers ENOTTY or EINVAL here; a vanished one EIO and its kin.
+    int lines = 0;
+    return ::ioctl(fd, TIOCMGET, &lines) == -1 && oneOf(errno, {EIO, ENXIO, ENODEV});
+}
+
+void QSerialPortDevice::resumeAfterEmptyRead()
+{
+    m_resumePending = false;
+    if (!m_port->isOpen() || m_lost)
+        return;
+    const auto error = m_port->error();
+    if (error == QSerialPort::ReadError || error == QSerialPort::ResourceError)
+        m_port->clearError();
+    // Qt stops watching the port after a read that failed; this starts it again.
+    m_port->setReadBufferSize(0);
+    if (bytesAvailable() > 0)
+        scheduleArrivalCheck();
 }
 
 void QSerialPortDevice::handleIdleLoss()

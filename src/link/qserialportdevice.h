@@ -29,9 +29,10 @@ int serialErrorNumber(QSerialPort::SerialPortError error, int capturedErrno);
 // and bare names such as "ttyS0", which are looked up in /dev.
 //
 // A device without modem lines (a pseudo-terminal) is recognised when it opens; RTS and DTR are
-// then only remembered. A read, write or resource error of the port outside a call means the
-// device has gone: the port closes and deviceLost is emitted once. Inside a call the call fails
-// instead (and the port closes as well).
+// then only remembered. A write error, or a read or resource error while the line has hung up,
+// means the device has gone: outside a call the port closes and deviceLost is emitted once;
+// inside a call the call fails instead (and the port closes as well). A read that merely finds
+// no bytes while the line is up is no failure.
 class QSerialPortDevice : public SerialDevice
 {
     Q_OBJECT
@@ -82,6 +83,10 @@ private:
     // Bytes received by the driver that the port has not fetched yet.
     int driverInputQueue() const;
     bool failWithPortError();
+    // Whether the line has really gone: poll reports a hang-up, or the modem-line query fails
+    // as it does for a vanished device.
+    bool lineHungUp() const;
+    void resumeAfterEmptyRead();
     bool takeLoss();
 
     QSerialPort *m_port;
@@ -97,4 +102,5 @@ private:
     int m_lostCode = 0;
     bool m_idleLossPending = false;
     bool m_arrivalCheckPending = false;
+    bool m_resumePending = false;
 };

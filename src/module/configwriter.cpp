@@ -55,8 +55,12 @@ void writeConfiguration(ModuleContext &ctx)
         plan = planCWrite(readKonfigC(ctx.c));
     else if (letter == QLatin1String("x"))
         plan = planCalibrationWrite(readKonfigB(ctx.b));
-    else
+    else {
+        ctx.host.showMessage(
+            QStringLiteral("Nichts zu konfigurieren: Software-Typ \"%1\" unbekannt!").arg(letter),
+            QStringLiteral("Nothing to configure: unknown software type \"%1\"!").arg(letter));
         return;
+    }
     if (plan.refused()) {
         const WriteMessage message = plan.unselectedMessage();
         ctx.host.showMessage(message.german, message.english);

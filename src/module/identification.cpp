@@ -63,6 +63,12 @@ QString softwareTypeLetter(quint8 a1)
     return QString(QChar(char16_t(a1 + 0x40)));
 }
 
+bool isKnownSoftwareType(const QString &letter)
+{
+    return letter == QLatin1String("B") || letter == QLatin1String("C") ||
+           letter == QLatin1String("x");
+}
+
 QString softwareVersionText(quint8 a1, quint8 a2, quint8 a3)
 {
     return QStringLiteral("%1/%2/%3").arg(a1).arg(a2).arg(a3);

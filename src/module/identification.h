@@ -39,6 +39,8 @@ void buildModulinfo(QWidget *page, ModulinfoControls &info);
 // Decoders of the identification answers (a1 .. a4 are answer bytes 1 to 4).
 // Type query: 0xFF is the calibration software "x", otherwise the letter a1 + 0x40 ("B", "C").
 QString softwareTypeLetter(quint8 a1);
+// Whether the letter names a firmware the program serves: "B", "C" or "x".
+bool isKnownSoftwareType(const QString &letter);
 QString softwareVersionText(quint8 a1, quint8 a2, quint8 a3);
 // Speed query of C modules with command set 3 or higher; other answers change nothing.
 std::optional<QString> softwareSpeedText(quint8 a1);

@@ -3,6 +3,7 @@
 #include "link/catalogue.h"
 #include "link/comport.h"
 #include "link/modulelink.h"
+#include "module/identification.h"
 #include "module/modulecontext.h"
 #include "module/tables.h"
 #include "module/widgets.h"
@@ -142,8 +143,18 @@ void readModule(ModuleContext &ctx)
     // The type query goes out once; a failure keeps the letter of the previous module.
     ctx.link.transaction(Frame::Identify, Frame::QuerySoftwareType);
     if (!state.errorFlag) {
-        if (const auto a1 = ctx.link.answerByte(1))
-            ctx.info.Edit_SW_Typ->setText(softwareTypeLetter(*a1));
+        if (const auto a1 = ctx.link.answerByte(1)) {
+            const QString letter = softwareTypeLetter(*a1);
+            ctx.info.Edit_SW_Typ->setText(letter);
+            // Such a module gets no answers read and no configuration page: say why.
+            if (!isKnownSoftwareType(letter))
+                ctx.host.showMessage(
+                    QStringLiteral("Unbekannter Software-Typ \"%1\"!\r\n(Modul wird nicht "
+                                   "unterstützt)")
+                        .arg(letter),
+                    QStringLiteral("Unknown software type \"%1\"!\r\n(Module not supported)")
+                        .arg(letter));
+        }
     }
     // A C module takes commands only while RTS is off.
     if (ctx.typeLetter() != QLatin1String("C"))

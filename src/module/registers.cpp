@@ -43,9 +43,31 @@ IntervalDisplay decodeAutoRssi(quint8 value, const QLocale &locale)
 {
     if (value == 0)
         return {0, QString()};
-    QLocale plain = locale;
-    plain.setNumberOptions(plain.numberOptions() | QLocale::OmitGroupSeparator);
-    return {1, plain.toString(value / 10.0, 'g', 2)};
+    return {1, autoRssiSecondsText(value, locale)};
+}
+
+QString autoRssiSecondsText(quint8 tenths, const QLocale &locale)
+{
+    // Up to 9.9 s the tenths fit into two significant digits as they are. From 10 s on the
+    // tenths digit is rounded away, halves to even (12.5 gives 12, 13.5 gives 14), on the
+    // integers themselves so that no binary fraction tips a half.
+    if (tenths < 100) {
+        QLocale plain = locale;
+        plain.setNumberOptions(plain.numberOptions() | QLocale::OmitGroupSeparator);
+        return plain.toString(tenths / 10.0, 'g', QLocale::FloatingPointShortest);
+    }
+    int seconds = tenths / 10;
+    const int rest = tenths % 10;
+    if (rest > 5 || (rest == 5 && seconds % 2 == 1))
+        ++seconds;
+    return QString::number(seconds);
+}
+
+QLocale numberEntryLocale(const QLocale &locale)
+{
+    QLocale strict = locale;
+    strict.setNumberOptions(strict.numberOptions() | QLocale::RejectGroupSeparator);
+    return strict;
 }
 
 IntervalResult checkRecalibrationMinutes(const QString &text)
@@ -62,7 +84,8 @@ IntervalResult checkRecalibrationMinutes(const QString &text)
 IntervalResult checkAutoRssiSeconds(const QString &text, const QLocale &locale)
 {
     bool ok = false;
-    const double seconds = locale.toDouble(text.trimmed(), &ok);
+    // "1.000" in German is no number here: typed numbers carry no group separators.
+    const double seconds = numberEntryLocale(locale).toDouble(text.trimmed(), &ok);
     if (!ok || !std::isfinite(seconds))
         return {IntervalCheck::NotANumber, 0};
     // std::nearbyint rounds halves to even in the default rounding mode.

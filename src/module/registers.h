@@ -79,6 +79,10 @@ struct IntervalDisplay {
 IntervalDisplay decodeRecalibration(quint8 value);
 // Auto-RSSI (B 0x14): 0 off, else tenths of a second shown as seconds ("0.5", "1.5", "15").
 IntervalDisplay decodeAutoRssi(quint8 value, const QLocale &locale = QLocale());
+// Tenths of a second as seconds with at most two significant digits, halves to even.
+QString autoRssiSecondsText(quint8 tenths, const QLocale &locale = QLocale());
+// The locale for reading numbers the user typed: its decimal separator, no group separators.
+QLocale numberEntryLocale(const QLocale &locale = QLocale());
 
 // A typed interval checked for the write.
 enum class IntervalCheck { Accepted, OutOfRange, NotANumber };

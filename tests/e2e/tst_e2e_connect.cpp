@@ -8,6 +8,7 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -56,6 +57,7 @@ private slots:
     void identifiesModulesOverAPseudoTerminal_data();
     void identifiesModulesOverAPseudoTerminal();
     void wrongRateEndsInTransmissionError();
+    void staysConnectedUnderAReportStream();
 };
 
 void TestEndToEndConnect::identifiesModulesOverAPseudoTerminal_data()
@@ -91,6 +93,8 @@ void TestEndToEndConnect::identifiesModulesOverAPseudoTerminal()
     QCOMPARE(bench.text("Edit_SW_Version"), QStringLiteral("1/4/12"));
     QCOMPARE(bench.text("Edit_Ser_NR"), serial);
     auto *rx = bench.form->findChild<QPlainTextEdit *>(QStringLiteral("MemoRX"));
+    // The log's lines reach the pane once the event loop runs.
+    QTRY_VERIFY(rx->toPlainText().contains(QLatin1String("00,")));
     for (const char *marker : {"E1 ", "E2 ", "E3 ", "E4 "})
         QVERIFY2(!rx->toPlainText().contains(QLatin1String(marker)), marker);
 
@@ -111,6 +115,32 @@ void TestEndToEndConnect::wrongRateEndsInTransmissionError()
     QCOMPARE(bench.messages,
              QStringList{QStringLiteral("Transmission error!\r\n(Check COM und baudrate)")});
     QVERIFY(bench.form->findChild<QPushButton *>(QStringLiteral("BtnVerbinden"))->isEnabled());
+}
+
+void TestEndToEndConnect::staysConnectedUnderAReportStream()
+{
+    // Once connected, the module sends a maximum-RSSI report every 2 ms.
+    SimProcess sim;
+    QVERIFY(sim.start({"--type", "B", "--reports", "30:2:3000"}));
+    Bench bench;
+    bench.connectTo(sim.devicePath(), QStringLiteral("115200"));
+    QVERIFY2(bench.messages.isEmpty(), qPrintable(bench.messages.join('|') + sim.log()));
+    QCOMPARE(bench.text("Edit_SW_Typ"), QStringLiteral("B"));
+
+    QSignalSpy received(&bench.form->port(), &ComPort::bytesReceived);
+    QTRY_VERIFY_WITH_TIMEOUT(received.count() >= 1000 || !bench.messages.isEmpty(), 60000);
+    QVERIFY2(bench.messages.isEmpty(), qPrintable(bench.messages.join('|')));
+    QVERIFY(bench.form->port().isOpen());
+    QVERIFY(bench.form->findChild<QPushButton *>(QStringLiteral("BtnTrennen"))->isEnabled());
+    QCOMPARE(bench.text("Edit_RSSI_MAX"), QStringLiteral("-60dBm"));
+
+    // The module going away is still noticed at once, with one message.
+    sim.stop();
+    QTRY_COMPARE(bench.messages.size(), 1);
+    QVERIFY(bench.form->findChild<QPushButton *>(QStringLiteral("BtnVerbinden"))->isEnabled());
+    QVERIFY(!bench.form->port().isOpen());
+    QTest::qWait(200);
+    QCOMPARE(bench.messages.size(), 1);
 }
 
 QTEST_MAIN(TestEndToEndConnect)

@@ -69,8 +69,16 @@ struct Rig {
         fault.frame = frame;
         module().injectFault(fault);
     }
-    QStringList txLines() const { return tx.toPlainText().split(QLatin1Char('\n')); }
-    QStringList rxLines() const { return rx.toPlainText().split(QLatin1Char('\n')); }
+    QStringList txLines()
+    {
+        log->flush();
+        return tx.toPlainText().split(QLatin1Char('\n'));
+    }
+    QStringList rxLines()
+    {
+        log->flush();
+        return rx.toPlainText().split(QLatin1Char('\n'));
+    }
 
     EmulatorDevice *device = nullptr;
     std::unique_ptr<ComPort> port;
@@ -98,8 +106,13 @@ private slots:
     void startupReportSetsTheCalibrationStatus_data();
     void startupReportSetsTheCalibrationStatus();
     void unknownLetterReadsNothing();
+    void logKeepsTheLastHundredExchangesPaired_data();
     void logKeepsTheLastHundredExchangesPaired();
     void receiveHandlerStaysOutDuringLinkControl();
+    void exchangeDropsStaleInputAndKeepsTheAnswer_data();
+    void exchangeDropsStaleInputAndKeepsTheAnswer();
+    void endlessReportsEndInAFailedAnswer_data();
+    void endlessReportsEndInAFailedAnswer();
 };
 
 void TestModuleLink::answerLengthsFollowTheQuery_data()
@@ -255,6 +268,7 @@ void TestModuleLink::errorFlagStopsEverything()
     rig.link->state().errorFlag = true;
     rig.link->transaction(bytes({0xB0, 0x00, 0x01}));
     QVERIFY(rig.device->frames().isEmpty());
+    rig.log->flush();
     QVERIFY(rig.tx.toPlainText().isEmpty());
     QVERIFY(rig.rx.toPlainText().isEmpty());
 }
@@ -314,12 +328,23 @@ void TestModuleLink::unknownLetterReadsNothing()
     QCOMPARE(rig.rxLines().mid(0, 2), (QStringList{"00,02,", "00,02,"}));
 }
 
+void TestModuleLink::logKeepsTheLastHundredExchangesPaired_data()
+{
+    QTest::addColumn<int>("flushEvery");
+    QTest::newRow("written once at the end") << 0;
+    QTest::newRow("written after every exchange") << 1;
+    QTest::newRow("written every 7 exchanges") << 7;
+}
+
 void TestModuleLink::logKeepsTheLastHundredExchangesPaired()
 {
+    QFETCH(int, flushEvery);
     Rig rig('B');
     for (int i = 0; i < 103; ++i) {
         rig.module().setRam(0x09, quint8(i));
         rig.link->transaction(bytes({0xB0, 0x02, 0x09}));
+        if (flushEvery > 0 && i % flushEvery == 0)
+            rig.log->flush();
     }
     const QStringList tx = rig.txLines();
     const QStringList rx = rig.rxLines();
@@ -350,6 +375,81 @@ void TestModuleLink::receiveHandlerStaysOutDuringLinkControl()
     // An unsolicited report pairs with an empty line in the TX log.
     QCOMPARE(rig.txLines().first(), QString());
     QCOMPARE(rig.port->inputCount(), 0);
+}
+
+void TestModuleLink::exchangeDropsStaleInputAndKeepsTheAnswer_data()
+{
+    QTest::addColumn<bool>("staleReport");
+    QTest::addColumn<int>("writeMs");
+    QTest::newRow("stale report before the frame") << true << 0;
+    QTest::newRow("answer arrives while the write completes") << false << 30;
+    QTest::newRow("both") << true << 30;
+}
+
+void TestModuleLink::exchangeDropsStaleInputAndKeepsTheAnswer()
+{
+    QFETCH(bool, staleReport);
+    QFETCH(int, writeMs);
+    Rig rig('B');
+    rig.module().setRam(0x09, 0x42);
+    if (staleReport) {
+        // A maximum-RSSI report that came in before the frame is no answer to it.
+        rig.module().emitReport(bytes({0x30, 0xA9}), rig.device->nowMs());
+        QTRY_COMPARE(rig.port->inputCount(), 2);
+    }
+    // The module answers within about 3 ms, long before this write returns.
+    rig.device->setWriteDurationMs(writeMs);
+    rig.link->transaction(bytes({0xB0, 0x02, 0x09}));
+    QVERIFY(!rig.link->state().errorFlag);
+    QCOMPARE(rig.link->state().lastAnswer, bytes({0x02, 0x42}));
+    QCOMPARE(rig.device->frames().size(), 1);
+    QVERIFY(rig.host.rssiMax.isEmpty());
+    QCOMPARE(rig.rxLines().first(), QStringLiteral("02,42,"));
+    const QStringList events = rig.device->lineEventTexts();
+    const qsizetype write = events.indexOf(QStringLiteral("write B0 02 09"));
+    QVERIFY(write > 0);
+    QCOMPARE(events.at(write - 1), QStringLiteral("clear in out"));
+    // After the write only the output is cleared; the input holds the answer.
+    QCOMPARE(events.at(write + 1), QStringLiteral("clear out"));
+}
+
+void TestModuleLink::endlessReportsEndInAFailedAnswer_data()
+{
+    QTest::addColumn<int>("code");
+    QTest::addColumn<int>("value");
+    QTest::newRow("maximum signal report") << 0x30 << 0xA9;
+    QTest::newRow("recalibration successful") << 0x22 << 1;
+    QTest::newRow("woken up") << 0x32 << 1;
+}
+
+void TestModuleLink::endlessReportsEndInAFailedAnswer()
+{
+    QFETCH(int, code);
+    QFETCH(int, value);
+    Rig rig('B');
+    const QByteArray frame = bytes({0xB0, 0x02, 0x0A});
+    rig.module().setRam(0x0A, quint8(value));
+    EmulatorFault fault;
+    fault.kind = FaultKind::WrongCode;
+    fault.value = quint8(code);
+    fault.count = -1;
+    rig.module().injectFault(fault);
+    rig.link->transaction(frame);
+    // The first sending and 20 repeats; then the answer counts as failed.
+    QCOMPARE(rig.device->frames().size(), 21);
+    QVERIFY(rig.link->state().errorFlag);
+    QCOMPARE(rig.link->state().retryCounter, quint8(4));
+    QVERIFY(!rig.link->state().repeatFlag);
+    const QStringList rx = rig.rxLines();
+    QCOMPARE(rx.at(20), QStringLiteral("E3 ") + ExchangeLog::hexText(bytes({code, value})));
+    QCOMPARE(rx.at(19), ExchangeLog::hexText(bytes({code, value})));
+
+    // The caller's next pass starts with a fresh count of repeats.
+    rig.module().clearFaults();
+    rig.link->state().errorFlag = false;
+    rig.link->transaction(frame);
+    QVERIFY(!rig.link->state().errorFlag);
+    QCOMPARE(rig.device->frames().size(), 22);
 }
 
 QTEST_MAIN(TestModuleLink)

@@ -189,6 +189,13 @@ void TestRegisters::autoRssiDisplay_data()
     QTest::newRow("1 tenth") << 1 << "C" << 1 << "0.1";
     QTest::newRow("two significant digits") << 123 << "C" << 1 << "12";
     QTest::newRow("German comma") << 15 << "de_DE" << 1 << "1,5";
+    QTest::newRow("12.5 halves to even: 12") << 125 << "C" << 1 << "12";
+    QTest::newRow("13.5 halves to even: 14") << 135 << "C" << 1 << "14";
+    QTest::newRow("25.5 halves to even: 26") << 255 << "C" << 1 << "26";
+    QTest::newRow("24.5 halves to even: 24") << 245 << "C" << 1 << "24";
+    QTest::newRow("12.6 rounds up") << 126 << "C" << 1 << "13";
+    QTest::newRow("9.9 keeps its tenth") << 99 << "C" << 1 << "9.9";
+    QTest::newRow("10 whole") << 100 << "de_DE" << 1 << "10";
 }
 
 void TestRegisters::autoRssiDisplay()
@@ -254,6 +261,12 @@ void TestRegisters::autoRssiCheck_data()
                                         << "C" << ok << 2;
     QTest::newRow("German comma") << "1,5"
                                   << "de_DE" << ok << 15;
+    QTest::newRow("German group separator is not a number") << "1.000"
+                                                            << "de_DE" << nan << 0;
+    QTest::newRow("English group separator is not a number") << "1,000"
+                                                             << "en_US" << nan << 0;
+    QTest::newRow("German 1.5 is no decimal") << "1.5"
+                                              << "de_DE" << nan << 0;
     QTest::newRow("empty is not a number") << ""
                                            << "C" << nan << 0;
     QTest::newRow("text is not a number") << "oft"

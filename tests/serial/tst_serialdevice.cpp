@@ -2,12 +2,16 @@
 #include "support_pty.h"
 
 #include <QElapsedTimer>
+#include <QSerialPort>
 #include <QSignalSpy>
+#include <QSocketNotifier>
 #include <QTemporaryFile>
 #include <QTest>
 
 #include <chrono>
 #include <thread>
+
+#include <termios.h>
 
 class TestSerialDevice : public QObject
 {
@@ -35,6 +39,7 @@ private slots:
     void bytesArrivedAfterRead();
     void outputEmptyAfterWrite();
 
+    void emptyReadIsNoLoss();
     void lostLineIsReportedOnce();
     void lostLineFailsTheCall_data();
     void lostLineFailsTheCall();
@@ -327,6 +332,56 @@ void TestSerialDevice::outputEmptyAfterWrite()
     QVERIFY(empty.wait(2000));
     QVERIFY(!emittedInsideWrite);
     QCOMPARE(pty.receive(3, 2000), QByteArray("\x55\x55\x55"));
+}
+
+void TestSerialDevice::emptyReadIsNoLoss()
+{
+    PtyPair pty;
+    QSerialPortDevice device;
+    QVERIFY(device.open(pty.terminalPath()));
+    auto *port = device.findChild<QSerialPort *>();
+    QVERIFY(port);
+    const int fd = int(port->handle());
+    QSignalSpy lost(&device, &SerialDevice::deviceLost);
+    QSignalSpy arrived(&device, &SerialDevice::bytesArrived);
+    QSignalSpy portErrors(port, &QSerialPort::errorOccurred);
+
+    // A watcher of the same line that clears the input when bytes come, placed ahead of the
+    // port's own watcher: the port's read then finds the bytes gone, as it does when an
+    // exchange clears the input between the notification and the read.
+    const auto portWatchers = port->findChildren<QSocketNotifier *>();
+    for (QSocketNotifier *watcher : portWatchers)
+        watcher->setEnabled(false);
+    QSocketNotifier clearer(fd, QSocketNotifier::Read);
+    int clears = 0;
+    connect(&clearer, &QSocketNotifier::activated, this, [&] {
+        ::tcflush(fd, TCIFLUSH);
+        ++clears;
+    });
+    for (QSocketNotifier *watcher : portWatchers)
+        watcher->setEnabled(true);
+
+    QVERIFY(pty.send("\x30\xA9"));
+    QTRY_VERIFY(portErrors.count() >= 1);
+    clearer.setEnabled(false);
+    QVERIFY(clears >= 1);
+    QCoreApplication::processEvents();
+    QCoreApplication::processEvents();
+    QCOMPARE(lost.count(), 0);
+    QVERIFY(device.isOpen());
+
+    // The port still listens: the next bytes are announced and read.
+    arrived.clear();
+    QVERIFY(pty.send("\x30\xAA"));
+    QVERIFY(arrived.wait(2000));
+    QCOMPARE(device.read(2, 500), std::optional<QByteArray>(QByteArray("\x30\xAA")));
+
+    // A real hang-up is still a loss, reported once.
+    pty.closeModuleSide();
+    QVERIFY(lost.wait(2000));
+    QCoreApplication::processEvents();
+    QCOMPARE(lost.count(), 1);
+    QVERIFY(!device.isOpen());
 }
 
 void TestSerialDevice::lostLineIsReportedOnce()

@@ -1,3 +1,4 @@
+#include "sim/moduleemulator.h"
 #include "sim/simoptions.h"
 
 #include <QElapsedTimer>
@@ -76,6 +77,8 @@ private slots:
     void options();
     void faultOption_data();
     void faultOption();
+    void reportStreamOption_data();
+    void reportStreamOption();
     void servesModuleOnPseudoTerminal();
     void learnsLineRateFromTerminalSettings();
     void keepsEepromInFile();
@@ -221,6 +224,45 @@ bool TestKorvelSim::startSim(QProcess &process, const QStringList &arguments, QS
     path = QString::fromLocal8Bit(process.readLine()).trimmed();
     m_log.clear();
     return true;
+}
+
+void TestKorvelSim::reportStreamOption_data()
+{
+    QTest::addColumn<QString>("argument");
+    QTest::addColumn<QByteArray>("report"); // empty: refused
+    QTest::addColumn<int>("periodMs");
+    // A bare code byte gets the maximum RSSI, -60 dBm by default.
+    QTest::newRow("RSSI code every 2 ms") << "30:2" << hex("30C4") << 2;
+    QTest::newRow("whole report every 5 ms") << "30A9:5" << hex("30A9") << 5;
+    QTest::newRow("no period") << "30" << QByteArray() << 0;
+    QTest::newRow("period 0") << "30:0" << QByteArray() << 0;
+    QTest::newRow("not hex") << "zz:2" << QByteArray() << 0;
+    QTest::newRow("beginning 40 ms after power-up") << "30:2:40" << hex("30C4") << 2;
+    QTest::newRow("too many fields") << "30:2:1:1" << QByteArray() << 0;
+    QTest::newRow("negative start") << "30:2:-1" << QByteArray() << 0;
+}
+
+void TestKorvelSim::reportStreamOption()
+{
+    QFETCH(QString, argument);
+    QFETCH(QByteArray, report);
+    QFETCH(int, periodMs);
+    const SimOptions options = parseSimOptions({QStringLiteral("--reports"), argument});
+    if (report.isEmpty()) {
+        QVERIFY(!options.error.isEmpty());
+        return;
+    }
+    QVERIFY2(options.error.isEmpty(), qPrintable(options.error));
+    QCOMPARE(options.config.reportStream.toHex(), report.toHex());
+    QCOMPARE(options.config.reportPeriodMs, double(periodMs));
+
+    // The awake module sends the report at that pace after its start-up report.
+    ModuleEmulator module(options.config);
+    module.lineOpened(0);
+    const double start = std::max(options.config.bootDelayMs, options.config.reportStartMs);
+    const QByteArray out = module.takeOutput(start + 10 * periodMs + 1.5);
+    QCOMPARE(out.left(3).toHex(), QByteArray("003000"));
+    QCOMPARE(out.mid(3).toHex(), report.repeated(10).toHex());
 }
 
 void TestKorvelSim::servesModuleOnPseudoTerminal()

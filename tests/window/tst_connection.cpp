@@ -157,8 +157,8 @@ void TestConnection::connectSequenceOnTheLine()
     QVERIFY(!events.mid(reopen, clearAfterReopen - reopen).join('|').contains("write"));
     // The direct frame is not in the TX log; the read-out's queries are.
     auto *tx = rig.find<QPlainTextEdit>("MemoTX");
-    QVERIFY(tx->toPlainText().startsWith(QStringLiteral("\nB0,00,01,")) ||
-            tx->toPlainText().startsWith(QStringLiteral("B0,00,01,")));
+    QTRY_VERIFY(tx->toPlainText().startsWith(QStringLiteral("\nB0,00,01,")) ||
+                tx->toPlainText().startsWith(QStringLiteral("B0,00,01,")));
     // The C module's read-out runs with RTS off until its end.
     const int typeQuery = events.indexOf(QStringLiteral("write B0 00 01"));
     int lastRead = -1;
@@ -200,9 +200,8 @@ void TestConnection::silentModuleEndsInTransmissionError()
     QCOMPARE(rig.messages, QStringList{kTransmissionErrorDe});
     QVERIFY(rig.button("BtnVerbinden")->isEnabled());
     QVERIFY(!rig.tabVisible("Modulinfo"));
-    const QString rx = rig.find<QPlainTextEdit>("MemoRX")->toPlainText();
     // The type query fails once by itself, then five passes fail at their first frame.
-    QCOMPARE(rx.count(QStringLiteral("E4 ")), 6);
+    QTRY_COMPARE(rig.find<QPlainTextEdit>("MemoRX")->toPlainText().count(QStringLiteral("E4 ")), 6);
     QCOMPARE(rig.device->frames().count(frame(0x00, 0x00)), 1 + 5);
 }
 
@@ -434,7 +433,7 @@ void TestConnection::debugButtonsToggleTheWindow()
     QCOMPARE(rig.form->width(), 575);
     rig.button("BtnDebugfenster")->click();
     rig.connectModule();
-    QVERIFY(!rig.find<QPlainTextEdit>("MemoRX")->toPlainText().isEmpty());
+    QTRY_VERIFY(!rig.find<QPlainTextEdit>("MemoRX")->toPlainText().isEmpty());
     rig.button("BtnClear")->click();
     QVERIFY(rig.find<QPlainTextEdit>("MemoRX")->toPlainText().isEmpty());
     QVERIFY(rig.find<QPlainTextEdit>("MemoTX")->toPlainText().isEmpty());

@@ -353,7 +353,7 @@ void TestLinkControl::runEndsCleanlyWhenThePortGoesAway_data()
     QTest::addColumn<int>("messages");
     QTest::addColumn<bool>("disconnected");
     QTest::newRow("disconnect") << "disconnect" << 0 << true;
-    QTest::newRow("adapter pulled") << "loss" << 1 << false;
+    QTest::newRow("adapter pulled") << "loss" << 1 << true;
     QTest::newRow("window closed") << "close" << 0 << false;
 }
 

@@ -192,10 +192,10 @@ void TestModuleTests::sleepAndWakeUp()
     TestRig rig(type);
     const bool cModule = type == 'C';
     QCOMPARE(rig.combo("CBox_sleep_4")->isEnabled(), !cModule);
-    rig.choose("CBox_sleep_0", QStringLiteral("Continue nach Wakeup"));
+    rig.choose("CBox_sleep_0", QStringLiteral("Continue after wakeup"));
     if (!cModule)
         rig.combo("CBox_sleep_4")->setCurrentIndex(wakeupPin);
-    rig.choose("CBox_sleep_5", QStringLiteral("Restliche Pins Normal"));
+    rig.choose("CBox_sleep_5", QStringLiteral("Other pins normal"));
 
     rig.button("BtnSleep")->click();
     QCOMPARE(rig.messages, QStringList());
@@ -231,7 +231,7 @@ void TestModuleTests::sleepAndWakeUp()
 void TestModuleTests::missingChoiceAndFailedTransmission()
 {
     TestRig rig('C');
-    rig.choose("CBox_sleep_0", QStringLiteral("Reset nach Wakeup"));
+    rig.choose("CBox_sleep_0", QStringLiteral("Reset after wakeup"));
     rig.button("BtnSleep")->click();
     QCOMPARE(rig.messages, QStringList{"Choose sleep configuration first"});
     QCOMPARE(rig.lineEvents(), QStringList());

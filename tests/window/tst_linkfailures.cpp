@@ -1,0 +1,126 @@
+#include "support_window.h"
+
+#include <QLabel>
+
+namespace
+{
+
+EmulatorConfig bModule()
+{
+    EmulatorConfig config;
+    config.type = 'B';
+    return config;
+}
+
+// The window in the disconnected state, as after the start.
+void verifyDisconnected(WindowRig &rig)
+{
+    QVERIFY(rig.button("BtnVerbinden")->isEnabled());
+    QVERIFY(!rig.button("BtnTrennen")->isEnabled());
+    QVERIFY(!rig.form->port().isOpen());
+    QVERIFY(rig.find<QLabel>("Panel_keine_Verbindung")->isVisibleTo(rig.form.get()));
+    for (const char *name : {"BtnKonfigurieren", "BtnAuslesen"}) {
+        QVERIFY2(!rig.button(name)->isEnabled(), name);
+        QVERIFY2(!rig.button(name)->isVisibleTo(rig.form.get()), name);
+    }
+    for (const char *page : {"Modulinfo", "Konfig_B", "Modultest", "HF_Test", "Monitor"})
+        QVERIFY2(!rig.tabVisible(page), page);
+}
+
+} // namespace
+
+class TestLinkFailures : public QObject
+{
+    Q_OBJECT
+private slots:
+    void lostPortReturnsToDisconnected_data();
+    void lostPortReturnsToDisconnected();
+    void strayTypeLetterIsReportedAndForgotten();
+};
+
+void TestLinkFailures::lostPortReturnsToDisconnected_data()
+{
+    QTest::addColumn<QString>("when");
+    QTest::addColumn<QString>("message");
+    QTest::newRow("adapter pulled while idle")
+        << "idle" << QStringLiteral("ReadFile function failed (win error code: 5)");
+    QTest::newRow("write fails during the read-out")
+        << "read-out" << QStringLiteral("WriteFile function failed (win error code: 5)");
+    QTest::newRow("read fails during the configuration write")
+        << "configuration" << QStringLiteral("ReadFile function failed (win error code: 19)");
+}
+
+void TestLinkFailures::lostPortReturnsToDisconnected()
+{
+    QFETCH(QString, when);
+    QFETCH(QString, message);
+    WindowRig rig(bModule());
+    rig.form->setLanguageIndex(1);
+    rig.connectModule();
+    QVERIFY(rig.button("BtnTrennen")->isEnabled());
+    QCOMPARE(rig.messages, QStringList());
+
+    if (when == QLatin1String("idle")) {
+        rig.device->simulateLoss(PortOperation::Read, 5);
+    } else if (when == QLatin1String("read-out")) {
+        rig.device->failNext(PortOperation::Write, 5);
+        rig.button("BtnAuslesen")->click();
+    } else {
+        rig.device->failNext(PortOperation::Read, 19);
+        rig.button("BtnKonfigurieren")->click();
+    }
+    QTRY_COMPARE(rig.messages, QStringList{message});
+    verifyDisconnected(rig);
+    if (when != QLatin1String("idle")) {
+        // The window let go of the line: DTR dropped explicitly, then the port closed.
+        const QStringList events = rig.device->lineEventTexts();
+        QCOMPARE(events.mid(events.size() - 2), (QStringList{"dtr 0", "close"}));
+    }
+
+    // A new connect works at once.
+    rig.messages.clear();
+    rig.button("BtnVerbinden")->click();
+    QCOMPARE(rig.messages, QStringList());
+    QCOMPARE(rig.text("Edit_Caldata"), QStringLiteral("OK"));
+    QVERIFY(rig.button("BtnTrennen")->isEnabled());
+    QVERIFY(rig.tabVisible("Konfig_B"));
+}
+
+void TestLinkFailures::strayTypeLetterIsReportedAndForgotten()
+{
+    // A recalibration report "22 00" comes in front of the type answer and is taken for it:
+    // 00 + 0x40 makes the letter "@".
+    EmulatorConfig config = bModule();
+    WindowRig rig(config);
+    EmulatorFault fault;
+    fault.kind = FaultKind::ReportBefore;
+    fault.frame = QByteArray::fromHex("B00001");
+    fault.report = QByteArray::fromHex("2200");
+    rig.device->emulator().injectFault(fault);
+    rig.form->setLanguageIndex(0);
+    rig.connectModule();
+    QCOMPARE(rig.text("Edit_SW_Typ"), QStringLiteral("@"));
+    QCOMPARE(rig.messages,
+             QStringList{QStringLiteral(
+                 "Unbekannter Software-Typ \"@\"!\r\n(Modul wird nicht unterstützt)")});
+
+    rig.messages.clear();
+    rig.form->setLanguageIndex(1);
+    rig.button("BtnKonfigurieren")->click();
+    QCOMPARE(rig.messages,
+             QStringList{QStringLiteral("Nothing to configure: unknown software type \"@\"!")});
+
+    rig.messages.clear();
+    rig.button("BtnTrennen")->click();
+    QCOMPARE(rig.text("Edit_SW_Typ"), QString());
+
+    // The next connect to the healthy module starts as after a fresh start.
+    rig.button("BtnVerbinden")->click();
+    QCOMPARE(rig.messages, QStringList());
+    QCOMPARE(rig.text("Edit_SW_Typ"), QStringLiteral("B"));
+    QCOMPARE(rig.text("EditModTyp"), QStringLiteral("Korvel868-10-B3"));
+    QVERIFY(rig.tabVisible("Konfig_B"));
+}
+
+QTEST_MAIN(TestLinkFailures)
+#include "tst_linkfailures.moc"
