@@ -61,6 +61,7 @@ TForm1::TForm1(const QString &programFolder, QWidget *parent)
     m_module->buildKonfigCPage(Konfig_C);
     m_module->buildSaveGroup(GBox_Save_konfig);
     m_module->info.EditModTyp->installEventFilter(this);
+    buildMonitorHandlers();
 
     onClick(BtnVerbinden, [this] { BtnVerbindenClick(); });
     onClick(BtnTrennen, [this] { BtnTrennenClick(); });
@@ -135,8 +136,33 @@ void TForm1::setLanguageIndex(int index)
     applyLanguage();
 }
 
+void TForm1::buildMonitorHandlers()
+{
+    MonitorEnvironment env;
+    env.link = m_link.get();
+    env.host = this;
+    env.shared = &m_shared;
+    env.countdown = &m_MsCountdown;
+    env.timerSlot = &m_MmTimerId;
+    env.CBox_RS232_baud = CBox_RS232_baud;
+    env.Edit_SW_Typ = m_module->info.Edit_SW_Typ;
+    env.Edit_Frq_Version = m_module->info.Edit_Frq_Version;
+    env.CBox_Frq_RX_B = m_module->b.CBox_Frq_RX_B;
+    env.CBox_Frq_RX_C = m_module->c.CBox_Frq_RX_C;
+    env.CBox_K_breite_B = m_module->b.CBox_K_breite_B;
+    env.CBox_HFbaud_C = m_module->c.CBox_HFbaud_C;
+    env.BtnVerbinden = BtnVerbinden;
+    env.BtnStartLinkControl = hfTest.BtnStartLinkControl;
+    env.BtnStartHF_Test = hfTest.BtnStartHF_Test;
+    monitorHandlers = new MonitorHandlers(monitor, env, this,
+                                          [this](const std::function<void()> &handler) {
+                                              guarded(handler);
+                                          });
+}
+
 void TForm1::applyLanguage()
 {
+    monitorHandlers->applyLanguage(m_shared.languageIndex);
     if (m_shared.languageIndex == 0)
         setWindowTitle(QStringLiteral("Konfigurationstool für Korvel433/868-xx-xx"));
     else if (m_shared.languageIndex == 1)
