@@ -1,5 +1,7 @@
 #pragma once
 
+#include "sim/spectrum.h"
+
 #include <QByteArray>
 #include <QList>
 
@@ -33,6 +35,9 @@ struct EmulatorConfig {
     int maxRssiDbm = -60;
     int temperatureC = 23;
     int supplyTenthsVolt = 33;
+    // With carriers set, the signal-strength queries report this spectrum on the channel that
+    // the receive-channel register (0x09) tunes to.
+    SpectrumConfig spectrum;
 };
 
 enum class FaultKind {
@@ -155,6 +160,7 @@ private:
     double byteTimeMs(int baud) const { return 10000.0 / baud; }
 
     EmulatorConfig m_config;
+    SyntheticSpectrum m_spectrum;
     std::array<quint8, 256> m_ram{};
     std::array<quint8, 256> m_eeprom{};
     bool m_powered = false;

@@ -8,8 +8,8 @@
 namespace
 {
 
-template <typename T> T *place(T *widget, const char *name, int left, int top, int width = -1,
-                               int height = -1)
+template <typename T>
+T *place(T *widget, const char *name, int left, int top, int width = -1, int height = -1)
 {
     widget->setObjectName(QLatin1String(name));
     const QSize hint = widget->sizeHint();

@@ -67,8 +67,8 @@ std::optional<SpanEdges> spanEdges(double centreMHz, double spanKHz, double lowe
     const long double end = std::floor(upper) + 1.0L;
     constexpr long double low = std::numeric_limits<qint16>::min();
     constexpr long double high = std::numeric_limits<qint16>::max();
-    if (!std::isfinite(first) || !std::isfinite(end) || first < low || first > high ||
-        end < low || end > high)
+    if (!std::isfinite(first) || !std::isfinite(end) || first < low || first > high || end < low ||
+        end > high)
         return std::nullopt;
     return SpanEdges{int(first), int(end)};
 }

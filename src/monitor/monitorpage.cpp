@@ -18,8 +18,8 @@ namespace
 constexpr int kBarLow = -128;
 constexpr int kBarHigh = -60;
 
-template <typename T> T *place(T *widget, const QString &name, int left, int top, int width = -1,
-                               int height = -1)
+template <typename T>
+T *place(T *widget, const QString &name, int left, int top, int width = -1, int height = -1)
 {
     widget->setObjectName(name);
     const QSize hint = widget->sizeHint();
@@ -46,8 +46,7 @@ QProgressBar *bar(QWidget *parent, const QString &name, const char *colour, int 
     return place(gauge, name, left, top, 121, 9);
 }
 
-QSlider *trackBar(QWidget *parent, const char *name, int minimum, int maximum, int value,
-                  int left)
+QSlider *trackBar(QWidget *parent, const char *name, int minimum, int maximum, int value, int left)
 {
     auto *slider = new QSlider(Qt::Horizontal, parent);
     slider->setRange(minimum, maximum);
@@ -88,8 +87,8 @@ void buildMonitorPage(QWidget *page, MonitorControls &c, const QStringList &chan
         box->addItems(channelItems);
         box->setCurrentIndex(-1);
         box->setEditText(QString());
-        c.CBoxMonitor[i] = place(box, QStringLiteral("CBoxMonitor_C") + n, right ? 304 : 32, top,
-                                 105, 21);
+        c.CBoxMonitor[i] =
+            place(box, QStringLiteral("CBoxMonitor_C") + n, right ? 304 : 32, top, 105, 21);
         const int barLeft = right ? 416 : 144;
         c.GaugeMonitor_akt[i] =
             bar(page, QStringLiteral("GaugeMonitor_akt_C") + n, "lime", barLeft, top);
@@ -106,8 +105,8 @@ void buildMonitorPage(QWidget *page, MonitorControls &c, const QStringList &chan
     c.TBarMonitor_Mittlung = trackBar(page, "TBarMonitor_Mittlung", 0, 10, 0, 200);
     c.TBarMonitor_peak = trackBar(page, "TBarMonitor_peak", 1, 20, 10, 384);
     c.LabelSpeed = label(page, "LabelSpeed", QStringLiteral("Messgeschwindigkeit"), 16, 512);
-    c.LabelMonitorMean = label(page, "LabelMonitorMean", QStringLiteral("Mittelwertbildung"), 200,
-                               512);
+    c.LabelMonitorMean =
+        label(page, "LabelMonitorMean", QStringLiteral("Mittelwertbildung"), 200, 512);
     c.LabelMonitorDisplayPeak =
         label(page, "LabelMonitorDisplayPeak", QStringLiteral("Anzeige Peak-Wert"), 384, 512);
     c.LabelMonitorSlow = label(page, "LabelMonitorSlow", QStringLiteral("langsam"), 16, 560);
@@ -120,9 +119,8 @@ void buildMonitorPage(QWidget *page, MonitorControls &c, const QStringList &chan
     c.RadioGroupMessArt = place(new QGroupBox(QStringLiteral("Messart"), page),
                                 QStringLiteral("RadioGroupMessArt"), 24, 584, 241, 41);
     // The two buttons lie on the frame but belong to the page.
-    c.RButtonMonitor_momentan =
-        place(new QRadioButton(QStringLiteral("Momentanwert"), page),
-              QStringLiteral("RButtonMonitor_momentan"), 40, 600);
+    c.RButtonMonitor_momentan = place(new QRadioButton(QStringLiteral("Momentanwert"), page),
+                                      QStringLiteral("RButtonMonitor_momentan"), 40, 600);
     c.RButtonMonitor_peak = place(new QRadioButton(QStringLiteral("Peakwert"), page),
                                   QStringLiteral("RButtonMonitor_peak"), 176, 600);
     c.RButtonMonitor_momentan->setChecked(true);
@@ -133,8 +131,8 @@ void buildMonitorPage(QWidget *page, MonitorControls &c, const QStringList &chan
                               QStringLiteral("GroupBoxDisplay"), 24, 632, 241, 73);
     QWidget *display = c.GroupBoxDisplay;
     c.LabelDisplayKanal = label(display, "LabelDisplayKanal", QStringLiteral("Kanal"), 8, 20);
-    c.CBoxMonitor_Messung = place(new QComboBox(display), QStringLiteral("CBoxMonitor_Messung"),
-                                  72, 16, 65, 21);
+    c.CBoxMonitor_Messung =
+        place(new QComboBox(display), QStringLiteral("CBoxMonitor_Messung"), 72, 16, 65, 21);
     c.CBoxMonitor_Messung->setEditable(true);
     c.CBoxMonitor_Messung->setInsertPolicy(QComboBox::NoInsert);
     for (int i = 1; i <= MonitorControls::kSlots; ++i)
@@ -156,8 +154,8 @@ void buildMonitorPage(QWidget *page, MonitorControls &c, const QStringList &chan
     c.LabelCenterFreq = label(config, "LabelCenterFreq", QStringLiteral("Center-Frq:"), 16, 24);
     c.LabelSpan = label(config, "LabelSpan", QStringLiteral("Span:"), 16, 40);
     c.LabelStepRBW = label(config, "LabelStepRBW", QStringLiteral("RBW / Step:"), 16, 56);
-    c.LabelMonitor_CenterFrq = place(new QLabel(config), QStringLiteral("LabelMonitor_CenterFrq"),
-                                     88, 24, 170, 16);
+    c.LabelMonitor_CenterFrq =
+        place(new QLabel(config), QStringLiteral("LabelMonitor_CenterFrq"), 88, 24, 170, 16);
     c.LabelMonitor_Span =
         place(new QLabel(config), QStringLiteral("LabelMonitor_Span"), 88, 40, 170, 16);
     c.LabelMonitor_RBW =
@@ -210,10 +208,10 @@ void applyMonitorLanguage(MonitorControls &c, int languageIndex)
                                      : QStringLiteral("Measurement mode"));
     set(c.RButtonMonitor_momentan, "Momentanwert", "Instantaneous value");
     set(c.RButtonMonitor_peak, "Peakwert", "Peak value");
-    for (QLabel *l : {c.LabelSpeed, c.LabelMonitorMean, c.LabelMonitorDisplayPeak,
-                      c.LabelMonitorFast, c.LabelMonitorStrong, c.LabelMonitorLong,
-                      c.LabelDisplayKanal, c.LabelDisplayMomentan, c.LabelCenterFreq,
-                      c.LabelSpan, c.LabelStepRBW})
+    for (QLabel *l :
+         {c.LabelSpeed, c.LabelMonitorMean, c.LabelMonitorDisplayPeak, c.LabelMonitorFast,
+          c.LabelMonitorStrong, c.LabelMonitorLong, c.LabelDisplayKanal, c.LabelDisplayMomentan,
+          c.LabelCenterFreq, c.LabelSpan, c.LabelStepRBW})
         l->adjustSize();
     c.RButtonMonitor_momentan->adjustSize();
     c.RButtonMonitor_peak->adjustSize();

@@ -20,8 +20,8 @@ class QWidget;
 struct MonitorControls {
     static constexpr int kSlots = 30;
 
-    std::array<QLabel *, kSlots> LabelMonitor{};   // LabelMonitorC1 .. C30, "C1" .. "C30"
-    std::array<QComboBox *, kSlots> CBoxMonitor{}; // CBoxMonitor_C1 .. C30
+    std::array<QLabel *, kSlots> LabelMonitor{};            // LabelMonitorC1 .. C30, "C1" .. "C30"
+    std::array<QComboBox *, kSlots> CBoxMonitor{};          // CBoxMonitor_C1 .. C30
     std::array<QProgressBar *, kSlots> GaugeMonitor_akt{};  // GaugeMonitor_akt_C1 .. C30, lime
     std::array<QProgressBar *, kSlots> GaugeMonitor_peak{}; // GaugeMonitor_peak_C1 .. C30, red
     QLabel *LabelMonitorFrq_1 = nullptr;

@@ -14,8 +14,8 @@ class MonitorPlan : public QObject
 {
     Q_OBJECT
 public:
-    MonitorPlan(MonitorControls &controls, const MonitorEnvironment &environment,
-                TDlg_frq *dialog, QObject *parent = nullptr);
+    MonitorPlan(MonitorControls &controls, const MonitorEnvironment &environment, TDlg_frq *dialog,
+                QObject *parent = nullptr);
 
     void BtnMonitor_AutosetClick();
     void BtnMonitor_FrqSetClick();

@@ -6,6 +6,7 @@
 #include "module/modulehost.h"
 #include "monitor/frequencyplan.h"
 
+#include <QCheckBox>
 #include <QComboBox>
 #include <QCoreApplication>
 #include <QEvent>
@@ -15,7 +16,6 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSlider>
-#include <QCheckBox>
 
 namespace
 {
@@ -215,8 +215,9 @@ bool MonitorSweep::measureSlot(int n, int j)
     waitMs(settleMs(c.TBarMonitor_Tempo->value()));
     if (!link.port().isOpen())
         return true;
-    link.transaction(Frame::Measure, c.RButtonMonitor_momentan->isChecked() ? Frame::MeasureRssi
-                                                                            : Frame::MeasureRssiMax);
+    link.transaction(Frame::Measure, c.RButtonMonitor_momentan->isChecked()
+                                         ? Frame::MeasureRssi
+                                         : Frame::MeasureRssiMax);
     if (state.errorFlag) {
         state.errorFlag = false;
         if (state.retryCounter == 0) {
@@ -228,9 +229,9 @@ bool MonitorSweep::measureSlot(int n, int j)
     state.retryCounter = 5;
     const int reading = qint8(quint8(state.lastAnswer.at(1)));
     SlotMeasurement &slot = m_slots[n];
-    const int v = takeReading(slot, reading, c.TBarMonitor_Mittlung->value(), j,
-                              20 * c.TBarMonitor_peak->value(),
-                              c.CBoxMonitor_noPeakReset->isChecked());
+    const int v =
+        takeReading(slot, reading, c.TBarMonitor_Mittlung->value(), j,
+                    20 * c.TBarMonitor_peak->value(), c.CBoxMonitor_noPeakReset->isChecked());
     if (displaySlot() == n) {
         c.EditMonitor_Momentan->setText(dbmText(v));
         c.EditMonitor_Peak->setText(dbmText(slot.peak()));

@@ -74,10 +74,9 @@ void SpectrumView::applyLanguage(int languageIndex)
 void SpectrumView::showReadings(const QList<SlotReading> &unsorted)
 {
     QList<SlotReading> readings = unsorted;
-    std::stable_sort(readings.begin(), readings.end(),
-                     [](const SlotReading &a, const SlotReading &b) {
-                         return a.frequencyMHz < b.frequencyMHz;
-                     });
+    std::stable_sort(
+        readings.begin(), readings.end(),
+        [](const SlotReading &a, const SlotReading &b) { return a.frequencyMHz < b.frequencyMHz; });
     QStringList categories;
     QList<qreal> levels;
     QList<qreal> peaks;

@@ -49,16 +49,14 @@ void TestFrequencyPlan::frequencySet_data()
         << "433" << 433.925 << 1675.0 << 8 << placed << 2 << 137 << false << false
         << stepping(2, 130, 8);
     QTest::newRow("autoset span at 25 kHz step: 68 channels refused")
-        << "433" << 433.925 << 1675.0 << 2 << tooMany << 2 << 137 << false << false
-        << QList<int>{};
+        << "433" << 433.925 << 1675.0 << 2 << tooMany << 2 << 137 << false << false << QList<int>{};
     QTest::newRow("below the lowest channel: cut at item 0")
         << "433" << 433.1 << 100.0 << 1 << placed << -1 << 8 << true << false << stepping(0, 7, 1);
     QTest::newRow("above the highest channel: cut at item 138")
         << "433" << 434.7 << 300.0 << 1 << placed << 118 << 143 << false << true
         << stepping(118, 138, 1);
-    QTest::newRow("inside the band: 24 slots")
-        << "433" << 434.0 << 300.0 << 1 << placed << 63 << 87 << false << false
-        << stepping(63, 86, 1);
+    QTest::newRow("inside the band: 24 slots") << "433" << 434.0 << 300.0 << 1 << placed << 63 << 87
+                                               << false << false << stepping(63, 86, 1);
     QTest::newRow("433.8 MHz evaluates just below item 59: 34 channels refused")
         << "433" << 434.0 << 400.0 << 1 << tooMany << 58 << 92 << false << false << QList<int>{};
     QTest::newRow("868 band below the lowest channel")
@@ -121,10 +119,9 @@ void TestFrequencyPlan::autoset_data()
     QTest::addColumn<QString>("centre");
     QTest::addColumn<QString>("span");
     QTest::addColumn<double>("step");
-    QTest::newRow("433 MHz") << "433"
-                             << QList<int>{2,  7,  11, 16, 21, 25,  30,  34,  39,  44,
-                                           48, 53, 58, 62, 67, 72,  76,  81,  85,  90,
-                                           95, 99, 104, 109, 113, 118, 122, 127, 132, 136}
+    QTest::newRow("433 MHz") << "433" << QList<int>{2,  7,  11,  16,  21,  25,  30,  34,  39,  44,
+                                                    48, 53, 58,  62,  67,  72,  76,  81,  85,  90,
+                                                    95, 99, 104, 109, 113, 118, 122, 127, 132, 136}
                              << "433.925MHz"
                              << "1675kHz" << 12.5 * 139.0 / 30.0;
     QTest::newRow("868 MHz") << "868"
@@ -134,9 +131,8 @@ void TestFrequencyPlan::autoset_data()
                              << "869.000MHz"
                              << "1925kHz" << 66.25;
     QTest::newRow("any other band text is 868 MHz")
-        << "" << QList<int>{2,   7,   13,  18,  23,  28,  34,  39,  44,  50,
-                            55,  60,  66,  71,  76,  81,  87,  92,  97,  103,
-                            108, 113, 119, 124, 129, 134, 140, 145, 150, 156}
+        << "" << QList<int>{2,  7,  13, 18, 23,  28,  34,  39,  44,  50,  55,  60,  66,  71,  76,
+                            81, 87, 92, 97, 103, 108, 113, 119, 124, 129, 134, 140, 145, 150, 156}
         << "869.000MHz"
         << "1925kHz" << 66.25;
 }
@@ -164,7 +160,8 @@ void TestFrequencyPlan::placement_data()
     QTest::newRow("first not below end places nothing") << 5 << 5 << 1.0 << QList<int>{};
     QTest::newRow("first above end places nothing") << 9 << 5 << 1.0 << QList<int>{};
     QTest::newRow("at most 30 slots") << 0 << 100 << 1.0 << stepping(0, 29, 1);
-    QTest::newRow("half items round to even") << 0 << 4 << 0.5 << QList<int>{0, 0, 1, 2, 2, 2, 3, 4};
+    QTest::newRow("half items round to even")
+        << 0 << 4 << 0.5 << QList<int>{0, 0, 1, 2, 2, 2, 3, 4};
 }
 
 void TestFrequencyPlan::placement()

@@ -19,8 +19,8 @@ void TestPeakHold::sweeps_data()
     QTest::addColumn<QList<int>>("readings");
     QTest::addColumn<int>("window");
     QTest::addColumn<bool>("keepPeak");
-    QTest::addColumn<QList<int>>("peaks");    // peak after each reading
-    QTest::addColumn<int>("peakPosition");    // after the last reading
+    QTest::addColumn<QList<int>>("peaks"); // peak after each reading
+    QTest::addColumn<int>("peakPosition"); // after the last reading
 
     QTest::newRow("level follows without smoothing")
         << QList<int>{-90, -70, -100, -70} << 20 << false << QList<int>{-90, -70, -70, -70} << 2;
@@ -33,8 +33,8 @@ void TestPeakHold::sweeps_data()
             readings << -100;
             peaks << (sweep <= 20 ? -60 : -100);
         }
-        QTest::newRow("peak held for the window, then dropped") << readings << 20 << false << peaks
-                                                                << 1;
+        QTest::newRow("peak held for the window, then dropped")
+            << readings << 20 << false << peaks << 1;
     }
     // Once the peak's entry is overwritten, the search finds the next maximum: the lowest
     // position holding it.
@@ -76,8 +76,8 @@ void TestPeakHold::sweeps_data()
             readings << (sweep == 300 ? -65 : sweep == 399 ? -75 : -100);
             peaks << (sweep < 300 ? -100 : sweep < 700 ? -65 : -75);
         }
-        QTest::newRow("position 300 overwritten: 399 found") << readings << 400 << false << peaks
-                                                             << 399;
+        QTest::newRow("position 300 overwritten: 399 found")
+            << readings << 400 << false << peaks << 399;
     }
     QTest::newRow("strongest byte shows as 127")
         << QList<int>{127, -128} << 20 << false << QList<int>{127, 127} << 1;
