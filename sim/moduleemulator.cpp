@@ -433,8 +433,8 @@ QByteArray ModuleEmulator::carryOut(const QByteArray &frame, double atMs,
 
     if (code == 0x01) {
         if (m_spectrum.enabled() && param <= 0x01)
-            return bytesOf({0x01, param == 0x00 ? m_spectrum.rssi(atMs)
-                                                : m_spectrum.heldMaximum(atMs)});
+            return bytesOf(
+                {0x01, param == 0x00 ? m_spectrum.rssi(atMs) : m_spectrum.heldMaximum(atMs)});
         switch (param) {
         case 0x00:
             return bytesOf({0x01, m_config.rssiDbm});

@@ -154,10 +154,8 @@ void TForm1::buildMonitorHandlers()
     env.BtnVerbinden = BtnVerbinden;
     env.BtnStartLinkControl = hfTest.BtnStartLinkControl;
     env.BtnStartHF_Test = hfTest.BtnStartHF_Test;
-    monitorHandlers = new MonitorHandlers(monitor, env, this,
-                                          [this](const std::function<void()> &handler) {
-                                              guarded(handler);
-                                          });
+    monitorHandlers = new MonitorHandlers(
+        monitor, env, this, [this](const std::function<void()> &handler) { guarded(handler); });
 }
 
 void TForm1::applyLanguage()
