@@ -185,15 +185,19 @@ void MonitorSweep::sweepLoop()
         const int window = 20 * c.TBarMonitor_peak->value();
         for (int j = 1; j <= window; ++j) {
             bool sent = false;
-            for (int n = 0; n < MonitorControls::kSlots; ++n) {
-                sent = measureSlot(n, j) || sent;
+            int visited = 0;
+            while (visited < MonitorControls::kSlots) {
+                sent = measureSlot(visited, j) || sent;
+                ++visited;
                 QCoreApplication::processEvents();
                 if (!isRunning())
                     break;
             }
+            // A stop during the last slot's yield still leaves a complete sweep.
+            if (visited == MonitorControls::kSlots)
+                emit sweepCompleted();
             if (!isRunning())
                 break;
-            emit sweepCompleted();
             if (!sent)
                 waitMs(kIdleSweepWaitMs);
         }
