@@ -423,6 +423,8 @@ void TForm1::pageShown(int index)
 void TForm1::setDebugWindowVisible(bool visible)
 {
     GBox_Debugfenster->setVisible(visible);
+    if (visible)
+        m_log->showLatest();
     resize(visible ? kWideWidth : kNarrowWidth, height());
 }
 

@@ -56,7 +56,18 @@ void ExchangeLog::appendAtEnd(QPlainTextEdit *edit, const QString &text)
         cursor.insertBlock();
     else
         cursor.insertText(text);
-    edit->setTextCursor(cursor);
+    // The pane's own caret sits at the end and moves along with the insertion; setting it again
+    // only scrolls the view, which a hidden pane does not need (showLatest scrolls on showing).
+    if (edit->isVisible() || edit->textCursor().position() != cursor.position())
+        edit->setTextCursor(cursor);
+}
+
+void ExchangeLog::showLatest()
+{
+    for (QPlainTextEdit *edit : {m_tx, m_rx}) {
+        edit->moveCursor(QTextCursor::End);
+        edit->ensureCursorVisible();
+    }
 }
 
 void ExchangeLog::removeFirstLine(QPlainTextEdit *edit)

@@ -23,6 +23,8 @@ public:
     // Ends the exchange: drops the oldest line pair beyond the limit and opens a new line in both.
     void endExchange();
     void clear();
+    // Scrolls both panes to their last line (when the debug window is shown).
+    void showLatest();
 
 private:
     static void appendAtEnd(QPlainTextEdit *edit, const QString &text);

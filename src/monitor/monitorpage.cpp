@@ -5,6 +5,7 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPalette>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
@@ -33,16 +34,18 @@ QLabel *label(QWidget *parent, const char *name, const QString &caption, int lef
     return place(new QLabel(caption, parent), QLatin1String(name), left, top);
 }
 
-QProgressBar *bar(QWidget *parent, const QString &name, const char *colour, int left, int top)
+QProgressBar *bar(QWidget *parent, const QString &name, const QColor &colour, int left, int top)
 {
     auto *gauge = new QProgressBar(parent);
     gauge->setRange(kBarLow, kBarHigh);
     gauge->setValue(kBarLow);
     gauge->setTextVisible(false);
-    gauge->setStyleSheet(
-        QStringLiteral("QProgressBar { background: white; border: 1px solid gray; }"
-                       "QProgressBar::chunk { background: %1; }")
-            .arg(QLatin1String(colour)));
+    // Colours through the palette rather than a style sheet: 60 bars repaint on every sweep.
+    QPalette palette = gauge->palette();
+    palette.setColor(QPalette::Base, Qt::white);
+    palette.setColor(QPalette::Window, Qt::white);
+    palette.setColor(QPalette::Highlight, colour);
+    gauge->setPalette(palette);
     return place(gauge, name, left, top, 121, 9);
 }
 
@@ -91,9 +94,9 @@ void buildMonitorPage(QWidget *page, MonitorControls &c, const QStringList &chan
             place(box, QStringLiteral("CBoxMonitor_C") + n, right ? 304 : 32, top, 105, 21);
         const int barLeft = right ? 416 : 144;
         c.GaugeMonitor_akt[i] =
-            bar(page, QStringLiteral("GaugeMonitor_akt_C") + n, "lime", barLeft, top);
-        c.GaugeMonitor_peak[i] =
-            bar(page, QStringLiteral("GaugeMonitor_peak_C") + n, "red", barLeft, top + 11);
+            bar(page, QStringLiteral("GaugeMonitor_akt_C") + n, QColor(0, 255, 0), barLeft, top);
+        c.GaugeMonitor_peak[i] = bar(page, QStringLiteral("GaugeMonitor_peak_C") + n,
+                                     QColor(Qt::red), barLeft, top + 11);
     }
     c.LabelMonitorFrq_1 = label(page, "LabelMonitorFrq_1", QStringLiteral("Frequenz"), 32, 12);
     c.LabelMonitorFrq_2 = label(page, "LabelMonitorFrq_2", QStringLiteral("Frequenz"), 304, 12);
