@@ -61,10 +61,10 @@ QSlider *trackBar(QWidget *parent, const char *name, int minimum, int maximum, i
 }
 
 QPushButton *button(QWidget *parent, const char *name, const char *caption, int left, int top,
-                    int width = 81)
+                    int width = 81, int height = 25)
 {
     return place(new QPushButton(QString::fromUtf8(caption), parent), QLatin1String(name), left,
-                 top, width, 25);
+                 top, width, height);
 }
 
 } // namespace
@@ -164,7 +164,7 @@ void buildMonitorPage(QWidget *page, MonitorControls &c, const QStringList &chan
     c.LabelMonitor_RBW =
         place(new QLabel(config), QStringLiteral("LabelMonitor_RBW"), 88, 56, 170, 16);
     c.LabelMonitor_Status =
-        place(new QLabel(config), QStringLiteral("LabelMonitor_Status"), 16, 72, 240, 16);
+        place(new QLabel(config), QStringLiteral("LabelMonitor_Status"), 16, 72, 130, 16);
     c.LabelMonitor_Status->setStyleSheet(QStringLiteral("color: red;"));
 
     c.BtnMonitor_peakReset = button(page, "BtnMonitor_peakReset", "PeakReset", 24, 722);
@@ -172,9 +172,9 @@ void buildMonitorPage(QWidget *page, MonitorControls &c, const QStringList &chan
     c.BtnMonitor_FrqSet = button(page, "BtnMonitor_FrqSet", "FrqSet", 230, 722);
     c.BtnMonitor_FrqClear = button(page, "BtnMonitor_FrqClear", "FrqClear", 339, 722);
     c.BtnMonitor_Start = button(page, "BtnMonitor_Start", "Start", 440, 722);
-    c.BtnMonitor_Export = button(page, "BtnMonitor_Export", "Export CSV", 24, 754, 185);
-    c.BtnMonitor_Spektrum = button(page, "BtnMonitor_Spektrum", "Spektrum", 440, 754);
-    page->setMinimumSize(553, 781);
+    // Beside the measuring-mode frame and inside the plan group's free corner.
+    c.BtnMonitor_Export = button(page, "BtnMonitor_Export", "Export CSV", 272, 578, 112);
+    c.BtnMonitor_Spektrum = button(page, "BtnMonitor_Spektrum", "Spektrum", 438, 682, 81, 22);
 }
 
 void applyMonitorLanguage(MonitorControls &c, int languageIndex)

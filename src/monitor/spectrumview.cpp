@@ -26,7 +26,7 @@ double heightOf(int dbm)
 SpectrumView::SpectrumView(QWidget *parent) : QWidget(parent, Qt::Window)
 {
     setObjectName(QStringLiteral("SpectrumView"));
-    resize(720, 420);
+    resize(760, 480);
     m_levels = new QBarSet(QStringLiteral("Level"));
     m_levels->setColor(QColor(0, 255, 0)); // lime, as the level gauges
     m_peaks = new QBarSet(QStringLiteral("Peak"));
@@ -41,6 +41,9 @@ SpectrumView::SpectrumView(QWidget *parent) : QWidget(parent, Qt::Window)
     m_axisX = new QBarCategoryAxis;
     m_axisX->setTitleText(QStringLiteral("MHz"));
     m_axisX->setLabelsAngle(-90);
+    QFont small = m_axisX->labelsFont();
+    small.setPointSize(7);
+    m_axisX->setLabelsFont(small);
     m_chart->addAxis(m_axisX, Qt::AlignBottom);
     m_series->attachAxis(m_axisX);
     // Heights count from -128 dBm; the axis labels name the level itself.
