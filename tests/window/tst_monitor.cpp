@@ -103,6 +103,8 @@ private slots:
     void receiveErrorStop_data();
     void receiveErrorStop();
     void refusedStarts();
+    void planButtonsWhileRunning();
+    void disconnectDuringSweep();
     void closingStopsTheSweep();
     void exportHoldsOneRowPerActiveSlotPerSweep();
 };
@@ -461,6 +463,67 @@ void TestMonitor::refusedStarts()
     QCOMPARE(rig.button("BtnMonitor_Start")->text(), QStringLiteral("Start"));
     QVERIFY(!rig.form->monitorHandlers->sweep()->loopActive());
     QCOMPARE(runs, 1);
+}
+
+void TestMonitor::planButtonsWhileRunning()
+{
+    WindowRig rig(spectrumModule());
+    rig.form->setLanguageIndex(1);
+    rig.connectModule();
+    rig.form->shared().RBW = 25.6;
+    rig.choose("CBoxMonitor_C1", rig.combo("CBoxMonitor_C1")->itemText(9));
+    rig.device->clearRecords();
+    bool runningAfterAutoset = false;
+    int framesBeforeFrqSet = 0;
+    SweepHook hook(rig, [&](int sweeps) {
+        if (sweeps == 1) {
+            rig.button("BtnMonitor_Autoset")->click();
+            runningAfterAutoset = rig.button("BtnMonitor_Start")->text() == QLatin1String("Stop");
+        }
+        if (sweeps == 2) {
+            framesBeforeFrqSet = int(rig.device->frames().size());
+            answerDialog(QStringLiteral("868.5"), QStringLiteral("210"), true);
+            rig.button("BtnMonitor_FrqSet")->click();
+        }
+    });
+    rig.button("BtnMonitor_Start")->click();
+
+    QVERIFY(runningAfterAutoset);
+    QCOMPARE(hook.count, 2);
+    QCOMPARE(rig.messages, QStringList());
+    // Autoset's 30 channels were measured in the second sweep: one tune and one query each.
+    const QList<QByteArray> frames = rig.device->frames();
+    QCOMPARE(framesBeforeFrqSet, 1 + 2 + 30 * 2);
+    QCOMPARE(frames.mid(3, 2), (QList<QByteArray>{frame(0x09, 3), frame(0x01, 0)}));
+    // The frequency set stopped the sweep; it stays stopped with the new plan laid.
+    QCOMPARE(rig.button("BtnMonitor_Start")->text(), QStringLiteral("Start"));
+    QCOMPARE(frames.size(), framesBeforeFrqSet + 1);
+    QCOMPARE(slotItems(rig), planned({30, 32, 34, 36, 38, 40, 42, 44, 46}));
+    QCOMPARE(labelText(rig, "LabelMonitor_CenterFrq"), QStringLiteral("868.5MHz"));
+    QCOMPARE(labelText(rig, "LabelMonitor_RBW"), QStringLiteral("25.6kHz / 25kHz"));
+}
+
+void TestMonitor::disconnectDuringSweep()
+{
+    WindowRig rig(spectrumModule());
+    rig.form->setLanguageIndex(1);
+    rig.connectModule();
+    rig.choose("CBoxMonitor_C1", rig.combo("CBoxMonitor_C1")->itemText(9));
+    rig.device->clearRecords();
+    SweepHook hook(rig, [&rig](int sweeps) {
+        if (sweeps == 2)
+            rig.button("BtnTrennen")->click();
+    });
+    rig.button("BtnMonitor_Start")->click();
+    QCOMPARE(hook.count, 2);
+    QCOMPARE(rig.messages, QStringList());
+    QCOMPARE(rig.button("BtnMonitor_Start")->text(), QStringLiteral("Start"));
+    QVERIFY(!rig.form->m_MmTimerId.isRunning());
+    QVERIFY(!rig.form->port().isOpen());
+    // The disconnect's own settings stay: no tune back on a closed line.
+    QCOMPARE(rig.form->port().readTimeout(), 1000);
+    QCOMPARE(rig.device->frames().last(), frame(0x01, 0));
+    QCOMPARE(slotItems(rig), planned({}));
 }
 
 void TestMonitor::closingStopsTheSweep()
