@@ -212,13 +212,21 @@ bool MonitorSweep::measureSlot(int n, int j)
         return false;
     ModuleLink &link = *env.link;
     LinkState &state = link.state();
-    // A disconnect while the loop yielded has closed the port; the loop ends at its next test.
-    if (!link.port().isOpen())
+    // A disconnect or a lost device while the loop yielded has closed the port: nothing more
+    // can be measured, so the monitor stops instead of circling without a wait.
+    const auto portClosed = [this, &link] {
+        if (link.port().isOpen())
+            return false;
+        if (isRunning())
+            env.host->performClick(c.BtnMonitor_Start);
         return true;
+    };
+    if (portClosed())
+        return false;
     link.transaction(kTune, quint8(k + 1));
     waitMs(settleMs(c.TBarMonitor_Tempo->value()));
-    if (!link.port().isOpen())
-        return true;
+    if (portClosed())
+        return false;
     link.transaction(Frame::Measure, c.RButtonMonitor_momentan->isChecked()
                                          ? Frame::MeasureRssi
                                          : Frame::MeasureRssiMax);
@@ -231,7 +239,7 @@ bool MonitorSweep::measureSlot(int n, int j)
         return true;
     }
     state.retryCounter = 5;
-    const int reading = qint8(quint8(state.lastAnswer.at(1)));
+    const int reading = qint8(link.answerByte(1).value_or(quint8(SlotMeasurement::kFloorDbm)));
     SlotMeasurement &slot = m_slots[n];
     const int v =
         takeReading(slot, reading, c.TBarMonitor_Mittlung->value(), j,

@@ -104,6 +104,7 @@ private slots:
     void receiveErrorStop();
     void refusedStarts();
     void planButtonsWhileRunning();
+    void disconnectDuringSweep_data();
     void disconnectDuringSweep();
     void closingStopsTheSweep();
     void exportHoldsOneRowPerActiveSlotPerSweep();
@@ -503,27 +504,43 @@ void TestMonitor::planButtonsWhileRunning()
     QCOMPARE(labelText(rig, "LabelMonitor_RBW"), QStringLiteral("25.6kHz / 25kHz"));
 }
 
+void TestMonitor::disconnectDuringSweep_data()
+{
+    QTest::addColumn<bool>("cablePulled"); // else the user disconnects
+    QTest::newRow("disconnect") << false;
+    QTest::newRow("device lost") << true;
+}
+
 void TestMonitor::disconnectDuringSweep()
 {
+    QFETCH(bool, cablePulled);
     WindowRig rig(spectrumModule());
     rig.form->setLanguageIndex(1);
     rig.connectModule();
     rig.choose("CBoxMonitor_C1", rig.combo("CBoxMonitor_C1")->itemText(9));
     rig.device->clearRecords();
-    SweepHook hook(rig, [&rig](int sweeps) {
-        if (sweeps == 2)
+    SweepHook hook(rig, [&rig, cablePulled](int sweeps) {
+        if (sweeps != 2)
+            return;
+        if (cablePulled)
+            rig.device->simulateLoss();
+        else
             rig.button("BtnTrennen")->click();
     });
     rig.button("BtnMonitor_Start")->click();
     QCOMPARE(hook.count, 2);
-    QCOMPARE(rig.messages, QStringList());
+    // A lost device is reported once by the port; the sweep itself adds nothing.
+    QCOMPARE(rig.messages.size(), cablePulled ? 1 : 0);
     QCOMPARE(rig.button("BtnMonitor_Start")->text(), QStringLiteral("Start"));
     QVERIFY(!rig.form->m_MmTimerId.isRunning());
     QVERIFY(!rig.form->port().isOpen());
-    // The disconnect's own settings stay: no tune back on a closed line.
-    QCOMPARE(rig.form->port().readTimeout(), 1000);
+    QVERIFY(!rig.form->monitorHandlers->sweep()->loopActive());
+    // No tune back on a closed line.
     QCOMPARE(rig.device->frames().last(), frame(0x01, 0));
-    QCOMPARE(slotItems(rig), planned({}));
+    if (!cablePulled) {
+        QCOMPARE(rig.form->port().readTimeout(), 1000); // the disconnect's own setting stays
+        QCOMPARE(slotItems(rig), planned({}));
+    }
 }
 
 void TestMonitor::closingStopsTheSweep()
