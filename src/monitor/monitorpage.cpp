@@ -84,9 +84,7 @@ void buildMonitorPage(QWidget *page, MonitorControls &c, const QStringList &chan
         c.LabelMonitor[i] = place(new QLabel(QStringLiteral("C") + n, page),
                                   QStringLiteral("LabelMonitorC") + n, right ? 276 : 4, top + 4);
         c.LabelMonitor[i]->setCursor(Qt::PointingHandCursor);
-        auto *box = new QComboBox(page);
-        box->setEditable(true);
-        box->setInsertPolicy(QComboBox::NoInsert);
+        auto *box = new QComboBox(page); // a drop-down list: only the channels can be chosen
         box->addItems(channelItems);
         box->setCurrentIndex(-1);
         box->setEditText(QString());
