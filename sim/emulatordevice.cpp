@@ -60,6 +60,12 @@ EmulatorDevice::~EmulatorDevice()
     }
 }
 
+void EmulatorDevice::plugInto(std::shared_ptr<ModuleEmulator> emulator)
+{
+    close();
+    m_emulator = std::move(emulator);
+}
+
 double EmulatorDevice::nowMs() const
 {
     return double(m_clock.nsecsElapsed()) / 1e6;
@@ -161,6 +167,7 @@ void EmulatorDevice::close()
     m_unannounced = false;
     m_arrivalTimer->stop();
     m_outputTimer->stop();
+    m_txBusyUntilMs = 0;
 }
 
 bool EmulatorDevice::setBaudRate(qint32 baud)
@@ -221,10 +228,19 @@ qint64 EmulatorDevice::write(const QByteArray &data, int timeoutMs)
     record(LineEvent::Write, 0, data);
     m_emulator->receive(data, nowMs());
     scheduleArrival();
-    // The bytes leave the PC at its rate; the transmit queue runs empty after the last one.
-    const double sendMs = data.size() * 10000.0 / m_baud;
-    m_outputTimer->start(int(std::ceil(sendMs)));
+    // The bytes leave the PC at its rate, behind those still queued; the transmit queue runs
+    // empty after the last one.
+    const double now = nowMs();
+    m_txBusyUntilMs = std::max(now, m_txBusyUntilMs) + data.size() * 10000.0 / m_baud;
+    m_outputTimer->start(int(std::ceil(m_txBusyUntilMs - now)));
     return data.size();
+}
+
+qint64 EmulatorDevice::outputQueue()
+{
+    if (!m_open)
+        return 0;
+    return qint64(std::ceil(std::max(0.0, m_txBusyUntilMs - nowMs()) * m_baud / 10000.0));
 }
 
 void EmulatorDevice::pump()

@@ -39,6 +39,8 @@ public:
 
     ModuleEmulator &emulator() { return *m_emulator; }
     std::shared_ptr<ModuleEmulator> sharedEmulator() const { return m_emulator; }
+    // The cable is re-plugged into another module. An open line is closed first.
+    void plugInto(std::shared_ptr<ModuleEmulator> emulator);
 
     // Every write, in order.
     QList<QByteArray> frames() const;
@@ -73,6 +75,8 @@ public:
     qint64 bytesAvailable() override;
     bool clear(bool input, bool output) override;
     int errorCode() const override { return m_errorCode; }
+    // The bytes still leaving the PC's transmitter at the line's rate.
+    qint64 outputQueue() override;
 
 private:
     void record(LineEvent::Kind kind, int value = 0, const QByteArray &bytes = {},
@@ -92,6 +96,7 @@ private:
     bool m_dtr = false;
     bool m_rts = false;
     qint32 m_baud = 9600;
+    double m_txBusyUntilMs = 0;
     int m_errorCode = 0;
     QList<LineEvent> m_events;
     QStringList m_ports{QStringLiteral("COM1"), QStringLiteral("COM3"), QStringLiteral("COM10")};

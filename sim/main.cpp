@@ -91,6 +91,11 @@ int main(int argc, char *argv[])
                      entry.bytes.toHex(' ').toUpper().constData());
     });
 
+    emulator.carrier().setReportCallback([](const CarrierStream &stream, bool finished) {
+        std::fprintf(stderr, "%10.3f carrier stream %s: %s\n", stream.lastMs / 1000.0,
+                     finished ? "ended" : "running", stream.toString().toLocal8Bit().constData());
+    });
+
     PtyServer server(emulator);
     server.setNoteCallback([](const QString &text) { printError(text); });
     QString error;
@@ -105,5 +110,6 @@ int main(int argc, char *argv[])
     std::fprintf(stdout, "%s\n", server.slavePath().toLocal8Bit().constData());
     std::fflush(stdout);
     server.run(stopRequested, wakeRequested);
+    emulator.carrier().finish();
     return 0;
 }

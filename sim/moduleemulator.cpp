@@ -183,13 +183,18 @@ void ModuleEmulator::lineClosed(double nowMs)
     m_scheduled.clear();
     m_line.clear();
     m_lineFreeAt = nowMs;
+    m_carrier.finish();
 }
 
 void ModuleEmulator::setRts(bool asserted, double nowMs)
 {
     advance(nowMs);
     const bool rising = asserted && !m_rts;
+    const bool changed = asserted != m_rts;
     m_rts = asserted;
+    // TX_EN follows RTS: the line inactive switches the transmitter on.
+    if (changed && m_powered && !m_asleep && m_config.type == 'B' && m_ram[0x10] == 0)
+        m_transmitterOn = !asserted;
     if (!rising || !m_powered || !m_asleep)
         return;
     const bool wakePin12 = !(m_sleepMode & 0x10);
@@ -318,6 +323,10 @@ void ModuleEmulator::receive(const QByteArray &bytes, double nowMs)
 
 void ModuleEmulator::receiveByte(quint8 byte, double atMs, QByteArray &ignored)
 {
+    if (takesCarrierByte(byte, atMs)) {
+        m_carrier.take(byte, atMs, byteTimeMs(m_pcBaud));
+        return;
+    }
     const bool deaf = !m_powered || atMs < m_readyAt || m_asleep || moduleBaud() != m_pcBaud ||
                       (m_config.type == 'C' && m_rts);
     if (deaf) {
@@ -511,4 +520,13 @@ QByteArray ModuleEmulator::carryOut(const QByteArray &frame, double atMs,
     default:
         return moduleError(kUnknownCommand);
     }
+}
+
+bool ModuleEmulator::takesCarrierByte(quint8 byte, double atMs) const
+{
+    // A C module sends the pattern bytes of the carrier test over the air. They come in data mode
+    // (RTS on); a pseudo-terminal shows no RTS, so outside a frame they count in command mode too,
+    // where they could not start a frame anyway.
+    return m_config.type == 'C' && m_frame.isEmpty() && CarrierCounter::isPattern(byte) &&
+           m_powered && !m_asleep && atMs >= m_readyAt && moduleBaud() == m_pcBaud;
 }

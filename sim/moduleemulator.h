@@ -1,5 +1,6 @@
 #pragma once
 
+#include "sim/carrier.h"
 #include "sim/spectrum.h"
 
 #include <QByteArray>
@@ -108,7 +109,12 @@ public:
     // The push button of the evaluation kit: wakes the module whatever its wake-up pin.
     void pressWakeButton(double nowMs);
     bool isAsleep() const { return m_asleep; }
+    // A B module's transmitter, switched by B0 20 01 / B0 20 00 and, when its RX/TX switching
+    // (register 0x10) is 0 "über TX_EN", also by RTS: RTS off transmits, RTS on receives.
     bool transmitterOn() const { return m_transmitterOn; }
+    // A C module's radio: the pattern bytes of the carrier test it sends over the air.
+    CarrierCounter &carrier() { return m_carrier; }
+    const CarrierCounter &carrier() const { return m_carrier; }
 
     quint8 ram(int reg) const { return m_ram.at(reg & 0xFF); }
     quint8 eeprom(int reg) const { return m_eeprom.at(reg & 0xFF); }
@@ -150,6 +156,7 @@ private:
                   std::function<void()> afterSent = {});
     void addLog(EmulatorLogEntry::Kind kind, double atMs, const QByteArray &bytes);
     void receiveByte(quint8 byte, double atMs, QByteArray &ignored);
+    bool takesCarrierByte(quint8 byte, double atMs) const;
     void handleFrame(const QByteArray &frame, double atMs);
     QByteArray carryOut(const QByteArray &frame, double atMs, std::function<void()> &afterSent);
     std::optional<EmulatorFault> takeFault(const QByteArray &frame);
@@ -168,6 +175,7 @@ private:
     bool m_asleep = false;
     quint8 m_sleepMode = 0;
     bool m_transmitterOn = false;
+    CarrierCounter m_carrier;
     int m_pcBaud = 19200;
     int m_rateCode = 0; // B: register 0x0F in force; C: register 0x0C latched at power-up
     double m_readyAt = 0;

@@ -44,4 +44,12 @@ bool ask(QWidget *parent, const QString &text)
            QMessageBox::Yes;
 }
 
+bool confirm(QWidget *parent, const QString &text)
+{
+    if (presenter())
+        return presenter()(Kind::Confirmation, text);
+    return QMessageBox::information(parent, title(), text, QMessageBox::Ok | QMessageBox::Cancel) ==
+           QMessageBox::Ok;
+}
+
 } // namespace Messages

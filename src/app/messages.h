@@ -6,13 +6,14 @@
 
 class QWidget;
 
-// The modal boxes of the program: information with OK and questions with Yes and No. Tests
+// The modal boxes of the program: information with OK, questions with Yes and No, and
+// confirmations with OK and Cancel. Tests
 // replace the presenter to record texts and answer questions.
 namespace Messages
 {
 
-enum class Kind { Information, Question };
-// Returns true for Yes (questions) or OK (information).
+enum class Kind { Information, Question, Confirmation };
+// Returns true for Yes (questions) or OK (information, confirmations).
 using Presenter = std::function<bool(Kind, const QString &text)>;
 
 void setPresenterForTest(Presenter presenter);
@@ -25,5 +26,7 @@ inline const QString &choose(int languageIndex, const QString &german, const QSt
 
 void inform(QWidget *parent, const QString &text);
 bool ask(QWidget *parent, const QString &text);
+// A message with OK and Cancel; true for OK.
+bool confirm(QWidget *parent, const QString &text);
 
 } // namespace Messages

@@ -1,5 +1,8 @@
 #include "app/tform1.h"
 
+#include "app/aboutbox.h"
+#include "app/language.h"
+#include "app/languagechoice.h"
 #include "app/messages.h"
 #include "app/portcombobox.h"
 #include "app/settingsfile.h"
@@ -7,6 +10,9 @@
 #include "link/comport.h"
 #include "link/exchangelog.h"
 #include "module/moduledata.h"
+#include "monitor/monitorsweep.h"
+#include "rf/carriertest.h"
+#include "rf/linkwizard.h"
 
 #include <QCheckBox>
 #include <QCloseEvent>
@@ -61,6 +67,12 @@ TForm1::TForm1(const QString &programFolder, QWidget *parent)
     m_module->buildKonfigCPage(Konfig_C);
     m_module->buildSaveGroup(GBox_Save_konfig);
     m_module->info.EditModTyp->installEventFilter(this);
+    ModuleHost &moduleHost = *this;
+    m_carrier = new CarrierTest(CarrierContext{hfTest, m_module->b, m_module->c, m_app,
+                                               m_module->info.Edit_SW_Typ,
+                                               monitor.BtnMonitor_Start, *m_link, moduleHost,
+                                               m_shared, m_TxState, m_MsCountdown, m_MmTimerId},
+                                this);
     buildMonitorHandlers();
 
     onClick(BtnVerbinden, [this] { BtnVerbindenClick(); });
@@ -68,8 +80,10 @@ TForm1::TForm1(const QString &programFolder, QWidget *parent)
     onClick(BtnDebugfenster, [this] { BtnDebugfensterClick(); });
     onClick(BtnClose, [this] { BtnCloseClick(); });
     onClick(BtnClear, [this] { BtnClearClick(); });
+    onClick(BtnInfo, [this] { BtnInfoClick(); });
     onClick(BtnAuslesen, [this] { m_module->BtnAuslesenClick(); });
     onClick(BtnKonfigurieren, [this] { m_module->BtnKonfigurierenClick(); });
+    onClick(hfTest.BtnLinkControl_konfig, [this] { runLinkControlWizard(*this); });
     // The selectors react to the user's choices only, never to the program's own changes.
     connect(CBox_COM, &QComboBox::activated, this,
             [this] { guarded([this] { CBox_COMChange(); }); });
@@ -81,10 +95,8 @@ TForm1::TForm1(const QString &programFolder, QWidget *parent)
             [this] { guarded([this] { CBox_RS232_baudChange(); }); });
     connect(CBox_RS232_baud->lineEdit(), &QLineEdit::textEdited, this,
             [this] { guarded([this] { CBox_RS232_baudChange(); }); });
-    connect(CBoxLanguage, &QComboBox::activated, this, [this](int index) {
-        m_shared.languageIndex = index;
-        applyLanguage();
-    });
+    connect(CBoxLanguage, &QComboBox::activated, this,
+            [this] { guarded([this] { CBoxLanguageChange(); }); });
     connect(PageControl1, &QTabWidget::currentChanged, this, [this](int index) {
         if (m_pageRulesSuppressed == 0 && index != m_shownPage)
             guarded([this, index] { pageShown(index); });
@@ -93,8 +105,15 @@ TForm1::TForm1(const QString &programFolder, QWidget *parent)
             [this] { guarded([this] { m_link->receiveHandler(); }); });
     connect(m_port.get(), &ComPort::failed, this,
             [this](const QString &text) { Messages::inform(this, text); });
+    onClick(hfTest.BtnStartHF_Test, [this] { m_carrier->BtnStartHF_TestClick(); });
+    connect(hfTest.CBox_RX_TX_Switch_Test, &QComboBox::activated, m_carrier,
+            &CarrierTest::CBox_RX_TX_Switch_TestChange);
+    connect(m_port.get(), &ComPort::outputEmpty, this,
+            [this] { guarded([this] { m_carrier->ComPort1TxEmpty(); }); });
+    connect(m_port.get(), &ComPort::failed, m_carrier, &CarrierTest::portFailed);
 
     guarded([this] { formCreate(); });
+    AboutBox = new TAboutBox(this);
 }
 
 TForm1::~TForm1() = default;
@@ -160,11 +179,30 @@ void TForm1::buildMonitorHandlers()
 
 void TForm1::applyLanguage()
 {
-    monitorHandlers->applyLanguage(m_shared.languageIndex);
-    if (m_shared.languageIndex == 0)
-        setWindowTitle(QStringLiteral("Konfigurationstool für Korvel433/868-xx-xx"));
-    else if (m_shared.languageIndex == 1)
-        setWindowTitle(QStringLiteral("Configtool for Korvel433/868-xx-xx"));
+    const bool monitorRunning = monitorHandlers->sweep()->isRunning();
+    applyLanguageTexts(this, languageIndex());
+    monitorHandlers->applyLanguage(languageIndex(), monitorRunning);
+    useQtTranslation(languageIndex());
+}
+
+void TForm1::CBoxLanguageChange()
+{
+    // A switch while the tool runs keeps the configuration shown on the pages; the choice is
+    // remembered for the next start.
+    m_shared.languageIndex = CBoxLanguage->currentIndex();
+    const bool monitorRunning = monitorHandlers->sweep()->isRunning();
+    switchLanguageTexts(this, languageIndex());
+    monitorHandlers->applyLanguage(languageIndex(), monitorRunning);
+    useQtTranslation(languageIndex());
+    if (languageIndex() >= 0 && !writeLanguageChoice(languagePath(), languageIndex()))
+        showMessage(QString::fromUtf8(kLanguageNotSaved.german),
+                    QString::fromUtf8(kLanguageNotSaved.english));
+}
+
+void TForm1::BtnInfoClick()
+{
+    AboutBox->fillTexts(languageIndex());
+    AboutBox->exec();
 }
 
 bool TForm1::isDisconnected() const
@@ -175,6 +213,11 @@ bool TForm1::isDisconnected() const
 QString TForm1::settingsPath() const
 {
     return m_programFolder + QLatin1String(kSettingsFileName);
+}
+
+QString TForm1::languagePath() const
+{
+    return m_programFolder + QLatin1String(kLanguageFileName);
 }
 
 void TForm1::formCreate()
@@ -193,11 +236,15 @@ void TForm1::formCreate()
     performClick(monitor.BtnMonitor_FrqClear);
     performClick(hfTest.BtnLinkControl_Clear);
 
+    // A language the user chose before wins over the system's language.
+    const auto rememberedLanguage = readLanguageChoice(languagePath());
     const auto settings = readComSettings(settingsPath());
     if (!settings) {
-        setLanguageIndex(QLocale::system().language() == QLocale::German ? 0 : 1);
+        setLanguageIndex(rememberedLanguage.value_or(systemLanguageIndex()));
         return;
     }
+    if (rememberedLanguage)
+        setLanguageIndex(*rememberedLanguage);
     CheckBox_ComSave->setChecked(settings->save);
     if (CheckBox_ComSave->isChecked()) {
         CBox_COM->setCurrentIndex(settings->portIndex < CBox_COM->count() ? settings->portIndex
@@ -214,6 +261,12 @@ void TForm1::closeEvent(QCloseEvent *event)
     guarded([this] {
         if (monitor.BtnMonitor_Start->text() == QLatin1String("Stop"))
             performClick(monitor.BtnMonitor_Start);
+    });
+    // A running carrier test ends with the window: its loop returns, the module goes back to
+    // receive and the configuration is restored.
+    guarded([this] {
+        if (hfTest.BtnStartHF_Test->text() == QLatin1String("Stop"))
+            performClick(hfTest.BtnStartHF_Test);
     });
     if (CheckBox_ComSave->isChecked()) {
         ComSettings settings;

@@ -15,6 +15,7 @@
 #include <functional>
 #include <memory>
 
+class CarrierTest;
 class ComPort;
 class ExchangeLog;
 class ModuleData;
@@ -27,6 +28,7 @@ class QLabel;
 class QPlainTextEdit;
 class QPushButton;
 class QTabWidget;
+class TAboutBox;
 
 // The main window: connection group, the six pages, the debug window, and the connection
 // lifecycle. The controls are the program's record of the module and its configuration.
@@ -46,10 +48,13 @@ public:
     ComPort &port() { return *m_port; }
     ModuleLink &link() { return *m_link; }
     ModuleData &module() { return *m_module; }
+    CarrierTest &carrier() { return *m_carrier; }
     SharedState &shared() { return m_shared; }
     int languageIndex() const { return m_shared.languageIndex; }
     void setLanguageIndex(int index);
     bool isDisconnected() const;
+    // The folder of the settings file and the stored configurations, ending in '/'.
+    QString programFolderPath() const { return m_programFolder; }
 
     // Handlers named after their controls.
     void BtnVerbindenClick();
@@ -61,6 +66,8 @@ public:
     void BtnDebugfensterClick();
     void BtnCloseClick();
     void BtnClearClick();
+    void BtnInfoClick();
+    void CBoxLanguageChange();
 
     // Runs a click on a button as its handler would; a port error in it travels to the caller.
     void performClick(QAbstractButton *button) override;
@@ -87,9 +94,11 @@ private:
     void setDebugWindowVisible(bool visible);
     void applyLanguage();
     void buildMonitorHandlers();
+    void buildLanguageButton();
     void guarded(const std::function<void()> &handler);
     void showCommunicationError();
     QString settingsPath() const;
+    QString languagePath() const;
 
     // DispatchHost
     QString softwareTypeLetter() const override;
@@ -120,6 +129,7 @@ public:
     QPushButton *BtnInfo = nullptr;
     QPushButton *BtnDebugfenster = nullptr;
     QComboBox *CBoxLanguage = nullptr;
+    QPushButton *BtnLanguage = nullptr; // the visible way to CBoxLanguage
 
     // Module group
     QGroupBox *ModulEinsetlllungen = nullptr;
@@ -142,6 +152,8 @@ public:
     QPlainTextEdit *MemoRX = nullptr;
     QPushButton *BtnClose = nullptr;
     QPushButton *BtnClear = nullptr;
+
+    TAboutBox *AboutBox = nullptr;
 
     ModultestControls modultest;
     HfTestControls hfTest;
@@ -166,6 +178,7 @@ private:
     std::unique_ptr<ExchangeLog> m_log;
     std::unique_ptr<ModuleLink> m_link;
     ModuleData *m_module = nullptr;
+    CarrierTest *m_carrier = nullptr;
     UnlockSequence m_unlock;
     int m_shownPage = -1;
     int m_pageRulesSuppressed = 0;

@@ -3,12 +3,14 @@
 #include "module/moduledata.h"
 #include "module/tables.h"
 
+#include <QActionGroup>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QMenu>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QStackedLayout>
@@ -87,10 +89,11 @@ QGroupBox *TForm1::buildConnectionGroup()
     BtnTrennen->setEnabled(false);
     BtnInfo = named(new QPushButton(QStringLiteral("Info")), "BtnInfo");
     BtnDebugfenster = named(new QPushButton(QStringLiteral("Debug")), "BtnDebugfenster");
-    CBoxLanguage = named(new QComboBox, "CBoxLanguage");
+    CBoxLanguage = named(new QComboBox(RS232Einstellungen), "CBoxLanguage");
     CBoxLanguage->addItems({QStringLiteral("Deutsch"), QStringLiteral("English")});
     CBoxLanguage->setCurrentIndex(-1);
     CBoxLanguage->hide();
+    buildLanguageButton();
 
     grid->addWidget(Label_RS232_PC_1, 0, 0);
     grid->addWidget(CBox_COM, 0, 1);
@@ -102,7 +105,32 @@ QGroupBox *TForm1::buildConnectionGroup()
     grid->addWidget(CheckBox_ComSave, 1, 0, 1, 5);
     grid->addWidget(BtnInfo, 1, 5);
     grid->addWidget(BtnDebugfenster, 1, 6);
+    grid->addWidget(BtnLanguage, 2, 5, 1, 2);
     return RS232Einstellungen;
+}
+
+void TForm1::buildLanguageButton()
+{
+    // The language selector stays hidden; this button offers its two items in a menu, with the
+    // current one checked, and runs its change handler.
+    BtnLanguage = named(new QPushButton(QStringLiteral("Sprache / Language")), "BtnLanguage");
+    auto *menu = new QMenu(BtnLanguage);
+    auto *group = new QActionGroup(menu);
+    for (int i = 0; i < CBoxLanguage->count(); ++i) {
+        QAction *action = menu->addAction(CBoxLanguage->itemText(i));
+        action->setCheckable(true);
+        group->addAction(action);
+        connect(action, &QAction::triggered, this, [this, i] {
+            CBoxLanguage->setCurrentIndex(i);
+            emit CBoxLanguage->activated(i);
+        });
+    }
+    connect(menu, &QMenu::aboutToShow, this, [this, menu] {
+        const QList<QAction *> actions = menu->actions();
+        for (int i = 0; i < actions.size(); ++i)
+            actions[i]->setChecked(i == CBoxLanguage->currentIndex());
+    });
+    BtnLanguage->setMenu(menu);
 }
 
 QGroupBox *TForm1::buildModuleGroup()

@@ -1,6 +1,7 @@
 #include "link/comport.h"
 
 #include "link/systemserialdevice.h"
+#include "link/txemptyclock.h"
 
 #include <QTimer>
 
@@ -55,14 +56,18 @@ PortError::PortError(PortOperation operation, int errorCode)
 {
 }
 
-ComPort::ComPort(QObject *parent) : QObject(parent)
+ComPort::ComPort(QObject *parent) : QObject(parent), m_txClock(new TxEmptyClock(this))
 {
     m_device = deviceFactory() ? deviceFactory()() : makeSystemSerialDevice();
     m_device->setParent(nullptr);
     connect(m_device.get(), &SerialDevice::bytesArrived, this, &ComPort::scheduleReceivedCheck);
-    connect(m_device.get(), &SerialDevice::outputEmpty, this, &ComPort::outputEmpty);
+    // The empty event follows the line's baud clock; the device's queue only holds it back.
+    m_txClock->setBaudRate(m_baudRate);
+    m_txClock->setQueueProbe([this] { return m_device->isOpen() ? m_device->outputQueue() : 0; });
+    connect(m_txClock, &TxEmptyClock::outputEmpty, this, &ComPort::outputEmpty);
     connect(m_device.get(), &SerialDevice::deviceLost, this,
             [this](PortOperation operation, int code) {
+                m_txClock->reset();
                 emit failed(portErrorText(operation, code));
             });
 }
@@ -104,6 +109,7 @@ void ComPort::setPortName(const QString &name)
 void ComPort::setBaudRate(qint32 baud)
 {
     m_baudRate = baud;
+    m_txClock->setBaudRate(baud);
     if (isOpen()) {
         // Re-applies all line settings, the current RTS state included.
         if (!m_device->setBaudRate(baud) || !m_device->setDtr(true) || !m_device->setRts(m_rts))
@@ -141,6 +147,7 @@ void ComPort::open()
 
 void ComPort::close()
 {
+    m_txClock->reset();
     m_device->close();
 }
 
@@ -153,6 +160,7 @@ qint64 ComPort::write(const QByteArray &bytes)
     const qint64 written = m_device->write(bytes, kWriteTimeoutMs);
     if (written < 0)
         throw PortError(PortOperation::Write, m_device->errorCode());
+    m_txClock->written(written);
     return written;
 }
 
@@ -174,6 +182,8 @@ void ComPort::clearBuffers(bool input, bool output)
         throw PortError(PortOperation::Purge, 9 /* EBADF: the port is not open */);
     if (!m_device->clear(input, output))
         throw PortError(PortOperation::Purge, m_device->errorCode());
+    if (output)
+        m_txClock->reset();
 }
 
 int ComPort::inputCount()

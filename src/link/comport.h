@@ -9,6 +9,8 @@
 #include <memory>
 #include <stdexcept>
 
+class TxEmptyClock;
+
 // A failing operation of the serial port: the text names the operation and carries the
 // system's error number, as the user sees it in the message box.
 class PortError : public std::runtime_error
@@ -69,6 +71,7 @@ public:
 
 signals:
     void bytesReceived(int count);
+    // The transmit buffer has run empty: raised on the line's baud clock after every write.
     void outputEmpty();
     // The device went away outside any operation; the port is closed already.
     void failed(const QString &text);
@@ -78,6 +81,7 @@ private:
     void deliverReceived();
 
     std::unique_ptr<SerialDevice> m_device;
+    TxEmptyClock *m_txClock;
     QString m_portName = QStringLiteral("COM1");
     qint32 m_baudRate = 19200;
     bool m_rts = false;

@@ -4,6 +4,8 @@
 
 #include <QSerialPort>
 
+#include <algorithm>
+
 class QTimer;
 
 // The system's error number for a failure QSerialPort reported as `error`. `capturedErrno` is the
@@ -49,6 +51,11 @@ public:
     qint64 bytesAvailable() override;
     bool clear(bool input, bool output) override;
     int errorCode() const override { return m_errorCode; }
+    // A pseudo-terminal (no modem lines) has no transmitter whose queue it could tell.
+    qint64 outputQueue() override
+    {
+        return m_hasModemLines ? m_port->bytesToWrite() + std::max(0, driverOutputQueue()) : -1;
+    }
 
     // The line states as last set (the device's state when it has modem lines).
     bool dtr() const { return m_dtr; }

@@ -61,6 +61,10 @@ public:
 
     virtual int errorCode() const = 0;
 
+    // Bytes still waiting to go out on the line, -1 where the device cannot tell (a
+    // pseudo-terminal has no transmitter).
+    virtual qint64 outputQueue() { return -1; }
+
 signals:
     // New bytes may be waiting. Emitted on the owner's thread, never from inside read().
     void bytesArrived();

@@ -54,11 +54,13 @@ void MonitorHandlers::setExportFileChooserForTest(FileChooser chooser)
     fileChooser() = std::move(chooser);
 }
 
-void MonitorHandlers::applyLanguage(int languageIndex)
+void MonitorHandlers::applyLanguage(int languageIndex, bool sweepRunning)
 {
-    applyMonitorLanguage(c, languageIndex);
+    if (sweepRunning)
+        c.BtnMonitor_Start->setText(QStringLiteral("Stop"));
     if (languageIndex != 0 && languageIndex != 1)
         return;
+    fitMonitorCaptions(c);
     showExportCaption();
     c.BtnMonitor_Spektrum->setText(languageIndex == 0 ? QStringLiteral("Spektrum")
                                                       : QStringLiteral("Spectrum"));

@@ -27,7 +27,9 @@ public:
                     QWidget *window, const Guard &guard);
     ~MonitorHandlers() override;
 
-    void applyLanguage(int languageIndex);
+    // Captions of the export, the spectrum view and the dialog for the language. A running
+    // sweep keeps its "Stop" caption, which the window's text tables would reset to "Start".
+    void applyLanguage(int languageIndex, bool sweepRunning = false);
 
     // Replaces the save-file dialog of the export (tests); an empty chooser restores it.
     static void setExportFileChooserForTest(FileChooser chooser);

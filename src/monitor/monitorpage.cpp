@@ -175,44 +175,14 @@ void buildMonitorPage(QWidget *page, MonitorControls &c, const QStringList &chan
     c.BtnMonitor_Spektrum = button(page, "BtnMonitor_Spektrum", "Spektrum", 438, 682, 81, 22);
 }
 
-void applyMonitorLanguage(MonitorControls &c, int languageIndex)
+void fitMonitorCaptions(MonitorControls &c)
 {
-    if (languageIndex != 0 && languageIndex != 1)
-        return;
-    const bool de = languageIndex == 0;
-    const auto set = [de](auto *control, const char *german, const char *english) {
-        control->setText(QString::fromUtf8(de ? german : english));
-    };
-    set(c.CBoxMonitor_noPeakReset, "Peakwert stehen lassen", "Don´t clear peak value");
-    c.GroupBoxDisplay->setTitle(de ? QStringLiteral("Messwertanzeige")
-                                   : QStringLiteral("Display value"));
-    set(c.LabelDisplayKanal, "Kanal", "Channel");
-    set(c.LabelDisplayMomentan, "Momentan:", "Momentary:");
-    set(c.LabelDisplayPeak, "Peak:", "Peak:");
-    c.GroupBoxFrqConfig->setTitle(de ? QStringLiteral("Frequenzeinstellung")
-                                     : QStringLiteral("Frequency configuration"));
-    set(c.LabelCenterFreq, "Center-Frq:", "Center-Frq:");
-    set(c.LabelSpan, "Span:", "Span:");
-    set(c.LabelStepRBW, "RBW / Step:", "RBW / Step:");
-    set(c.LabelMonitorDisplayPeak, "Anzeige Peak-Wert", "Display peak value");
-    set(c.LabelMonitorFast, "schnell", "fast");
-    set(c.LabelMonitorFrq_1, "Frequenz", "Frequency");
-    set(c.LabelMonitorFrq_2, "Frequenz", "Frequency");
-    set(c.LabelMonitorLong, "lang", "long");
-    set(c.LabelMonitorMean, "Mittelwertbildung", "Calculate mean value");
-    set(c.LabelMonitorOff, "aus", "off");
-    set(c.LabelMonitorShort, "kurz", "short");
-    set(c.LabelMonitorSlow, "langsam", "slow");
-    set(c.LabelMonitorStrong, "stark", "strong");
-    set(c.LabelSpeed, "Messgeschwindigkeit", "Measurement speed");
-    c.RadioGroupMessArt->setTitle(de ? QStringLiteral("Messart")
-                                     : QStringLiteral("Measurement mode"));
-    set(c.RButtonMonitor_momentan, "Momentanwert", "Instantaneous value");
-    set(c.RButtonMonitor_peak, "Peakwert", "Peak value");
     for (QLabel *l :
-         {c.LabelSpeed, c.LabelMonitorMean, c.LabelMonitorDisplayPeak, c.LabelMonitorFast,
-          c.LabelMonitorStrong, c.LabelMonitorLong, c.LabelDisplayKanal, c.LabelDisplayMomentan,
-          c.LabelCenterFreq, c.LabelSpan, c.LabelStepRBW})
+         {c.LabelSpeed, c.LabelMonitorMean, c.LabelMonitorDisplayPeak, c.LabelMonitorSlow,
+          c.LabelMonitorFast, c.LabelMonitorOff, c.LabelMonitorStrong, c.LabelMonitorShort,
+          c.LabelMonitorLong, c.LabelMonitorFrq_1, c.LabelMonitorFrq_2, c.LabelDisplayKanal,
+          c.LabelDisplayMomentan, c.LabelDisplayPeak, c.LabelCenterFreq, c.LabelSpan,
+          c.LabelStepRBW})
         l->adjustSize();
     c.RButtonMonitor_momentan->adjustSize();
     c.RButtonMonitor_peak->adjustSize();

@@ -76,8 +76,8 @@ struct MonitorControls {
 // Builds the page; every channel selector starts with the given design-time list.
 void buildMonitorPage(QWidget *page, MonitorControls &c, const QStringList &channelItems);
 
-// Sets the page's captions for the language index (0 German, 1 English, others: unchanged).
-void applyMonitorLanguage(MonitorControls &c, int languageIndex);
+// Fits labels, radio buttons and the check box to their captions after a language change.
+void fitMonitorCaptions(MonitorControls &c);
 
 // The bars' scale: -128 to -60 dBm; values beyond show at the nearest end.
 void setMonitorBar(QProgressBar *bar, int dbm);

@@ -328,6 +328,8 @@ void TestMonitor::sweepStartStopAndDisplay()
             tabs->setCurrentWidget(rig.find<QWidget>("Monitor"));
             QTest::mouseClick(rig.find<QLabel>("LabelMonitorC5"), Qt::LeftButton);
         }
+        if (sweeps == 2)
+            rig.choose("CBoxLanguage", QStringLiteral("Deutsch")); // the sweep goes on
         if (sweeps == 4)
             rig.button("BtnMonitor_Start")->click(); // stop after the current slot
     });
@@ -336,6 +338,8 @@ void TestMonitor::sweepStartStopAndDisplay()
     QCOMPARE(rig.messages, QStringList());
     QCOMPARE(hook.count, 4);
     QVERIFY(runningStateSeen);
+    QCOMPARE(rig.find<QLabel>("LabelSpeed")->text(), QStringLiteral("Messgeschwindigkeit"));
+    QCOMPARE(rig.button("BtnMonitor_Spektrum")->text(), QStringLiteral("Spektrum"));
     QCOMPARE(rig.button("BtnMonitor_Start")->text(), QStringLiteral("Start"));
     QVERIFY(!timer.isRunning());
     QCOMPARE(rig.form->port().readTimeout(), 500);
