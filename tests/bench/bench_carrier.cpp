@@ -91,8 +91,8 @@ Result runAt(int baud, const QString &program, const QString &folder)
         emit port->lineEdit()->textEdited(path);
         choose(form, "CBox_RS232_baud", QString::number(baud));
         form.findChild<QPushButton *>(QStringLiteral("BtnVerbinden"))->click();
-        choose(form, "CBox_Mod_Test", QStringLiteral("unmoduliert"));
-        choose(form, "CBox_RX_TX_Switch_Test", QStringLiteral("nur TX"));
+        choose(form, "CBox_Mod_Test", QStringLiteral("unmodulated"));
+        choose(form, "CBox_RX_TX_Switch_Test", QStringLiteral("Only TX"));
         auto *start = form.findChild<QPushButton *>(QStringLiteral("BtnStartHF_Test"));
 
         const double cpuBefore = cpuSeconds();

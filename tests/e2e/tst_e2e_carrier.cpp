@@ -44,8 +44,8 @@ void TestEndToEndCarrier::streamReachesTheModule()
         form.findChild<QPushButton *>(QStringLiteral("BtnVerbinden"))->click();
         QCOMPARE(messages, QStringList());
 
-        choose("CBox_Mod_Test", QStringLiteral("moduliert"));
-        choose("CBox_RX_TX_Switch_Test", QStringLiteral("nur TX"));
+        choose("CBox_Mod_Test", QStringLiteral("modulated"));
+        choose("CBox_RX_TX_Switch_Test", QStringLiteral("Only TX"));
         auto *start = form.findChild<QPushButton *>(QStringLiteral("BtnStartHF_Test"));
         start->click();
         QCOMPARE(start->text(), QStringLiteral("Stop"));

@@ -124,7 +124,7 @@ void TestCarrierTest::bTransmitterByCommand()
     CarrierRig rig(moduleOfType('B'));
     QCOMPARE(rig.combo("CBox_Code_B")->currentText(), QStringLiteral("Manchester"));
     rig.find<QCheckBox>("CheckBox_EEPROM")->setChecked(true);
-    rig.setUp(QStringLiteral("unmoduliert"), QStringLiteral("nur TX"));
+    rig.setUp(QStringLiteral("unmodulated"), QStringLiteral("Only TX"));
     rig.start()->click();
 
     // An unmodulated carrier needs a coding other than Manchester: NRZ goes to RAM only.
@@ -164,7 +164,7 @@ void TestCarrierTest::bTransmitterByRts()
         module.setEeprom(0x10, 0);
     });
     rig.device->clearRecords();
-    rig.setUp(QStringLiteral("unmoduliert"), QStringLiteral("nur TX"));
+    rig.setUp(QStringLiteral("unmodulated"), QStringLiteral("Only TX"));
     rig.start()->click();
     // Any coding but Manchester serves an unmodulated carrier: nothing is written.
     QCOMPARE(rig.messages, QStringList());
@@ -195,7 +195,7 @@ void TestCarrierTest::bAlternation()
     QFETCH(QString, rx);
     QFETCH(int, stopAfterSwitches);
     CarrierRig rig(moduleOfType('B'));
-    rig.setUp(QStringLiteral("moduliert"), QStringLiteral("RX und TX"), tx, rx);
+    rig.setUp(QStringLiteral("modulated"), QStringLiteral("RX and TX"), tx, rx);
     rig.whenTrue([&] { return rig.switches().size() >= stopAfterSwitches; },
                  [&] { rig.start()->click(); });
     // The click returns when the loop has ended.
@@ -220,7 +220,7 @@ void TestCarrierTest::cStreamTransmitOnly()
 {
     CarrierRig rig(moduleOfType('C'));
     rig.find<QCheckBox>("CheckBox_EEPROM_C")->setChecked(true);
-    rig.setUp(QStringLiteral("moduliert"), QStringLiteral("nur TX"));
+    rig.setUp(QStringLiteral("modulated"), QStringLiteral("Only TX"));
     rig.start()->click();
     // Handshake and fast-send on, CRC and RSSI telegrams off, in RAM only.
     QCOMPARE(rig.messages, QStringList{kWarning});
@@ -251,7 +251,7 @@ void TestCarrierTest::cAlternation()
     // Data options at 6 already: no warning and no write at Start or Stop.
     CarrierRig rig(moduleOfType('C'), [](ModuleEmulator &module) { module.setEeprom(0x10, 6); });
     QCOMPARE(rig.combo("CBox_HFbaud_C")->currentText(), QStringLiteral("9600"));
-    rig.setUp(QStringLiteral("unmoduliert"), QStringLiteral("RX und TX"), QStringLiteral("100"),
+    rig.setUp(QStringLiteral("unmodulated"), QStringLiteral("RX and TX"), QStringLiteral("100"),
               QStringLiteral("50"));
     rig.whenTrue([&] { return rig.patternWrites() >= 200; }, [&] { rig.start()->click(); });
     rig.start()->click();
@@ -324,7 +324,7 @@ void TestCarrierTest::refusals()
     QFETCH(QStringList, expected);
     QFETCH(bool, configurationTouched);
     CarrierRig rig(moduleOfType('C'));
-    rig.setUp(QStringLiteral("unmoduliert"), QStringLiteral("RX und TX"), QStringLiteral("100"),
+    rig.setUp(QStringLiteral("unmodulated"), QStringLiteral("RX and TX"), QStringLiteral("100"),
               QStringLiteral("50"));
     switch (setup) {
     case Setup::MonitorRunning:
@@ -371,7 +371,7 @@ void TestCarrierTest::refusals()
 void TestCarrierTest::readOutWriteAndDisconnectStopTheStream()
 {
     CarrierRig rig(moduleOfType('C'));
-    rig.setUp(QStringLiteral("unmoduliert"), QStringLiteral("nur TX"));
+    rig.setUp(QStringLiteral("unmodulated"), QStringLiteral("Only TX"));
     rig.start()->click();
     QTRY_VERIFY(rig.module().carrier().totalBytes() >= 20);
 
@@ -434,7 +434,7 @@ void TestCarrierTest::portFailureEndsTheTestOnce()
     const bool stream = failure != Failure::AlternationLineLost;
     CarrierRig rig(moduleOfType(stream ? 'C' : 'B'));
     if (stream) {
-        rig.setUp(QStringLiteral("unmoduliert"), QStringLiteral("nur TX"));
+        rig.setUp(QStringLiteral("unmodulated"), QStringLiteral("Only TX"));
         rig.start()->click();
         QTRY_VERIFY(rig.module().carrier().totalBytes() >= 10);
         rig.messages.clear();
@@ -444,7 +444,7 @@ void TestCarrierTest::portFailureEndsTheTestOnce()
             rig.device->failNext(PortOperation::Write, 5);
         QTRY_COMPARE(rig.start()->text(), QStringLiteral("Start"));
     } else {
-        rig.setUp(QStringLiteral("moduliert"), QStringLiteral("RX und TX"), QStringLiteral("20"),
+        rig.setUp(QStringLiteral("modulated"), QStringLiteral("RX and TX"), QStringLiteral("20"),
                   QStringLiteral("20"));
         rig.whenTrue([&] { return rig.switches().size() >= 3; },
                      [&] { rig.device->simulateLoss(PortOperation::Read, 5); });
@@ -466,7 +466,7 @@ void TestCarrierTest::portFailureEndsTheTestOnce()
 void TestCarrierTest::closingTheWindowEndsTheAlternation()
 {
     CarrierRig rig(moduleOfType('B'));
-    rig.setUp(QStringLiteral("moduliert"), QStringLiteral("RX und TX"), QStringLiteral("600000"),
+    rig.setUp(QStringLiteral("modulated"), QStringLiteral("RX and TX"), QStringLiteral("600000"),
               QStringLiteral("20"));
     rig.whenTrue([&] { return !rig.switches().isEmpty(); }, [&] { rig.form->close(); });
     rig.start()->click();
@@ -485,14 +485,14 @@ void TestCarrierTest::timeFieldsLookActiveOnlyForAlternation()
     QVERIFY(!rig.find<QLabel>("Label_TX_Time")->isEnabled());
     QVERIFY(edit->palette().color(QPalette::Base) != window);
 
-    rig.choose("CBox_RX_TX_Switch_Test", QStringLiteral("RX und TX"));
+    rig.choose("CBox_RX_TX_Switch_Test", QStringLiteral("RX and TX"));
     for (const char *name :
          {"Label_RX_Time", "Label_TX_Time", "Label_RX_Time_Einheit", "Label_TX_Time_Einheit"})
         QVERIFY2(rig.find<QLabel>(name)->isEnabled(), name);
     QCOMPARE(rig.edit("Edit_RX_Time")->palette().color(QPalette::Base), window);
     QCOMPARE(edit->palette().color(QPalette::Base), window);
 
-    rig.choose("CBox_RX_TX_Switch_Test", QStringLiteral("nur TX"));
+    rig.choose("CBox_RX_TX_Switch_Test", QStringLiteral("Only TX"));
     QVERIFY(!rig.find<QLabel>("Label_RX_Time")->isEnabled());
     QVERIFY(edit->palette().color(QPalette::Base) != window);
     // Only Start and Stop change whether the fields can be edited.
