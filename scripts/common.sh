@@ -3,8 +3,9 @@ set -euo pipefail
 
 ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 BUILD_DIR="${BUILD_DIR:-$ROOT/build}"
+# dpkg-dev and file: cpack's Debian generator works out the package's dependencies with them.
 PACKAGES=(cmake g++ make qt6-base-dev qt6-serialport-dev qt6-charts-dev libqt6opengl6-dev libgl-dev
-          qt6-translations-l10n)
+          qt6-translations-l10n dpkg-dev file)
 
 as_root() {
     if [ "$(id -u)" -eq 0 ]; then "$@"; else sudo "$@"; fi
@@ -40,4 +41,13 @@ build_project() {
     else
         cmake --build "$BUILD_DIR" -j"$(nproc)"
     fi
+}
+
+# build_package: the Debian package korvel-config from what is built in BUILD_DIR, written to
+# BUILD_DIR/package.
+build_package() {
+    (cd "$BUILD_DIR" && cpack -G DEB -B "$BUILD_DIR/package" >"$BUILD_DIR/cpack.log") || {
+        cat "$BUILD_DIR/cpack.log" >&2
+        return 1
+    }
 }

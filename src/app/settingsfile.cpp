@@ -1,8 +1,8 @@
 #include "app/settingsfile.h"
 
-#include <QFile>
+#include "module/textfile.h"
+
 #include <QList>
-#include <QSaveFile>
 
 namespace
 {
@@ -37,7 +37,8 @@ QByteArray formatComSettings(const ComSettings &settings)
 
 ComSettings parseComSettings(const QByteArray &content)
 {
-    QList<QByteArray> lines = content.split('\n');
+    // Line feeds end the lines; a file without any ends them with CRs.
+    QList<QByteArray> lines = content.split(content.contains('\n') ? '\n' : '\r');
     ComSettings settings;
     if (!lines.isEmpty())
         settings.save = booleanOf(lines.value(0));
@@ -48,17 +49,23 @@ ComSettings parseComSettings(const QByteArray &content)
 
 std::optional<ComSettings> readComSettings(const QString &path)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
+    constexpr qint64 kLimit = 4096;
+    const SmallFileRead file = readSmallFile(path, kLimit);
+    if (file.status != SmallFileStatus::Read)
         return std::nullopt;
-    return parseComSettings(file.readAll());
+    return parseComSettings(file.bytes);
 }
 
-bool writeComSettings(const QString &path, const ComSettings &settings)
+QString writeComSettings(const QString &path, const ComSettings &settings)
 {
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        return false;
-    file.write(formatComSettings(settings));
-    return file.commit();
+    return saveFileAtomically(path, formatComSettings(settings));
+}
+
+int shownItemIndex(const QStringList &items, int currentIndex, const QString &shownText)
+{
+    if (shownText.isEmpty())
+        return -1;
+    if (currentIndex >= 0 && currentIndex < items.size() && items.at(currentIndex) == shownText)
+        return currentIndex;
+    return int(items.indexOf(shownText));
 }

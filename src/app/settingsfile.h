@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 
 #include <optional>
 
@@ -20,6 +21,13 @@ QByteArray formatComSettings(const ComSettings &settings);
 // fewer lines gives what its lines hold.
 ComSettings parseComSettings(const QByteArray &content);
 
-// Reading: nothing when the file cannot be opened.
+// Reading: nothing when the file cannot be opened, is not a regular file or is far larger than
+// three lines.
 std::optional<ComSettings> readComSettings(const QString &path);
-bool writeComSettings(const QString &path, const ComSettings &settings);
+// Replaces the file only when the new one is complete; returns the reason of a failure, or an
+// empty text.
+QString writeComSettings(const QString &path, const ComSettings &settings);
+
+// The index to keep for a selector: the item that the box shows. A typed text that matches an
+// item gives that item's index, one that matches none gives -1, whatever was chosen before.
+int shownItemIndex(const QStringList &items, int currentIndex, const QString &shownText);

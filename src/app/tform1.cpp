@@ -1,6 +1,7 @@
 #include "app/tform1.h"
 
 #include "app/aboutbox.h"
+#include "app/datafolder.h"
 #include "app/language.h"
 #include "app/languagechoice.h"
 #include "app/messages.h"
@@ -44,6 +45,14 @@ QString timeOfDayText()
     return QLocale().toString(QTime::currentTime(), format.trimmed());
 }
 
+QStringList comboItems(const QComboBox *box)
+{
+    QStringList items;
+    for (int i = 0; i < box->count(); ++i)
+        items << box->itemText(i);
+    return items;
+}
+
 } // namespace
 
 TForm1::TForm1(const QString &programFolder, QWidget *parent)
@@ -51,7 +60,7 @@ TForm1::TForm1(const QString &programFolder, QWidget *parent)
 {
     setObjectName(QStringLiteral("Form1"));
     if (m_programFolder.isEmpty())
-        m_programFolder = QCoreApplication::applicationDirPath();
+        m_programFolder = programDataFolder();
     if (!m_programFolder.endsWith(QLatin1Char('/')))
         m_programFolder += QLatin1Char('/');
 
@@ -271,13 +280,18 @@ void TForm1::closeEvent(QCloseEvent *event)
     if (CheckBox_ComSave->isChecked()) {
         ComSettings settings;
         settings.save = true;
-        settings.portIndex = CBox_COM->currentIndex();
-        settings.baudIndex = CBox_RS232_baud->currentIndex();
-        if (!writeComSettings(settingsPath(), settings))
-            Messages::inform(
-                this, Messages::choose(languageIndex(),
-                                       QStringLiteral("INI-File konnte nicht geschrieben werden!"),
-                                       QStringLiteral("Could not write the INI file!")));
+        settings.portIndex =
+            shownItemIndex(comboItems(CBox_COM), CBox_COM->currentIndex(), CBox_COM->currentText());
+        settings.baudIndex =
+            shownItemIndex(comboItems(CBox_RS232_baud), CBox_RS232_baud->currentIndex(),
+                           CBox_RS232_baud->currentText());
+        // A failed write leaves the old file as it was.
+        const QString reason = writeComSettings(settingsPath(), settings);
+        if (!reason.isEmpty())
+            showMessage(QStringLiteral("INI-File konnte nicht geschrieben werden!\r\n%1\r\n%2")
+                            .arg(settingsPath(), reason),
+                        QStringLiteral("Could not write the INI file!\r\n%1\r\n%2")
+                            .arg(settingsPath(), reason));
     } else {
         QFile::remove(settingsPath());
     }

@@ -41,7 +41,7 @@ public:
     static constexpr int kHeight = 940;
 
     // programFolder holds the settings file and the stored configurations; empty means the
-    // folder of the executable.
+    // program's data folder (programDataFolder()).
     explicit TForm1(const QString &programFolder = QString(), QWidget *parent = nullptr);
     ~TForm1() override;
 
@@ -53,8 +53,8 @@ public:
     int languageIndex() const { return m_shared.languageIndex; }
     void setLanguageIndex(int index);
     bool isDisconnected() const;
-    // The folder of the settings file and the stored configurations, ending in '/'.
-    QString programFolderPath() const { return m_programFolder; }
+    // The folder of the settings file and the stored configurations, with a trailing separator.
+    QString dataFolder() const { return m_programFolder; }
 
     // Handlers named after their controls.
     void BtnVerbindenClick();

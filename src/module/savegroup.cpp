@@ -2,16 +2,15 @@
 
 #include "module/modulecontext.h"
 #include "module/storedconfig.h"
+#include "module/textfile.h"
 #include "module/widgets.h"
 
 #include <QComboBox>
-#include <QFile>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QSaveFile>
 
 namespace
 {
@@ -38,6 +37,41 @@ void reportDamaged(ModuleContext &ctx, int line)
             .arg(line),
         QStringLiteral("Stored configuration damaged (line %1)!\r\nNothing was changed.")
             .arg(line));
+}
+
+void reportTooLarge(ModuleContext &ctx)
+{
+    ctx.host.showMessage(
+        QStringLiteral("Gespeicherte Konfiguration beschädigt (größer als 64 KiB)!\r\n"
+                       "Nichts wurde geändert."),
+        QStringLiteral("Stored configuration damaged (larger than 64 KiB)!\r\n"
+                       "Nothing was changed."));
+}
+
+BItemCounts itemCounts(const KonfigBControls &b)
+{
+    const std::array<QComboBox *, 16> boxes = {
+        b.CBox_Frq_RX_B,      b.CBox_Frq_TX_B,      b.CBox_HFbaud_B,      b.CBox_K_breite_B,
+        b.CBox_Code_B,        b.CBox_RX_TX_B,       b.CBox_ModArt_B,      b.CBox_Config_baud_B,
+        b.CBox_pwrup_mode_B2, b.CBox_pwrup_mode_B0, b.CBox_pwrup_mode_B4, b.CBox_pwrup_mode_B5,
+        b.CBox_pwr_cont_B1,   b.CBox_pwr_cont_B0,   b.CBox_Recal_B,       b.CBox_RSSI_B};
+    BItemCounts counts{};
+    for (size_t i = 0; i < boxes.size(); ++i)
+        counts[i] = boxes[i]->count();
+    return counts;
+}
+
+CItemCounts itemCounts(const KonfigCControls &c)
+{
+    const std::array<QComboBox *, 15> boxes = {
+        c.CBox_Frq_RX_C,      c.CBox_Frq_TX_C,      c.CBox_HFbaud_C,      c.CBox_RS232_baud_C,
+        c.CBox_pwrup_mode_C2, c.CBox_pwrup_mode_C0, c.CBox_pwrup_mode_C5, c.CBox_pwr_cont_C1,
+        c.CBox_pwr_cont_C0,   c.CBox_Recal_C,       c.CBox_Data_C0,       c.CBox_Data_C1,
+        c.CBox_Data_C2,       c.CBox_Data_C3,       c.CBox_Data_C4};
+    CItemCounts counts{};
+    for (size_t i = 0; i < boxes.size(); ++i)
+        counts[i] = boxes[i]->count();
+    return counts;
 }
 
 } // namespace
@@ -73,13 +107,9 @@ void buildSaveControls(QGroupBox *group, SaveControls &save)
 
 void memoryLocationChanged(ModuleContext &ctx, SaveControls &save)
 {
-    QFile file(locationPath(ctx, save));
-    if (!file.open(QIODevice::ReadOnly)) {
-        save.Edit_info->setText(QStringLiteral("(leer)"));
-        return;
-    }
-    const QStringList lines = storedConfigLines(file.readAll());
-    save.Edit_info->setText(lines.isEmpty() ? QString() : lines.first());
+    // Only the first line is read: the file may be anything a user put there.
+    const auto line = readFirstLine(locationPath(ctx, save), kStoredConfigMaxBytes);
+    save.Edit_info->setText(line ? fromWindows1252(*line) : QStringLiteral("(leer)"));
 }
 
 void saveConfiguration(ModuleContext &ctx, SaveControls &save)
@@ -96,11 +126,8 @@ void saveConfiguration(ModuleContext &ctx, SaveControls &save)
 
     // The file is written beside the old one and replaces it only when complete.
     const QString path = locationPath(ctx, save);
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(encodeStoredConfig(config)) < 0 ||
-        !file.commit()) {
-        const QString reason = file.errorString();
-        file.cancelWriting();
+    const QString reason = saveFileAtomically(path, encodeStoredConfig(config));
+    if (!reason.isEmpty()) {
         ctx.host.showMessage(
             QStringLiteral("Konfiguration konnte nicht gespeichert werden:\r\n%1\r\n%2")
                 .arg(path, reason),
@@ -112,16 +139,18 @@ void loadConfiguration(ModuleContext &ctx, SaveControls &save)
 {
     if (!locationChosen(ctx, save))
         return;
-    QFile file(locationPath(ctx, save));
-    QStringList lines;
-    if (file.open(QIODevice::ReadOnly))
-        lines = storedConfigLines(file.readAll());
-    if (lines.size() < 2) {
+    const SmallFileRead file = readSmallFile(locationPath(ctx, save), kStoredConfigMaxBytes);
+    if (file.status == SmallFileStatus::TooLarge) {
+        reportTooLarge(ctx);
+        return;
+    }
+    const QStringList lines = storedConfigLines(file.bytes);
+    if (file.status != SmallFileStatus::Read || lines.size() < 2) {
         ctx.host.showMessage(QStringLiteral("Speicherplatz leer oder File nicht gefunden!"),
                              QStringLiteral("Memory cell empty or file not found!"));
         return;
     }
-    const QString stored = lines.at(1);
+    const QString stored = storedTypeLetter(lines);
     const QString current = ctx.typeLetter();
     if (stored != current) {
         ctx.host.showMessage(
@@ -141,14 +170,14 @@ void loadConfiguration(ModuleContext &ctx, SaveControls &save)
     std::optional<CPageValues> c;
     int damagedLine = 0;
     if (isTabShown(ctx.app.PageControl1, ctx.app.Konfig_B)) {
-        b = parseStoredBLines(lines, &damagedLine);
+        b = parseStoredBLines(lines, itemCounts(ctx.b), &damagedLine);
         if (!b) {
             reportDamaged(ctx, damagedLine);
             return;
         }
     }
     if (isTabShown(ctx.app.PageControl1, ctx.app.Konfig_C)) {
-        c = parseStoredCLines(lines, &damagedLine);
+        c = parseStoredCLines(lines, itemCounts(ctx.c), &damagedLine);
         if (!c) {
             reportDamaged(ctx, damagedLine);
             return;

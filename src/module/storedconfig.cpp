@@ -56,6 +56,18 @@ public:
             fail();
         return ok ? value : 0;
     }
+    // An item index of a box with itemCount items, or -1.
+    int item(int itemCount)
+    {
+        const QString text = next();
+        bool ok = false;
+        const int value = text.trimmed().toInt(&ok);
+        if (!ok || value < -1 || value >= itemCount) {
+            fail();
+            return -1;
+        }
+        return value;
+    }
     QString text() { return next(); }
     bool failed() const { return m_failed; }
 
@@ -137,27 +149,36 @@ QByteArray encodeStoredConfig(const StoredConfig &config)
 
 QStringList storedConfigLines(const QByteArray &bytes)
 {
-    QList<QByteArray> pieces = bytes.split('\n');
+    const bool lineFeeds = bytes.contains('\n');
+    QList<QByteArray> pieces = bytes.split(lineFeeds ? '\n' : '\r');
     // The line break after the last line leaves an empty piece behind.
     if (!pieces.isEmpty() && pieces.last().isEmpty())
         pieces.removeLast();
     QStringList lines;
     for (QByteArray &piece : pieces) {
-        if (piece.endsWith('\r'))
+        if (lineFeeds && piece.endsWith('\r'))
             piece.chop(1);
         lines.append(fromWindows1252(piece));
     }
     return lines;
 }
 
-std::optional<BPageValues> parseStoredBLines(const QStringList &lines, int *damagedLine)
+QString storedTypeLetter(const QStringList &lines)
+{
+    return lines.value(1).trimmed();
+}
+
+std::optional<BPageValues> parseStoredBLines(const QStringList &lines, const BItemCounts &counts,
+                                             int *damagedLine)
 {
     LineReader read(lines, damagedLine);
     BPageValues b;
-    for (int *item : {&b.frqRx, &b.frqTx, &b.hfBaud, &b.kBreite, &b.code, &b.rxTx, &b.modArt,
-                      &b.configBaud, &b.pwrupB2, &b.pwrupB0, &b.pwrupB4, &b.pwrupB5, &b.pwrContB1,
-                      &b.pwrContB0, &b.recal, &b.rssi})
-        *item = read.number();
+    const std::array<int *, 16> items = {&b.frqRx,     &b.frqTx,     &b.hfBaud,  &b.kBreite,
+                                         &b.code,      &b.rxTx,      &b.modArt,  &b.configBaud,
+                                         &b.pwrupB2,   &b.pwrupB0,   &b.pwrupB4, &b.pwrupB5,
+                                         &b.pwrContB1, &b.pwrContB0, &b.recal,   &b.rssi};
+    for (size_t i = 0; i < items.size(); ++i)
+        *items[i] = read.item(counts[i]);
     b.recalText = read.text();
     b.rssiText = read.text();
     b.eeprom = read.number() != 0;
@@ -166,14 +187,17 @@ std::optional<BPageValues> parseStoredBLines(const QStringList &lines, int *dama
     return b;
 }
 
-std::optional<CPageValues> parseStoredCLines(const QStringList &lines, int *damagedLine)
+std::optional<CPageValues> parseStoredCLines(const QStringList &lines, const CItemCounts &counts,
+                                             int *damagedLine)
 {
     LineReader read(lines, damagedLine);
     CPageValues c;
-    for (int *item : {&c.frqRx, &c.frqTx, &c.hfBaud, &c.rs232Baud, &c.pwrupC2, &c.pwrupC0,
-                      &c.pwrupC5, &c.pwrContC1, &c.pwrContC0, &c.recal, &c.data[0], &c.data[1],
-                      &c.data[2], &c.data[3], &c.data[4]})
-        *item = read.number();
+    const std::array<int *, 15> items = {&c.frqRx,     &c.frqTx,   &c.hfBaud,  &c.rs232Baud,
+                                         &c.pwrupC2,   &c.pwrupC0, &c.pwrupC5, &c.pwrContC1,
+                                         &c.pwrContC0, &c.recal,   &c.data[0], &c.data[1],
+                                         &c.data[2],   &c.data[3], &c.data[4]};
+    for (size_t i = 0; i < items.size(); ++i)
+        *items[i] = read.item(counts[i]);
     c.recalText = read.text();
     c.eeprom = read.number() != 0;
     if (read.failed())

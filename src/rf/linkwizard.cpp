@@ -110,7 +110,7 @@ void Wizard::setLocation(const QString &location)
 void Wizard::cleanUp(const QString &rememberedLocation)
 {
     setLocation(rememberedLocation);
-    QFile::remove(m_form.programFolderPath() + kTransferName + QStringLiteral(".txt"));
+    QFile::remove(m_form.dataFolder() + kTransferName + QStringLiteral(".txt"));
 }
 
 void Wizard::run()

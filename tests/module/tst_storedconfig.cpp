@@ -30,6 +30,10 @@ BPageValues sampleB()
     return b;
 }
 
+// Item counts of a 868 MHz B page and a C page, in line order.
+const BItemCounts kBCounts = {160, 160, 4, 4, 3, 2, 2, 9, 2, 2, 2, 2, 2, 2, 3, 3};
+const CItemCounts kCCounts = {160, 160, 8, 8, 2, 2, 2, 2, 2, 3, 2, 2, 2, 2, 2};
+
 QStringList lines(const QByteArray &bytes)
 {
     QByteArray body = bytes;
@@ -54,6 +58,8 @@ private slots:
     void damaged();
     void lineBreaks_data();
     void lineBreaks();
+    void typeLetter_data();
+    void typeLetter();
 };
 
 void TestStoredConfig::codePage_data()
@@ -164,7 +170,7 @@ void TestStoredConfig::roundTrips()
     QCOMPARE(read.size(), kStoredBLineCount);
     QCOMPARE(read.at(0), QStringLiteral("Test € line  break"));
     int damaged = 0;
-    const auto b = parseStoredBLines(read, &damaged);
+    const auto b = parseStoredBLines(read, kBCounts, &damaged);
     QVERIFY(b);
     QCOMPARE(*b, *config.b);
 
@@ -175,7 +181,8 @@ void TestStoredConfig::roundTrips()
     c.eeprom = true;
     config.b.reset();
     config.c = c;
-    const auto back = parseStoredCLines(storedConfigLines(encodeStoredConfig(config)), &damaged);
+    const auto back =
+        parseStoredCLines(storedConfigLines(encodeStoredConfig(config)), kCCounts, &damaged);
     QVERIFY(back);
     QCOMPARE(*back, c);
 }
@@ -205,6 +212,24 @@ void TestStoredConfig::damaged_data()
     QByteArray blank = c;
     blank.replace("\r\n3\r\n", "\r\n\r\n");
     QTest::newRow("C empty item line 6") << true << blank << 6;
+
+    // An index outside its box's list is a damaged line; -1 means no selection.
+    const auto withItem = [](QByteArray file, int line, const QByteArray &value) {
+        QList<QByteArray> pieces = file.split('\n');
+        pieces[line - 1] = value + '\r';
+        return pieces.join('\n');
+    };
+    QTest::newRow("B channel 9999") << false << withItem(b, 3, "9999") << 3;
+    QTest::newRow("B channel -5") << false << withItem(b, 4, "-5") << 4;
+    QTest::newRow("B code -2") << false << withItem(b, 7, "-2") << 7;
+    QTest::newRow("B RSSI box 2147483647") << false << withItem(b, 18, "2147483647") << 18;
+    QTest::newRow("B one past the last baud item") << false << withItem(b, 10, "9") << 10;
+    QTest::newRow("B last baud item") << false << withItem(b, 10, "8") << 0;
+    QTest::newRow("B -1 is no selection") << false << withItem(b, 5, "-1") << 0;
+    QTest::newRow("B index with blanks around") << false << withItem(b, 5, " 3 ") << 0;
+    QTest::newRow("B number too large for int") << false << withItem(b, 3, "4294967296") << 3;
+    QTest::newRow("C data bit 2") << true << withItem(c, 15, "2") << 15;
+    QTest::newRow("C channel -2147483648") << true << withItem(c, 3, "-2147483648") << 3;
 }
 
 void TestStoredConfig::damaged()
@@ -214,8 +239,8 @@ void TestStoredConfig::damaged()
     QFETCH(int, line);
     const QStringList read = storedConfigLines(file);
     int damagedLine = 0;
-    const bool ok = cLayout ? parseStoredCLines(read, &damagedLine).has_value()
-                            : parseStoredBLines(read, &damagedLine).has_value();
+    const bool ok = cLayout ? parseStoredCLines(read, kCCounts, &damagedLine).has_value()
+                            : parseStoredBLines(read, kBCounts, &damagedLine).has_value();
     QCOMPARE(ok, line == 0);
     QCOMPARE(damagedLine, line);
 }
@@ -229,6 +254,31 @@ void TestStoredConfig::lineBreaks_data()
     QTest::newRow("last line without break") << QByteArray("a\r\nB") << QStringList{"a", "B"};
     QTest::newRow("empty first line") << QByteArray("\r\nC\r\n") << QStringList{"", "C"};
     QTest::newRow("empty file") << QByteArray() << QStringList{};
+    QTest::newRow("CR only") << QByteArray("a\rB\r0\r") << QStringList{"a", "B", "0"};
+    QTest::newRow("CR only, empty lines kept")
+        << QByteArray("\rC\r\r1") << QStringList{"", "C", "", "1"};
+    QTest::newRow("doubled CR before LF stays with its line")
+        << QByteArray("a\r\nB\r\r\n0\r\n") << QStringList{"a", "B\r", "0"};
+    QTest::newRow("mixed LF and CR LF") << QByteArray("a\nB\r\n0\n") << QStringList{"a", "B", "0"};
+}
+
+void TestStoredConfig::typeLetter_data()
+{
+    QTest::addColumn<QByteArray>("file");
+    QTest::addColumn<QString>("letter");
+    QTest::newRow("plain") << QByteArray("i\r\nB\r\n") << "B";
+    QTest::newRow("trailing CR") << QByteArray("i\r\nB\r\r\n") << "B";
+    QTest::newRow("trailing blank") << QByteArray("i\r\nB \r\n") << "B";
+    QTest::newRow("blanks and tab around") << QByteArray("i\r\n \tx  \r\n") << "x";
+    QTest::newRow("CR-only file") << QByteArray("i\rC\r0\r") << "C";
+    QTest::newRow("inner blank kept") << QByteArray("i\nB C\n") << "B C";
+    QTest::newRow("no second line") << QByteArray("i\r\n") << "";
+}
+
+void TestStoredConfig::typeLetter()
+{
+    QFETCH(QByteArray, file);
+    QTEST(storedTypeLetter(storedConfigLines(file)), "letter");
 }
 
 void TestStoredConfig::lineBreaks()

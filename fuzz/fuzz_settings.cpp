@@ -1,0 +1,17 @@
+// Any bytes as the settings file: the parser never crashes and what it reads is written and
+// read back the same.
+#include "app/settingsfile.h"
+
+#include <cstddef>
+#include <cstdint>
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
+{
+    const QByteArray bytes(reinterpret_cast<const char *>(data), qsizetype(size));
+    const ComSettings settings = parseComSettings(bytes);
+    const ComSettings back = parseComSettings(formatComSettings(settings));
+    if (back.save != settings.save || back.portIndex != settings.portIndex ||
+        back.baudIndex != settings.baudIndex)
+        __builtin_trap();
+    return 0;
+}
