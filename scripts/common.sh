@@ -4,7 +4,8 @@ set -euo pipefail
 ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 BUILD_DIR="${BUILD_DIR:-$ROOT/build}"
 # dpkg-dev and file: cpack's Debian generator works out the package's dependencies with them.
-PACKAGES=(cmake g++ make qt6-base-dev qt6-serialport-dev libgl-dev qt6-translations-l10n dpkg-dev file)
+PACKAGES=(cmake g++ make qt6-base-dev qt6-serialport-dev qt6-charts-dev libqt6opengl6-dev libgl-dev
+          qt6-translations-l10n dpkg-dev file)
 
 as_root() {
     if [ "$(id -u)" -eq 0 ]; then "$@"; else sudo "$@"; fi

@@ -41,7 +41,8 @@ int cModuleBaud(int code)
 }
 
 ModuleEmulator::ModuleEmulator(const EmulatorConfig &config)
-    : m_config(config), m_ram(defaultRegisters(config)), m_eeprom(defaultRegisters(config))
+    : m_config(config), m_spectrum(config.spectrum), m_ram(defaultRegisters(config)),
+      m_eeprom(defaultRegisters(config))
 {
 }
 
@@ -497,6 +498,9 @@ QByteArray ModuleEmulator::carryOut(const QByteArray &frame, double atMs,
     }
 
     if (code == 0x01) {
+        if (m_spectrum.enabled() && param <= 0x01)
+            return bytesOf(
+                {0x01, param == 0x00 ? m_spectrum.rssi(atMs) : m_spectrum.heldMaximum(atMs)});
         switch (param) {
         case 0x00:
             return bytesOf({0x01, m_config.rssiDbm});
@@ -525,6 +529,8 @@ QByteArray ModuleEmulator::carryOut(const QByteArray &frame, double atMs,
         if (toEeprom && type == 'x')
             return moduleError(kBadParameter); // the calibration software has no EEPROM
         m_ram[reg] = param;
+        if (reg == 0x09)
+            m_spectrum.tune(param, atMs); // the receive channel
         if (toEeprom) {
             m_eeprom[reg] = param;
             if (m_eepromWritten)

@@ -2,6 +2,7 @@
 
 #include "sim/carrier.h"
 #include "sim/linkpartner.h"
+#include "sim/spectrum.h"
 
 #include <QByteArray>
 #include <QList>
@@ -45,6 +46,9 @@ struct EmulatorConfig {
     int supplyTenthsVolt = 33;
 
     LinkPartnerConfig link; // a C module's LinkControl answers
+    // With carriers set, the signal-strength queries report this spectrum on the channel that
+    // the receive-channel register (0x09) tunes to.
+    SpectrumConfig spectrum;
 };
 
 enum class FaultKind {
@@ -179,6 +183,7 @@ private:
     double byteTimeMs(int baud) const { return 10000.0 / baud; }
 
     EmulatorConfig m_config;
+    SyntheticSpectrum m_spectrum;
     std::array<quint8, 256> m_ram{};
     std::array<quint8, 256> m_eeprom{};
     bool m_powered = false;

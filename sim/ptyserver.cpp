@@ -111,13 +111,17 @@ void PtyServer::run(const std::atomic<bool> &stop, std::atomic<bool> &wakeReques
     while (!stop.load()) {
         // While the line is closed only the hang-up is checked (and slept on below), so that an
         // open is noticed within one pause; 100 ms bounds how late a stop request is seen.
-        int timeoutMs = lineOpen ? 100 : 0;
+        // The wait ends when the next byte is due, to the microsecond: rounding up to whole
+        // milliseconds would delay every answer by up to a millisecond at the faster rates.
+        double timeoutMs = lineOpen ? 100 : 0;
         if (lineOpen) {
             if (const auto next = m_emulator.nextOutputAt())
-                timeoutMs = int(std::clamp(std::ceil(*next - nowMs()), 0.0, 100.0));
+                timeoutMs = std::clamp(*next - nowMs(), 0.0, 100.0);
         }
+        const qint64 timeoutUs = qint64(std::ceil(timeoutMs * 1000.0));
+        const timespec timeout{time_t(timeoutUs / 1000000), long(timeoutUs % 1000000) * 1000};
         pollfd fd{m_master, POLLIN, 0};
-        const int ready = poll(&fd, 1, timeoutMs);
+        const int ready = ppoll(&fd, 1, &timeout, nullptr);
         if (ready < 0 && errno != EINTR)
             break;
         const double now = nowMs();

@@ -94,6 +94,11 @@ QString simUsage()
         "                          beginning AFTER ms after power-up (default 0); a single\n"
         "                          code byte gets the maximum RSSI as its value\n"
         "                          (--reports 30:2: 30 vv every 2 ms)\n"
+        "  --carrier CHANNEL:DBM   a carrier on a channel (K080:-60 or 80:-60), repeatable;\n"
+        "                          B0 01 00/01 then report this spectrum on the channel\n"
+        "                          that B0 09 nn tunes to\n"
+        "  --noise-floor DBM       level between the carriers (default -115)\n"
+        "  --settle-ms MS          the receiver's settle time after a tune (default 2)\n"
         "  --fault KIND[:FRAME[:COUNT[:ARG]]]\n"
         "                          KIND silent, wrong-code, module-error, short,\n"
         "                          short-continuation, report-before; FRAME hex prefix of the\n"
@@ -251,6 +256,21 @@ SimOptions parseSimOptions(const QStringList &arguments)
                 report.append(char(qint8(config.maxRssiDbm)));
             config.reportStream = report;
             config.reportPeriodMs = period;
+        } else if (option == QLatin1String("--carrier")) {
+            SpectrumCarrier carrier{};
+            if (!value(text))
+                return options;
+            options.error = parseSpectrumCarrier(text, carrier);
+            if (!options.error.isEmpty())
+                return options;
+            config.spectrum.carriers.push_back(carrier);
+        } else if (option == QLatin1String("--noise-floor")) {
+            if (!number(config.spectrum.noiseFloorDbm))
+                return options;
+        } else if (option == QLatin1String("--settle-ms")) {
+            if (!number(n))
+                return options;
+            config.spectrum.settleMs = n;
         } else if (option == QLatin1String("--fault")) {
             if (!value(text))
                 return options;

@@ -14,6 +14,7 @@
 #include "module/identification.h"
 #include "module/moduledata.h"
 #include "moduletest/moduletests.h"
+#include "monitor/monitorsweep.h"
 #include "rf/carriertest.h"
 #include "rf/linkcontrol.h"
 #include "rf/linkwizard.h"
@@ -76,6 +77,7 @@ TForm1::TForm1(const QString &programFolder, QWidget *parent)
                                                *m_link, moduleHost, m_shared, m_TxState,
                                                m_MsCountdown, m_MmTimerId},
                                 this);
+    buildMonitorHandlers();
 
     onClick(BtnVerbinden, [this] { BtnVerbindenClick(); });
     onClick(BtnTrennen, [this] { BtnTrennenClick(); });
@@ -190,9 +192,33 @@ void TForm1::setLanguageIndex(int index)
     applyLanguage();
 }
 
+void TForm1::buildMonitorHandlers()
+{
+    MonitorEnvironment env;
+    env.link = m_link.get();
+    env.host = this;
+    env.shared = &m_shared;
+    env.countdown = &m_MsCountdown;
+    env.timerSlot = &m_MmTimerId;
+    env.CBox_RS232_baud = CBox_RS232_baud;
+    env.Edit_SW_Typ = m_module->info.Edit_SW_Typ;
+    env.Edit_Frq_Version = m_module->info.Edit_Frq_Version;
+    env.CBox_Frq_RX_B = m_module->b.CBox_Frq_RX_B;
+    env.CBox_Frq_RX_C = m_module->c.CBox_Frq_RX_C;
+    env.CBox_K_breite_B = m_module->b.CBox_K_breite_B;
+    env.CBox_HFbaud_C = m_module->c.CBox_HFbaud_C;
+    env.BtnVerbinden = BtnVerbinden;
+    env.BtnStartLinkControl = hfTest.BtnStartLinkControl;
+    env.BtnStartHF_Test = hfTest.BtnStartHF_Test;
+    monitorHandlers = new MonitorHandlers(
+        monitor, env, this, [this](const std::function<void()> &handler) { guarded(handler); });
+}
+
 void TForm1::applyLanguage()
 {
+    const bool monitorRunning = monitorHandlers->sweep()->isRunning();
     applyLanguageTexts(this, languageIndex());
+    monitorHandlers->applyLanguage(languageIndex(), monitorRunning);
     useQtTranslation(languageIndex());
 }
 
@@ -201,7 +227,9 @@ void TForm1::CBoxLanguageChange()
     // A switch while the tool runs keeps the configuration shown on the pages; the choice is
     // remembered for the next start.
     m_shared.languageIndex = CBoxLanguage->currentIndex();
+    const bool monitorRunning = monitorHandlers->sweep()->isRunning();
     switchLanguageTexts(this, languageIndex());
+    monitorHandlers->applyLanguage(languageIndex(), monitorRunning);
     useQtTranslation(languageIndex());
     if (languageIndex() >= 0 && !writeLanguageChoice(languagePath(), languageIndex()))
         showMessage(QString::fromUtf8(kLanguageNotSaved.german),
@@ -499,6 +527,8 @@ void TForm1::pageShown(int index)
 void TForm1::setDebugWindowVisible(bool visible)
 {
     GBox_Debugfenster->setVisible(visible);
+    if (visible)
+        m_log->showLatest();
     resize(visible ? kWideWidth : kNarrowWidth, height());
 }
 

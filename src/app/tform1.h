@@ -4,6 +4,7 @@
 #include "link/modulelink.h"
 #include "module/modulehost.h"
 #include "moduletest/moduletestpage.h"
+#include "monitor/monitorhandlers.h"
 #include "monitor/monitorpage.h"
 #include "rf/hftestpage.h"
 #include "rf/mscountdown.h"
@@ -97,6 +98,7 @@ private:
     void setTabVisible(QWidget *page, bool visible);
     void setDebugWindowVisible(bool visible);
     void applyLanguage();
+    void buildMonitorHandlers();
     void buildLanguageButton();
     void guarded(const std::function<void()> &handler);
     void buildTestPages();
@@ -165,6 +167,7 @@ public:
     ModultestControls modultest;
     HfTestControls hfTest;
     MonitorControls monitor;
+    MonitorHandlers *monitorHandlers = nullptr;
 
     // Running-state flags of the RF tests.
     int m_TxState = 0;

@@ -103,3 +103,11 @@ void ExchangeLog::writeLines(QPlainTextEdit *edit, const QStringList &lines)
     }
     edit->setTextCursor(cursor);
 }
+
+void ExchangeLog::showLatest()
+{
+    for (QPlainTextEdit *edit : {m_tx, m_rx}) {
+        edit->moveCursor(QTextCursor::End);
+        edit->ensureCursorVisible();
+    }
+}

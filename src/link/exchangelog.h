@@ -37,6 +37,8 @@ public:
     // leaves the caret on a new, empty last line in both.
     void flush();
     void clear();
+    // Scrolls both panes to their last line (when the debug window is shown).
+    void showLatest();
 
 private:
     static void writeLines(QPlainTextEdit *edit, const QStringList &lines);

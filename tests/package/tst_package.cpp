@@ -52,6 +52,11 @@ void TestPackage::installedProgramSavesIntoTheUserFolder()
     QVERIFY(QFileInfo(usr.filePath(QStringLiteral("bin/korvel-sim"))).isExecutable());
     QVERIFY(QFileInfo::exists(usr.filePath(QStringLiteral("share/icons/hicolor/scalable/apps/"
                                                           "korvel-config.svg"))));
+    QFile copyright(usr.filePath(QStringLiteral("share/doc/korvel-config/copyright")));
+    QVERIFY(copyright.open(QIODevice::ReadOnly));
+    const QByteArray licence = copyright.readAll();
+    QVERIFY(licence.contains("GNU GENERAL PUBLIC LICENSE"));
+    QVERIFY(licence.contains("Version 3, 29 June 2007"));
     QSettings entry(usr.filePath(QStringLiteral("share/applications/korvel-config.desktop")),
                     QSettings::IniFormat);
     entry.beginGroup(QStringLiteral("Desktop Entry"));

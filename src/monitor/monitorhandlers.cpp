@@ -1,0 +1,157 @@
+#include "monitor/monitorhandlers.h"
+
+#include "module/modulehost.h"
+#include "monitor/dlg_frq.h"
+#include "monitor/monitorplan.h"
+#include "monitor/monitorsweep.h"
+#include "monitor/spectrumview.h"
+
+#include <QComboBox>
+#include <QFileDialog>
+#include <QLineEdit>
+#include <QPushButton>
+
+namespace
+{
+
+MonitorHandlers::FileChooser &fileChooser()
+{
+    static MonitorHandlers::FileChooser chooser;
+    return chooser;
+}
+
+} // namespace
+
+MonitorHandlers::MonitorHandlers(MonitorControls &controls, const MonitorEnvironment &environment,
+                                 QWidget *window, const Guard &guard)
+    : QObject(window), c(controls), env(environment), m_window(window)
+{
+    m_dialog = new TDlg_frq(window);
+    m_sweep = new MonitorSweep(c, env, this);
+    m_plan = new MonitorPlan(c, env, m_dialog, this);
+
+    const auto onClick = [this, guard](QPushButton *button, auto handler) {
+        connect(button, &QPushButton::clicked, this, [guard, handler] { guard(handler); });
+    };
+    onClick(c.BtnMonitor_Start, [this] { m_sweep->BtnMonitor_StartClick(); });
+    onClick(c.BtnMonitor_peakReset, [this] { m_sweep->BtnMonitor_peakResetClick(); });
+    onClick(c.BtnMonitor_Autoset, [this] { m_plan->BtnMonitor_AutosetClick(); });
+    onClick(c.BtnMonitor_FrqSet, [this] { m_plan->BtnMonitor_FrqSetClick(); });
+    onClick(c.BtnMonitor_FrqClear, [this] { m_plan->BtnMonitor_FrqClearClick(); });
+    onClick(c.BtnMonitor_Export, [this] { BtnMonitor_ExportClick(); });
+    onClick(c.BtnMonitor_Spektrum, [this] { BtnMonitor_SpektrumClick(); });
+    connect(c.CBoxMonitor_Messung, &QComboBox::currentIndexChanged, this,
+            [this] { m_sweep->CBoxMonitor_MessungChange(); });
+    connect(c.CBoxMonitor_Messung->lineEdit(), &QLineEdit::textEdited, this,
+            [this] { m_sweep->CBoxMonitor_MessungChange(); });
+    connect(m_sweep, &MonitorSweep::sweepCompleted, this, &MonitorHandlers::sweepCompleted);
+}
+
+MonitorHandlers::~MonitorHandlers() = default;
+
+void MonitorHandlers::setExportFileChooserForTest(FileChooser chooser)
+{
+    fileChooser() = std::move(chooser);
+}
+
+void MonitorHandlers::applyLanguage(int languageIndex, bool sweepRunning)
+{
+    if (sweepRunning)
+        c.BtnMonitor_Start->setText(QStringLiteral("Stop"));
+    if (languageIndex != 0 && languageIndex != 1)
+        return;
+    fitMonitorCaptions(c);
+    showExportCaption();
+    c.BtnMonitor_Spektrum->setText(languageIndex == 0 ? QStringLiteral("Spektrum")
+                                                      : QStringLiteral("Spectrum"));
+    if (m_spectrum)
+        m_spectrum->applyLanguage(languageIndex);
+}
+
+QList<SlotReading> MonitorHandlers::activeReadings() const
+{
+    QList<SlotReading> readings;
+    for (int n = 0; n < MonitorControls::kSlots; ++n) {
+        const int item = c.CBoxMonitor[n]->currentIndex();
+        if (item < 0)
+            continue;
+        SlotReading reading;
+        reading.slot = n + 1;
+        reading.channel = item + 1;
+        reading.frequencyMHz =
+            frequencyOfChannelItem(c.CBoxMonitor[n]->itemText(item)).value_or(0.0);
+        reading.levelDbm = m_sweep->shownLevel(n);
+        reading.peakDbm = m_sweep->slotState(n).peak();
+        readings << reading;
+    }
+    return readings;
+}
+
+void MonitorHandlers::sweepCompleted()
+{
+    if (!m_csv.isOpen() && !(m_spectrum && m_spectrum->isVisible()))
+        return;
+    const QList<SlotReading> readings = activeReadings();
+    if (m_csv.isOpen() && !m_csv.writeSweep(QDateTime::currentDateTimeUtc(), readings)) {
+        const QString reason = m_csv.errorString();
+        stopExport();
+        env.host->showMessage(QStringLiteral("Export-Datei konnte nicht geschrieben werden!\r\n") +
+                                  reason,
+                              QStringLiteral("Could not write the export file!\r\n") + reason);
+    }
+    if (m_spectrum && m_spectrum->isVisible())
+        m_spectrum->showReadings(readings);
+}
+
+void MonitorHandlers::showExportCaption()
+{
+    const bool german = env.shared->languageIndex == 0;
+    if (m_csv.isOpen())
+        c.BtnMonitor_Export->setText(german ? QStringLiteral("Export beenden")
+                                            : QStringLiteral("Stop export"));
+    else
+        c.BtnMonitor_Export->setText(QStringLiteral("Export CSV"));
+}
+
+void MonitorHandlers::stopExport()
+{
+    m_csv.close();
+    showExportCaption();
+}
+
+void MonitorHandlers::BtnMonitor_ExportClick()
+{
+    if (m_csv.isOpen()) {
+        stopExport();
+        return;
+    }
+    const bool german = env.shared->languageIndex == 0;
+    QString path;
+    if (fileChooser())
+        path = fileChooser()();
+    else
+        path = QFileDialog::getSaveFileName(
+            m_window, german ? QStringLiteral("Export CSV") : QStringLiteral("Export CSV"),
+            QStringLiteral("monitor.csv"),
+            german ? QStringLiteral("CSV-Dateien (*.csv)") : QStringLiteral("CSV files (*.csv)"));
+    if (path.isEmpty())
+        return;
+    if (!m_csv.open(path)) {
+        env.host->showMessage(
+            QStringLiteral("Export-Datei konnte nicht angelegt werden!\r\n") + m_csv.errorString(),
+            QStringLiteral("Could not create the export file!\r\n") + m_csv.errorString());
+        return;
+    }
+    showExportCaption();
+}
+
+void MonitorHandlers::BtnMonitor_SpektrumClick()
+{
+    if (!m_spectrum) {
+        m_spectrum = new SpectrumView(m_window);
+        m_spectrum->applyLanguage(env.shared->languageIndex);
+    }
+    m_spectrum->showReadings(activeReadings());
+    m_spectrum->show();
+    m_spectrum->raise();
+}
