@@ -214,10 +214,25 @@ void TForm1::buildMonitorHandlers()
         monitor, env, this, [this](const std::function<void()> &handler) { guarded(handler); });
 }
 
+void TForm1::keepingRunningCaptions(const std::function<void()> &setTexts)
+{
+    // "Stop" on a start button is the record that its activity runs; new texts must not end it.
+    QPushButton *const starts[] = {hfTest.BtnStartHF_Test, hfTest.BtnStartLinkControl,
+                                   monitor.BtnMonitor_Start};
+    bool running[std::size(starts)];
+    for (std::size_t i = 0; i < std::size(starts); ++i)
+        running[i] = starts[i]->text() == QLatin1String("Stop");
+    setTexts();
+    for (std::size_t i = 0; i < std::size(starts); ++i) {
+        if (running[i])
+            starts[i]->setText(QStringLiteral("Stop"));
+    }
+}
+
 void TForm1::applyLanguage()
 {
     const bool monitorRunning = monitorHandlers->sweep()->isRunning();
-    applyLanguageTexts(this, languageIndex());
+    keepingRunningCaptions([this] { applyLanguageTexts(this, languageIndex()); });
     monitorHandlers->applyLanguage(languageIndex(), monitorRunning);
     useQtTranslation(languageIndex());
 }
@@ -228,7 +243,7 @@ void TForm1::CBoxLanguageChange()
     // remembered for the next start.
     m_shared.languageIndex = CBoxLanguage->currentIndex();
     const bool monitorRunning = monitorHandlers->sweep()->isRunning();
-    switchLanguageTexts(this, languageIndex());
+    keepingRunningCaptions([this] { switchLanguageTexts(this, languageIndex()); });
     monitorHandlers->applyLanguage(languageIndex(), monitorRunning);
     useQtTranslation(languageIndex());
     if (languageIndex() >= 0 && !writeLanguageChoice(languagePath(), languageIndex()))

@@ -98,6 +98,7 @@ private:
     void setTabVisible(QWidget *page, bool visible);
     void setDebugWindowVisible(bool visible);
     void applyLanguage();
+    void keepingRunningCaptions(const std::function<void()> &setTexts);
     void buildMonitorHandlers();
     void buildLanguageButton();
     void guarded(const std::function<void()> &handler);

@@ -128,6 +128,13 @@ void TestLinkControl::runCountsAveragesAndLogsEveryCycle()
                                    !rig.find<QSlider>("TBarLinkControl_Peak")->isEnabled() &&
                                    rig.find<QSlider>("TBar_LinkControl_Mittlung")->isEnabled() &&
                                    rig.form->m_MmTimerId.isRunning();
+        if (cycle == 2) {
+            // A language switch during the run leaves it running.
+            rig.later([&] {
+                rig.choose("CBoxLanguage", QStringLiteral("Deutsch"));
+                rig.choose("CBoxLanguage", QStringLiteral("English"));
+            });
+        }
         if (cycle == 3) {
             rig.later([&] {
                 rig.button("BtnStartLinkControl")->click(); // Stop
