@@ -17,11 +17,12 @@ template <typename T> T *named(T *widget, const char *name)
     return widget;
 }
 
-// One measurement row: a group with its button, a read-only result field and a time label that
-// stays hidden until its value is first set.
+// One measurement row: a group with its button, a read-only result field, the caption of the
+// time ("Letzte Auslesezeit:") and a time label that stays hidden until its value is first set.
 QGroupBox *measurementGroup(QWidget *page, const char *groupName, const QString &caption,
                             const char *buttonName, const QString &buttonCaption,
-                            const char *editName, const char *labelName, QPushButton *&button,
+                            const char *editName, const char *timeCaptionName,
+                            const QString &timeCaption, const char *labelName, QPushButton *&button,
                             QLineEdit *&edit, QLabel *&label)
 {
     auto *group = named(new QGroupBox(caption, page), groupName);
@@ -33,6 +34,7 @@ QGroupBox *measurementGroup(QWidget *page, const char *groupName, const QString 
     label->hide();
     row->addWidget(button);
     row->addWidget(edit, 1);
+    row->addWidget(named(new QLabel(timeCaption, group), timeCaptionName));
     row->addWidget(label);
     return group;
 }
@@ -52,24 +54,26 @@ void buildModultestPage(QWidget *page, ModultestControls &c)
 {
     auto *layout = new QVBoxLayout(page);
     const QString read = QStringLiteral("auslesen");
-    c.GBox_Temp =
-        measurementGroup(page, "GBox_Temp", QStringLiteral("Temperatur"), "BtnTemp", read,
-                         "Edit_Temp", "Label_Temp_Uhr", c.BtnTemp, c.Edit_Temp, c.Label_Temp_Uhr);
-    c.GBox_VCC =
-        measurementGroup(page, "GBox_VCC", QStringLiteral("Speisespannung"), "BtnVCC", read,
-                         "Edit_VCC", "Label_VCC_Uhr", c.BtnVCC, c.Edit_VCC, c.Label_VCC_Uhr);
+    const QString readTime = QStringLiteral("Letzte Auslesezeit:");
+    c.GBox_Temp = measurementGroup(page, "GBox_Temp", QStringLiteral("Temperatur"), "BtnTemp", read,
+                                   "Edit_Temp", "Label_Temp", readTime, "Label_Temp_Uhr", c.BtnTemp,
+                                   c.Edit_Temp, c.Label_Temp_Uhr);
+    c.GBox_VCC = measurementGroup(page, "GBox_VCC", QStringLiteral("Speisespannung"), "BtnVCC",
+                                  read, "Edit_VCC", "Label_VCC", readTime, "Label_VCC_Uhr",
+                                  c.BtnVCC, c.Edit_VCC, c.Label_VCC_Uhr);
     c.GBox_RSSI_Aktuell = measurementGroup(
         page, "GBox_RSSI_Aktuell", QStringLiteral("RSSI-Aktuell"), "BtnRSSI_Aktuell", read,
-        "Edit_RSSI_Aktuell", "Label_last_RSSI_Aktuell_Uhr", c.BtnRSSI_Aktuell, c.Edit_RSSI_Aktuell,
-        c.Label_last_RSSI_Aktuell_Uhr);
-    c.GBox_RSSI_MAX =
-        measurementGroup(page, "GBox_RSSI_MAX", QStringLiteral("RSSI-Maximalwert"), "BtnRSSI_MAX",
-                         read, "Edit_RSSI_MAX", "Label_last_RSSI_MAX_Uhr", c.BtnRSSI_MAX,
-                         c.Edit_RSSI_MAX, c.Label_last_RSSI_MAX_Uhr);
+        "Edit_RSSI_Aktuell", "Label_last_RSSI_aktuell", readTime, "Label_last_RSSI_Aktuell_Uhr",
+        c.BtnRSSI_Aktuell, c.Edit_RSSI_Aktuell, c.Label_last_RSSI_Aktuell_Uhr);
+    c.GBox_RSSI_MAX = measurementGroup(page, "GBox_RSSI_MAX", QStringLiteral("RSSI-Maximalwert"),
+                                       "BtnRSSI_MAX", read, "Edit_RSSI_MAX", "Label_last_RSSI_MAX",
+                                       readTime, "Label_last_RSSI_MAX_Uhr", c.BtnRSSI_MAX,
+                                       c.Edit_RSSI_MAX, c.Label_last_RSSI_MAX_Uhr);
     c.GBox_Recal =
         measurementGroup(page, "GBox_Recal", QStringLiteral("Kalibration"), "BtnRecal",
-                         QStringLiteral("kalibrieren"), "Edit_Recall_stat", "Label_last_cal_uhr",
-                         c.BtnRecal, c.Edit_Recall_stat, c.Label_last_cal_uhr);
+                         QStringLiteral("kalibrieren"), "Edit_Recall_stat", "Label_last_recal",
+                         QStringLiteral("Letzte Kalibration:"), "Label_last_cal_uhr", c.BtnRecal,
+                         c.Edit_Recall_stat, c.Label_last_cal_uhr);
     for (QGroupBox *group :
          {c.GBox_Temp, c.GBox_VCC, c.GBox_RSSI_Aktuell, c.GBox_RSSI_MAX, c.GBox_Recal})
         layout->addWidget(group);

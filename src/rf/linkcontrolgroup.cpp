@@ -97,6 +97,8 @@ QGroupBox *buildLinkControlGroup(QWidget *page, HfTestControls &c)
     c.BtnLinkControl_Clear =
         named(new QPushButton(QStringLiteral("Clear Statisik"), group), "BtnLinkControl_Clear");
     grid->addWidget(c.BtnLinkControl_Clear, 1, 3, 1, 2);
+    // Heads the two modules' blocks below.
+    grid->addWidget(label(group, "LabelRCV_Quality", "Verbindungsqualität:"), 3, 3, 1, 2);
 
     // One block per module: ratio and noise, each with its value, gauge and peak gauge.
     const auto moduleBlock =
