@@ -45,6 +45,8 @@ void TForm1::buildWindow()
     setWindowTitle(QStringLiteral("Konfigurationstool für Korvel433/868-xx-xx"));
     auto *central = new QWidget(this);
     auto *columns = new QHBoxLayout(central);
+    // Narrow margins: the monitor page is laid out to the pixel and needs the width.
+    columns->setContentsMargins(4, 4, 4, 4);
     auto *left = new QWidget(central);
     left->setFixedWidth(kNarrowWidth - 2 * columns->contentsMargins().left());
     auto *leftLayout = new QVBoxLayout(left);
@@ -138,6 +140,7 @@ QGroupBox *TForm1::buildModuleGroup()
     ModulEinsetlllungen =
         named(new QGroupBox(QStringLiteral("Korvel433/868-xx-xx")), "ModulEinsetlllungen");
     auto *layout = new QVBoxLayout(ModulEinsetlllungen);
+    layout->setContentsMargins(4, 4, 4, 4);
 
     Panel_keine_Verbindung2 = notConnectedPanel("Panel_keine_Verbindung2", 9);
     Panel_keine_Verbindung2->setAlignment(Qt::AlignRight);
