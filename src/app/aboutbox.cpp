@@ -1,8 +1,10 @@
 #include "app/aboutbox.h"
 
 #include "app/abouttexts.h"
+#include "app/datafolder.h"
 #include "module/tables.h"
 
+#include <QDir>
 #include <QFontMetrics>
 #include <QFrame>
 #include <QLabel>
@@ -143,6 +145,14 @@ TAboutBox::TAboutBox(QWidget *parent) : QDialog(parent)
     Label_Web = boldLabel(Panel1, "Label_Web", 13, 20, 440, QStringLiteral("Web:"));
     Web = boldLabel(Panel1, "Web", 13, 132, 440);
 
+    // Where this copy keeps its files: next to the program, or the user's data folder when the
+    // program's folder cannot be written (an installed copy).
+    LabelDataFolder = named(new QLabel(Panel1), "LabelDataFolder");
+    LabelDataFolder->setGeometry(20, 458, 360, 12);
+    QFont small = LabelDataFolder->font();
+    small.setPixelSize(10);
+    LabelDataFolder->setFont(small);
+
     OKButton = named(new QPushButton(QStringLiteral("OK"), this), "OKButton");
     OKButton->setGeometry(167, 492, 75, 25);
     OKButton->setDefault(true);
@@ -175,4 +185,10 @@ void TAboutBox::fillTexts(int languageIndex)
     set(Web, texts.web);
     set(Firma, texts.company);
     set(Design, texts.designer);
+    const QString files =
+        (languageIndex == 0 ? QStringLiteral("Dateien: ") : QStringLiteral("Files: ")) +
+        QDir::toNativeSeparators(m_dataFolder);
+    LabelDataFolder->setText(LabelDataFolder->fontMetrics().elidedText(files, Qt::ElideMiddle,
+                                                                       LabelDataFolder->width()));
+    LabelDataFolder->setToolTip(dataFolderDescription(languageIndex, m_dataFolder));
 }

@@ -21,6 +21,8 @@ public:
 
     // Sets every text in the language of the index (German for 0, English otherwise).
     void fillTexts(int languageIndex);
+    // The folder that holds the settings and stored configurations, shown in the last line.
+    void setDataFolder(const QString &folder) { m_dataFolder = folder; }
 
     QFrame *Panel1 = nullptr;
     QLabel *ProductName = nullptr;
@@ -37,6 +39,10 @@ public:
     QLabel *Label_Web = nullptr;
     QLabel *Web = nullptr;
     QPushButton *OKButton = nullptr;
+    QLabel *LabelDataFolder = nullptr;
+
+private:
+    QString m_dataFolder;
 };
 
 // The tool's logo: its name with a radio mast sending waves, drawn at the given size.

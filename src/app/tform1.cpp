@@ -253,6 +253,7 @@ void TForm1::CBoxLanguageChange()
 
 void TForm1::BtnInfoClick()
 {
+    AboutBox->setDataFolder(dataFolder());
     AboutBox->fillTexts(languageIndex());
     AboutBox->exec();
 }

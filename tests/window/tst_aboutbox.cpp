@@ -79,6 +79,13 @@ void TestAboutBox::infoOpensTheBoxInTheLanguage()
     for (const char *maker : {"Firma", "Design", "Web"})
         QVERIFY2(!seen.value(QLatin1String(maker)).trimmed().isEmpty(), maker);
     QVERIFY(seen.value(QStringLiteral("Web")).startsWith(QStringLiteral("https://")));
+    // The last line names the folder of the settings and stored configurations.
+    const QString files = seen.value(QStringLiteral("LabelDataFolder"));
+    QVERIFY2(
+        files.startsWith(language == 0 ? QLatin1String("Dateien: ") : QLatin1String("Files: ")),
+        qPrintable(files));
+    QVERIFY2(rig.programFolder.endsWith(files.section(QLatin1Char('/'), -2, -2)),
+             qPrintable(files));
 
     const QStringList expected = {
         heading,
