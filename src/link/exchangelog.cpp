@@ -11,6 +11,9 @@ ExchangeLog::ExchangeLog(QPlainTextEdit *tx, QPlainTextEdit *rx) : m_tx(tx), m_r
     // The logs run for hours; an undo history would keep every line ever removed.
     m_tx->setUndoRedoEnabled(false);
     m_rx->setUndoRedoEnabled(false);
+    // The panes drop their oldest lines themselves: 100 lines and the empty caret line.
+    m_tx->setMaximumBlockCount(kMaxLines + 1);
+    m_rx->setMaximumBlockCount(kMaxLines + 1);
     m_flushTimer.setSingleShot(true);
     m_flushTimer.setInterval(0);
     QObject::connect(&m_flushTimer, &QTimer::timeout, [this] { flush(); });
@@ -93,15 +96,10 @@ void ExchangeLog::writeLines(QPlainTextEdit *edit, const QStringList &lines)
     QTextCursor cursor(edit->document());
     cursor.movePosition(QTextCursor::End);
     cursor.insertText(lines.join(QLatin1Char('\n')) + QLatin1Char('\n'));
-    // Both panes hold the same number of lines, so each keeps the last 100 of its own.
-    const int excess = edit->document()->blockCount() - 1 - kMaxLines;
-    if (excess > 0) {
-        cursor.movePosition(QTextCursor::Start);
-        cursor.movePosition(QTextCursor::NextBlock, QTextCursor::KeepAnchor, excess);
-        cursor.removeSelectedText();
-        cursor.movePosition(QTextCursor::End);
-    }
-    edit->setTextCursor(cursor);
+    // Moving the caret only scrolls the view, which a hidden pane does not need (showLatest
+    // scrolls when the debug window opens).
+    if (edit->isVisible())
+        edit->setTextCursor(cursor);
 }
 
 void ExchangeLog::showLatest()
