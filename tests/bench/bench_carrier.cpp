@@ -98,8 +98,7 @@ Result runAt(int baud, const QString &program, const QString &folder)
 
 int main(int argc, char *argv[])
 {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
+    bench::preferOffscreenPlatform();
     QApplication app(argc, argv);
     const QString program = bench::simProgram();
     QTemporaryDir folder;

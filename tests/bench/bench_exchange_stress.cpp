@@ -136,9 +136,7 @@ bool clientBlock(const QString &path, int count, Side &side)
 
 int main(int argc, char *argv[])
 {
-    // The debug log's text fields need a platform, not a screen.
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
+    bench::preferOffscreenPlatform(); // the debug log's text fields need a platform
     QApplication app(argc, argv);
     const int exchanges = argc > 1 ? std::max(kBlock, atoi(argv[1])) : 20000;
     const int busyCount = argc > 2 ? std::max(0, atoi(argv[2])) : 2;

@@ -14,9 +14,7 @@
 
 int main(int argc, char *argv[])
 {
-    // The debug log's text fields need a platform, not a screen.
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
+    bench::preferOffscreenPlatform(); // the debug log's text fields need a platform
     QApplication app(argc, argv);
     const QString program = bench::simProgram();
     constexpr int kRounds = 40;

@@ -33,8 +33,7 @@ QString loadAverage()
 
 int main(int argc, char *argv[])
 {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
+    bench::preferOffscreenPlatform();
     QApplication app(argc, argv);
     const QString program = bench::simProgram();
     QProcess sim;

@@ -27,6 +27,13 @@
 namespace bench
 {
 
+// Widgets need a platform, not a screen: offscreen unless QT_QPA_PLATFORM names another.
+inline void preferOffscreenPlatform()
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+}
+
 // korvel-sim from KORVEL_SIM, or beside the benchmark's folder.
 inline QString simProgram()
 {
