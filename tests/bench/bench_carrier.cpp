@@ -1,51 +1,27 @@
 // Runs the C carrier stream ("nur TX") of the real tool against korvel-sim for 5 s at 19200 and
 // 115200 baud and prints the stream's rate as the module received it beside the line rate
 // (baud / 10 bytes per second; target at least 95 %), and the tool's CPU use during the run.
-#include "app/messages.h"
-#include "app/tform1.h"
+#include "support_bench.h"
 
 #include <QApplication>
-#include <QComboBox>
-#include <QDeadlineTimer>
 #include <QElapsedTimer>
 #include <QEventLoop>
 #include <QFile>
-#include <QLineEdit>
-#include <QProcess>
-#include <QPushButton>
 #include <QRegularExpression>
-#include <QTemporaryDir>
 #include <QTimer>
 
 #include <cstdio>
-
-#include <sys/resource.h>
 
 namespace
 {
 
 constexpr int kRunMs = 5000;
 
-double cpuSeconds()
-{
-    rusage usage{};
-    getrusage(RUSAGE_SELF, &usage);
-    return double(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
-           double(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
-}
-
 void runEvents(int ms)
 {
     QEventLoop loop;
     QTimer::singleShot(ms, &loop, &QEventLoop::quit);
     loop.exec();
-}
-
-void choose(TForm1 &form, const char *name, const QString &item)
-{
-    auto *box = form.findChild<QComboBox *>(QLatin1String(name));
-    box->setCurrentIndex(box->findText(item));
-    emit box->activated(box->currentIndex());
 }
 
 struct Result {
@@ -67,44 +43,32 @@ Result runAt(int baud, const QString &program, const QString &folder)
     file.close();
 
     QProcess sim;
-    sim.start(program,
-              {QStringLiteral("--type"), QStringLiteral("C"), QStringLiteral("--eeprom"), eeprom});
-    QDeadlineTimer deadline(5000);
-    while (!sim.canReadLine() && !deadline.hasExpired())
-        sim.waitForReadyRead(100);
-    const QString path = QString::fromLocal8Bit(sim.readLine()).trimmed();
+    const QString path = bench::startSim(
+        sim, {QStringLiteral("--type"), QStringLiteral("C"), QStringLiteral("--eeprom"), eeprom},
+        program);
     if (path.isEmpty()) {
         result.problem = QStringLiteral("korvel-sim did not start");
         return result;
     }
 
     QStringList messages;
-    Messages::setPresenterForTest([&messages](Messages::Kind, const QString &text) {
-        messages << text;
-        return true;
-    });
     {
-        TForm1 form(folder);
-        form.setLanguageIndex(1);
-        auto *port = form.findChild<QComboBox *>(QStringLiteral("CBox_COM"));
-        port->setEditText(path);
-        emit port->lineEdit()->textEdited(path);
-        choose(form, "CBox_RS232_baud", QString::number(baud));
-        form.findChild<QPushButton *>(QStringLiteral("BtnVerbinden"))->click();
-        choose(form, "CBox_Mod_Test", QStringLiteral("unmodulated"));
-        choose(form, "CBox_RX_TX_Switch_Test", QStringLiteral("Only TX"));
-        auto *start = form.findChild<QPushButton *>(QStringLiteral("BtnStartHF_Test"));
+        bench::Window window(folder);
+        window.connectTo(path, QString::number(baud));
+        window.choose("CBox_Mod_Test", QStringLiteral("unmodulated"));
+        window.choose("CBox_RX_TX_Switch_Test", QStringLiteral("Only TX"));
+        auto *start = window.child<QPushButton>("BtnStartHF_Test");
 
-        const double cpuBefore = cpuSeconds();
+        const double cpuBefore = bench::cpuSeconds();
         QElapsedTimer wall;
         wall.start();
         start->click();
         runEvents(kRunMs);
         start->click();
-        result.cpuPercent = (cpuSeconds() - cpuBefore) * 100.0 / (wall.nsecsElapsed() / 1e9);
-        form.findChild<QPushButton *>(QStringLiteral("BtnTrennen"))->click();
+        result.cpuPercent = (bench::cpuSeconds() - cpuBefore) * 100.0 / (wall.nsecsElapsed() / 1e9);
+        window.child<QPushButton>("BtnTrennen")->click();
+        messages = window.messages;
     }
-    Messages::setPresenterForTest({});
     sim.terminate();
     sim.waitForFinished(3000);
     const QString log = QString::fromLocal8Bit(sim.readAllStandardError());
@@ -134,11 +98,9 @@ Result runAt(int baud, const QString &program, const QString &folder)
 
 int main(int argc, char *argv[])
 {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
+    bench::preferOffscreenPlatform();
     QApplication app(argc, argv);
-    const QString program = qEnvironmentVariable(
-        "KORVEL_SIM", QCoreApplication::applicationDirPath() + QStringLiteral("/../korvel-sim"));
+    const QString program = bench::simProgram();
     QTemporaryDir folder;
 
     std::printf("%8s %10s %12s %12s %10s %10s %10s\n", "baud", "bytes", "bytes/s", "line B/s",

@@ -6,15 +6,12 @@
 // (limit: the tool within 5 %).
 //
 //   bench_exchange_stress [exchanges per side, default 20000] [busy processes, default 2]
+#include "support_bench.h"
+
 #include "link/catalogue.h"
-#include "link/comport.h"
-#include "link/exchangelog.h"
-#include "link/modulelink.h"
 
 #include <QApplication>
-#include <QDeadlineTimer>
 #include <QElapsedTimer>
-#include <QPlainTextEdit>
 #include <QProcess>
 #include <QThread>
 
@@ -37,16 +34,6 @@ constexpr int kReadTimeoutMs = 500;
 const quint8 kQueries[] = {Frame::QuerySoftwareType, Frame::QueryCommandSet, Frame::QueryHardware,
                            Frame::QueryBand};
 
-struct QuietHost : DispatchHost {
-    QString softwareTypeLetter() const override { return QStringLiteral("B"); }
-    QString calibrationStatus() const override { return QStringLiteral("OK"); }
-    void setCalibrationStatus(const QString &) override {}
-    void showRecalibrationStatus(const QString &) override {}
-    void showMaximumRssi(int) override {}
-    void moduleWokeUp(bool) override {}
-    bool linkControlRunning() const override { return false; }
-};
-
 struct Side {
     std::vector<double> times;
     int failed = 0;
@@ -64,31 +51,14 @@ QString startSim(QProcess &sim)
 {
     // The module's log would fill the pipe; nobody reads it here.
     sim.setStandardErrorFile(QProcess::nullDevice());
-    const QString program = qEnvironmentVariable(
-        "KORVEL_SIM", QCoreApplication::applicationDirPath() + QStringLiteral("/../korvel-sim"));
-    sim.start(program, {QStringLiteral("--type"), QStringLiteral("B"),
-                        QStringLiteral("--processing-ms"), QStringLiteral("0")});
-    if (!sim.waitForStarted(5000))
-        return {};
-    QDeadlineTimer deadline(5000);
-    while (!sim.canReadLine() && !deadline.hasExpired())
-        sim.waitForReadyRead(100);
-    return QString::fromLocal8Bit(sim.readLine()).trimmed();
+    return bench::startSim(sim, {QStringLiteral("--type"), QStringLiteral("B"),
+                                 QStringLiteral("--processing-ms"), QStringLiteral("0")});
 }
 
 void toolBlock(const QString &path, int count, Side &side)
 {
-    ComPort port;
-    QPlainTextEdit tx, rx;
-    ExchangeLog log(&tx, &rx);
-    QuietHost host;
-    ModuleLink link(port, host, log);
-    port.setPortName(path);
-    port.setBaudRate(kBaud);
-    port.setReadTimeout(kReadTimeoutMs);
-    port.open();
-    QThread::msleep(200); // the module boots and sends its start-up report
-    port.clearBuffers(true, true);
+    bench::BareLink bare(path, kBaud, kReadTimeoutMs);
+    ModuleLink &link = bare.link;
     for (int i = 0; i < count; ++i) {
         link.state().errorFlag = false;
         link.state().retryCounter = 5;
@@ -99,7 +69,7 @@ void toolBlock(const QString &path, int count, Side &side)
         if (link.state().errorFlag)
             ++side.failed;
     }
-    port.close();
+    bare.port.close();
 }
 
 bool clientOpen(const QString &path, int &fd)
@@ -166,9 +136,7 @@ bool clientBlock(const QString &path, int count, Side &side)
 
 int main(int argc, char *argv[])
 {
-    // The debug log's text fields need a platform, not a screen.
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
+    bench::preferOffscreenPlatform(); // the debug log's text fields need a platform
     QApplication app(argc, argv);
     const int exchanges = argc > 1 ? std::max(kBlock, atoi(argv[1])) : 20000;
     const int busyCount = argc > 2 ? std::max(0, atoi(argv[2])) : 2;

@@ -1,23 +1,13 @@
 // Runs LinkControl in the real tool for 1,000 cycles at an interval of 20 ms against korvel-sim
 // (radio 38400, serial 115200, so that 20 ms is above the minimum interval) and prints the mean
 // and worst cycle period beside the interval, and the tool's CPU use during the run.
-#include "app/messages.h"
-#include "app/tform1.h"
-#include "link/comport.h"
+#include "support_bench.h"
 
 #include <QApplication>
 #include <QCheckBox>
-#include <QComboBox>
-#include <QDeadlineTimer>
 #include <QElapsedTimer>
 #include <QFile>
-#include <QLineEdit>
-#include <QProcess>
-#include <QPushButton>
 #include <QTabWidget>
-#include <QTemporaryDir>
-
-#include <sys/resource.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -31,14 +21,6 @@ constexpr int kIntervalMs = 20;
 constexpr double kPeriodToleranceMs = 1.0;
 constexpr double kCpuLimitPercent = 5.0;
 
-double processCpuMs()
-{
-    rusage usage{};
-    getrusage(RUSAGE_SELF, &usage);
-    return usage.ru_utime.tv_sec * 1000.0 + usage.ru_utime.tv_usec / 1000.0 +
-           usage.ru_stime.tv_sec * 1000.0 + usage.ru_stime.tv_usec / 1000.0;
-}
-
 QString loadAverage()
 {
     QFile file(QStringLiteral("/proc/loadavg"));
@@ -47,80 +29,40 @@ QString loadAverage()
     return QString::fromLatin1(file.readLine());
 }
 
-QString startSim(QProcess &sim, const QString &program)
-{
-    sim.start(program, {});
-    if (!sim.waitForStarted(5000))
-        return {};
-    QDeadlineTimer deadline(5000);
-    while (!sim.canReadLine() && !deadline.hasExpired())
-        sim.waitForReadyRead(100);
-    return QString::fromLocal8Bit(sim.readLine()).trimmed();
-}
-
-template <typename T> T *child(TForm1 &form, const char *name)
-{
-    return form.findChild<T *>(QLatin1String(name));
-}
-
-void choose(TForm1 &form, const char *box, const QString &text)
-{
-    auto *combo = child<QComboBox>(form, box);
-    combo->setCurrentIndex(combo->findText(text));
-    emit combo->activated(combo->currentIndex());
-}
-
-void connectAt(TForm1 &form, const QString &path, const QString &baud)
-{
-    auto *port = child<QComboBox>(form, "CBox_COM");
-    port->setEditText(path);
-    emit port->lineEdit()->textEdited(path);
-    choose(form, "CBox_RS232_baud", baud);
-    child<QPushButton>(form, "BtnVerbinden")->click();
-}
-
 } // namespace
 
 int main(int argc, char *argv[])
 {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
+    bench::preferOffscreenPlatform();
     QApplication app(argc, argv);
-    const QString program = qEnvironmentVariable(
-        "KORVEL_SIM", QCoreApplication::applicationDirPath() + QStringLiteral("/../korvel-sim"));
+    const QString program = bench::simProgram();
     QProcess sim;
-    const QString path = startSim(sim, program);
+    const QString path = bench::startSim(sim, {}, program);
     if (path.isEmpty()) {
         std::fprintf(stderr, "korvel-sim did not start (%s)\n", qPrintable(program));
         return 1;
     }
-    QStringList messages;
-    Messages::setPresenterForTest([&messages](Messages::Kind, const QString &text) {
-        messages << text;
-        return true;
-    });
-    QTemporaryDir dir;
-    TForm1 form(dir.path());
-    form.setLanguageIndex(1);
+    bench::Window tool;
+    const QStringList &messages = tool.messages;
 
     // The module learns the fast rates in its EEPROM and takes them at the next power-up.
-    connectAt(form, path, QStringLiteral("19200"));
-    choose(form, "CBox_HFbaud_C", QStringLiteral("38400"));
-    choose(form, "CBox_RS232_baud_C", QStringLiteral("115200"));
-    child<QCheckBox>(form, "CheckBox_EEPROM_C")->setChecked(true);
-    child<QPushButton>(form, "BtnKonfigurieren")->click();
-    child<QPushButton>(form, "BtnTrennen")->click();
-    connectAt(form, path, QStringLiteral("115200"));
+    tool.connectTo(path, QStringLiteral("19200"));
+    tool.choose("CBox_HFbaud_C", QStringLiteral("38400"));
+    tool.choose("CBox_RS232_baud_C", QStringLiteral("115200"));
+    tool.child<QCheckBox>("CheckBox_EEPROM_C")->setChecked(true);
+    tool.child<QPushButton>("BtnKonfigurieren")->click();
+    tool.child<QPushButton>("BtnTrennen")->click();
+    tool.connectTo(path, QStringLiteral("115200"));
     if (!messages.isEmpty()) {
         std::fprintf(stderr, "set-up failed: %s\n", qPrintable(messages.join(QLatin1Char('|'))));
         return 1;
     }
-    child<QTabWidget>(form, "PageControl1")->setCurrentWidget(child<QWidget>(form, "HF_Test"));
-    child<QLineEdit>(form, "EditLinkControl_Interval")->setText(QString::number(kIntervalMs));
+    tool.child<QTabWidget>("PageControl1")->setCurrentWidget(tool.child<QWidget>("HF_Test"));
+    tool.child<QLineEdit>("EditLinkControl_Interval")->setText(QString::number(kIntervalMs));
 
     // Each cycle ends with the sent counter going up; the spacing of those is the cycle period.
-    auto *sent = child<QLineEdit>(form, "EditLinkControl_txStatistik");
-    auto *start = child<QPushButton>(form, "BtnStartLinkControl");
+    auto *sent = tool.child<QLineEdit>("EditLinkControl_txStatistik");
+    auto *start = tool.child<QPushButton>("BtnStartLinkControl");
     std::vector<double> stamps;
     stamps.reserve(kCycles);
     QElapsedTimer clock;
@@ -130,10 +72,10 @@ int main(int argc, char *argv[])
             start->click();
     });
     clock.start();
-    const double cpuBefore = processCpuMs();
+    const double cpuBefore = bench::cpuSeconds() * 1000.0;
     start->click();
     const double wallMs = clock.nsecsElapsed() / 1e6;
-    const double cpuMs = processCpuMs() - cpuBefore;
+    const double cpuMs = bench::cpuSeconds() * 1000.0 - cpuBefore;
     sim.terminate();
     sim.waitForFinished(3000);
     // The module's own log gives the moment each "L" arrived.
@@ -150,7 +92,7 @@ int main(int argc, char *argv[])
         return 1;
     }
     const double cpuPercent = 100.0 * cpuMs / wallMs;
-    const QString received = child<QLineEdit>(form, "EditLinkControl_rxStatistik")->text();
+    const QString received = tool.child<QLineEdit>("EditLinkControl_rxStatistik")->text();
     std::printf("LinkControl, %zu cycles at %d ms (radio 38400, serial 115200), %s received\n",
                 stamps.size(), kIntervalMs, qPrintable(received));
     std::printf("load average while running: %s", qPrintable(loadAverage()));
@@ -197,6 +139,5 @@ int main(int argc, char *argv[])
     report("line", arrivals);
     row(QStringLiteral("CPU % of a core"), cpuPercent, QStringLiteral("<%1").arg(kCpuLimitPercent),
         cpuPercent < kCpuLimitPercent);
-    Messages::setPresenterForTest({});
     return 0;
 }

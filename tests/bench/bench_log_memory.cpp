@@ -3,6 +3,8 @@
 // last 100 exchanges; what they keep beyond that (an undo history, for example) shows here.
 //
 //   bench_log_memory [exchanges, default 300000]
+#include "support_bench.h"
+
 #include "link/exchangelog.h"
 
 #include <QApplication>
@@ -50,8 +52,7 @@ void exchange(ExchangeLog &log, int i)
 
 int main(int argc, char *argv[])
 {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
+    bench::preferOffscreenPlatform();
     QApplication app(argc, argv);
     const int exchanges = argc > 1 ? std::max(1000, atoi(argv[1])) : 300000;
 

@@ -2,26 +2,18 @@
 // 19200 and 115200 baud, and prints the slots per second beside the limit that the line and
 // the settle wait allow (settle wait plus a 3-byte frame and a 2-byte answer, twice, per slot),
 // and the CPU time the tool used per second of sweeping.
-#include "app/messages.h"
+#include "support_bench.h"
+
 #include "app/portcombobox.h"
-#include "app/tform1.h"
-#include "link/comport.h"
 #include "monitor/monitorhandlers.h"
 #include "monitor/monitorsweep.h"
 
 #include <QApplication>
-#include <QComboBox>
-#include <QDeadlineTimer>
 #include <QElapsedTimer>
-#include <QLineEdit>
-#include <QProcess>
-#include <QPushButton>
 #include <QSlider>
-#include <QTemporaryDir>
 #include <QTimer>
 
 #include <cstdio>
-#include <sys/resource.h>
 
 namespace
 {
@@ -31,64 +23,35 @@ constexpr int kSettleMs = 5; // speed track bar at 10
 constexpr double kTargetShare = 0.95;
 constexpr double kCpuLimitAt19200 = 0.05;
 
-double cpuSeconds()
-{
-    rusage usage{};
-    getrusage(RUSAGE_SELF, &usage);
-    return usage.ru_utime.tv_sec + usage.ru_stime.tv_sec +
-           (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
-}
-
-QString startSim(QProcess &sim, const QString &program)
-{
-    // A B module with Autobaud follows whatever rate the PC uses; it answers at once.
-    sim.start(program,
-              {QStringLiteral("--type"), QStringLiteral("B"), QStringLiteral("--band"),
-               QStringLiteral("433"), QStringLiteral("--processing-ms"), QStringLiteral("0"),
-               QStringLiteral("--carrier"), QStringLiteral("K040:-70")});
-    if (!sim.waitForStarted(5000))
-        return {};
-    QDeadlineTimer deadline(5000);
-    while (!sim.canReadLine() && !deadline.hasExpired())
-        sim.waitForReadyRead(100);
-    return QString::fromLocal8Bit(sim.readLine()).trimmed();
-}
+// A B module with Autobaud follows whatever rate the PC uses; it answers at once.
+const QStringList kSimArguments{QStringLiteral("--type"),          QStringLiteral("B"),
+                                QStringLiteral("--band"),          QStringLiteral("433"),
+                                QStringLiteral("--processing-ms"), QStringLiteral("0"),
+                                QStringLiteral("--carrier"),       QStringLiteral("K040:-70")};
 
 } // namespace
 
 int main(int argc, char *argv[])
 {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
+    bench::preferOffscreenPlatform();
     QApplication app(argc, argv);
-    const QString program = qEnvironmentVariable(
-        "KORVEL_SIM", QCoreApplication::applicationDirPath() + QStringLiteral("/../korvel-sim"));
-    QStringList messages;
-    Messages::setPresenterForTest([&messages](Messages::Kind, const QString &text) {
-        messages << text;
-        return true;
-    });
+    const QString program = bench::simProgram();
 
     std::printf("%8s %8s %12s %12s %8s %8s %10s %8s\n", "baud", "slots", "slots/s", "limit/s",
                 "share", "target", "cpu/core", "limit");
     int failures = 0;
     for (int baud : {19200, 115200}) {
         QProcess sim;
-        const QString path = startSim(sim, program);
+        const QString path = bench::startSim(sim, kSimArguments, program);
         if (path.isEmpty()) {
             std::fprintf(stderr, "korvel-sim did not start (%s)\n", qPrintable(program));
             return 1;
         }
-        QTemporaryDir dir;
-        TForm1 form(dir.path());
-        form.setLanguageIndex(1);
+        bench::Window window;
+        const QStringList &messages = window.messages;
+        TForm1 &form = *window.form;
         form.show();
-        form.CBox_COM->lineEdit()->setText(path);
-        form.CBox_COMChange();
-        form.CBox_RS232_baud->setCurrentIndex(
-            form.CBox_RS232_baud->findText(QString::number(baud)));
-        form.CBox_RS232_baudChange();
-        form.BtnVerbinden->click();
+        window.connectTo(path, QString::number(baud));
         if (!messages.isEmpty()) {
             std::fprintf(stderr, "connect failed: %s\n", qPrintable(messages.join('|')));
             return 1;
@@ -109,12 +72,12 @@ int main(int argc, char *argv[])
             const qint64 now = clock.elapsed();
             if (firstMs < 0) {
                 firstMs = now;
-                cpuAtFirst = cpuSeconds();
+                cpuAtFirst = bench::cpuSeconds();
                 return;
             }
             ++sweeps;
             lastMs = now;
-            cpuAtLast = cpuSeconds();
+            cpuAtLast = bench::cpuSeconds();
             if (now - firstMs >= kRunMs)
                 form.monitor.BtnMonitor_Start->click();
         });
@@ -142,7 +105,6 @@ int main(int argc, char *argv[])
         if (share < kTargetShare || (cpuChecked && cpu >= kCpuLimitAt19200))
             ++failures;
     }
-    Messages::setPresenterForTest({});
     std::printf("%s\n", failures == 0 ? "within targets" : "TARGET MISSED");
     return 0;
 }

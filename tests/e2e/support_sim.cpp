@@ -1,8 +1,14 @@
 #include "support_sim.h"
 
+#include "app/messages.h"
+
+#include <QComboBox>
 #include <QCoreApplication>
 #include <QDeadlineTimer>
 #include <QFileInfo>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTest>
 
 QString SimProcess::program()
 {
@@ -43,4 +49,60 @@ void SimProcess::stop()
 QString SimProcess::log() const
 {
     return QString::fromLocal8Bit(const_cast<QProcess &>(m_process).readAllStandardError());
+}
+
+SimWindow::SimWindow(std::function<void(const QString &text)> onMessage)
+{
+    Messages::setPresenterForTest(
+        [this, onMessage = std::move(onMessage)](Messages::Kind, const QString &text) {
+            messages << text;
+            if (onMessage)
+                onMessage(text);
+            return true;
+        });
+    form = std::make_unique<TForm1>(dir.path());
+    form->setLanguageIndex(1);
+}
+
+SimWindow::~SimWindow()
+{
+    // Whatever the window says while it closes is still recorded.
+    form.reset();
+    Messages::setPresenterForTest({});
+}
+
+QPushButton *SimWindow::button(const char *name) const
+{
+    return find<QPushButton>(name);
+}
+
+QComboBox *SimWindow::combo(const char *name) const
+{
+    return find<QComboBox>(name);
+}
+
+QString SimWindow::text(const char *name) const
+{
+    return find<QLineEdit>(name)->text();
+}
+
+void SimWindow::choose(const char *name, const QString &item) const
+{
+    choose(name, combo(name)->findText(item));
+}
+
+void SimWindow::choose(const char *name, int index) const
+{
+    auto *box = combo(name);
+    box->setCurrentIndex(index);
+    emit box->activated(index);
+}
+
+void SimWindow::connectTo(const QString &path, const QString &baud) const
+{
+    auto *port = combo("CBox_COM");
+    port->lineEdit()->clear();
+    QTest::keyClicks(port->lineEdit(), path);
+    choose("CBox_RS232_baud", baud);
+    button("BtnVerbinden")->click();
 }

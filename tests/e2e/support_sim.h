@@ -1,8 +1,14 @@
 #pragma once
 
+#include "app/tform1.h"
+
 #include <QProcess>
 #include <QString>
 #include <QStringList>
+#include <QTemporaryDir>
+
+#include <functional>
+#include <memory>
 
 // korvel-sim running on a pseudo-terminal for the length of a test.
 class SimProcess
@@ -22,4 +28,35 @@ public:
 private:
     QProcess m_process;
     QString m_path;
+};
+
+class QComboBox;
+class QPushButton;
+
+// The tool's window as a user meets it at start, in English, with its own settings folder.
+// Message boxes are recorded in `messages` (and passed to `onMessage`, if given) instead of
+// being shown, until the window is gone.
+struct SimWindow {
+    explicit SimWindow(std::function<void(const QString &text)> onMessage = {});
+    ~SimWindow();
+    SimWindow(const SimWindow &) = delete;
+    SimWindow &operator=(const SimWindow &) = delete;
+
+    template <typename T = QWidget> T *find(const char *name) const
+    {
+        return form->findChild<T *>(QLatin1String(name));
+    }
+    QPushButton *button(const char *name) const;
+    QComboBox *combo(const char *name) const;
+    // The text of a line edit.
+    QString text(const char *name) const;
+    // Picks an item as the user does, by its text or its place.
+    void choose(const char *name, const QString &item) const;
+    void choose(const char *name, int index) const;
+    // Types the device path into the port box, picks the baud rate and connects.
+    void connectTo(const QString &path, const QString &baud) const;
+
+    QTemporaryDir dir;
+    QStringList messages;
+    std::unique_ptr<TForm1> form;
 };

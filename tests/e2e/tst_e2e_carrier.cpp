@@ -1,13 +1,7 @@
 #include "support_sim.h"
 
-#include "app/messages.h"
-#include "app/tform1.h"
-
-#include <QComboBox>
-#include <QLineEdit>
 #include <QPushButton>
 #include <QRegularExpression>
-#include <QTemporaryDir>
 #include <QTest>
 
 // The C carrier stream of the real tool, over its real serial port, into korvel-sim, which
@@ -24,54 +18,36 @@ void TestEndToEndCarrier::streamReachesTheModule()
     SimProcess sim;
     QVERIFY2(sim.start({QStringLiteral("--type"), QStringLiteral("C")}),
              qPrintable(SimProcess::program()));
-    QStringList messages;
-    Messages::setPresenterForTest([&messages](Messages::Kind, const QString &text) {
-        messages << text;
-        return true;
-    });
-    QTemporaryDir dir;
-    {
-        TForm1 form(dir.path());
-        form.setLanguageIndex(1);
-        auto *port = form.findChild<QComboBox *>(QStringLiteral("CBox_COM"));
-        QTest::keyClicks(port->lineEdit(), sim.devicePath());
-        const auto choose = [&form](const char *name, const QString &item) {
-            auto *box = form.findChild<QComboBox *>(QLatin1String(name));
-            box->setCurrentIndex(box->findText(item));
-            emit box->activated(box->currentIndex());
-        };
-        choose("CBox_RS232_baud", QStringLiteral("19200"));
-        form.findChild<QPushButton *>(QStringLiteral("BtnVerbinden"))->click();
-        QCOMPARE(messages, QStringList());
+    SimWindow window;
+    window.connectTo(sim.devicePath(), QStringLiteral("19200"));
+    QCOMPARE(window.messages, QStringList());
 
-        choose("CBox_Mod_Test", QStringLiteral("modulated"));
-        choose("CBox_RX_TX_Switch_Test", QStringLiteral("Only TX"));
-        auto *start = form.findChild<QPushButton *>(QStringLiteral("BtnStartHF_Test"));
-        start->click();
-        QCOMPARE(start->text(), QStringLiteral("Stop"));
-        // Runs until the module has reported a second of streaming.
-        QString log;
-        QTRY_VERIFY_WITH_TIMEOUT(
-            (log += sim.log()).contains(QLatin1String("carrier stream running")), 10000);
-        start->click();
-        form.findChild<QPushButton *>(QStringLiteral("BtnTrennen"))->click();
-        sim.stop();
-        log += sim.log();
+    window.choose("CBox_Mod_Test", QStringLiteral("modulated"));
+    window.choose("CBox_RX_TX_Switch_Test", QStringLiteral("Only TX"));
+    auto *start = window.button("BtnStartHF_Test");
+    start->click();
+    QCOMPARE(start->text(), QStringLiteral("Stop"));
+    // Runs until the module has reported a second of streaming.
+    QString log;
+    QTRY_VERIFY_WITH_TIMEOUT((log += sim.log()).contains(QLatin1String("carrier stream running")),
+                             10000);
+    start->click();
+    window.button("BtnTrennen")->click();
+    sim.stop();
+    log += sim.log();
 
-        // The module's account at the line's close: every byte the pattern of "moduliert".
-        static const QRegularExpression ended(
-            QStringLiteral("carrier stream ended: (\\d+) bytes \\(FF (\\d+), AA (\\d+)\\)"));
-        const QRegularExpressionMatch match = ended.match(log);
-        QVERIFY2(match.hasMatch(), qPrintable(log.right(2000)));
-        const qint64 bytes = match.captured(1).toLongLong();
-        QVERIFY(bytes > 0);
-        QCOMPARE(match.captured(2).toLongLong(), 0);
-        QCOMPARE(match.captured(3).toLongLong(), bytes);
-        QCOMPARE(messages, QStringList{QStringLiteral(
-                               "Warning, configuration in RAM will be changed!\r\n(recovered "
-                               "after \"Stop\")")});
-    }
-    Messages::setPresenterForTest({});
+    // The module's account at the line's close: every byte the pattern of "moduliert".
+    static const QRegularExpression ended(
+        QStringLiteral("carrier stream ended: (\\d+) bytes \\(FF (\\d+), AA (\\d+)\\)"));
+    const QRegularExpressionMatch match = ended.match(log);
+    QVERIFY2(match.hasMatch(), qPrintable(log.right(2000)));
+    const qint64 bytes = match.captured(1).toLongLong();
+    QVERIFY(bytes > 0);
+    QCOMPARE(match.captured(2).toLongLong(), 0);
+    QCOMPARE(match.captured(3).toLongLong(), bytes);
+    QCOMPARE(window.messages, QStringList{QStringLiteral(
+                                  "Warning, configuration in RAM will be changed!\r\n(recovered "
+                                  "after \"Stop\")")});
 }
 
 QTEST_MAIN(TestEndToEndCarrier)

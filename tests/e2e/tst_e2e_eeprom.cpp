@@ -1,13 +1,8 @@
 #include "support_sim.h"
 
-#include "app/messages.h"
-#include "app/tform1.h"
-
 #include <QCheckBox>
 #include <QComboBox>
-#include <QLineEdit>
 #include <QPushButton>
-#include <QTemporaryDir>
 #include <QTest>
 
 class TestEndToEndEeprom : public QObject
@@ -19,32 +14,17 @@ private slots:
 
 void TestEndToEndEeprom::eepromWritesSurviveARestartAndRamWritesDoNot()
 {
-    QTemporaryDir dir;
-    const QString eeprom = dir.filePath(QStringLiteral("module.eeprom"));
-    QStringList messages;
-    Messages::setPresenterForTest([&messages](Messages::Kind, const QString &text) {
-        messages << text;
-        return true;
-    });
-    TForm1 form(dir.path());
-    form.setLanguageIndex(1);
-    const auto combo = [&form](const char *name) {
-        return form.findChild<QComboBox *>(QLatin1String(name));
+    SimWindow window;
+    const QString eeprom = window.dir.filePath(QStringLiteral("module.eeprom"));
+    const QStringList &messages = window.messages;
+    const auto combo = [&window](const char *name) { return window.combo(name); };
+    const auto choose = [&window](const char *name, int index) { window.choose(name, index); };
+    const auto connectTo = [&window](const QString &path) {
+        window.connectTo(path, QStringLiteral("19200")); // the C module's default rate
     };
-    const auto choose = [&combo](const char *name, int index) {
-        combo(name)->setCurrentIndex(index);
-        emit combo(name)->activated(index);
-    };
-    const auto connectTo = [&](const QString &path) {
-        auto *port = combo("CBox_COM");
-        port->lineEdit()->clear();
-        QTest::keyClicks(port->lineEdit(), path);
-        choose("CBox_RS232_baud", 4); // 19200, the C module's default rate
-        form.findChild<QPushButton *>(QStringLiteral("BtnVerbinden"))->click();
-    };
-    auto *eepromBox = form.findChild<QCheckBox *>(QStringLiteral("CheckBox_EEPROM_C"));
-    auto *configure = form.findChild<QPushButton *>(QStringLiteral("BtnKonfigurieren"));
-    auto *disconnect = form.findChild<QPushButton *>(QStringLiteral("BtnTrennen"));
+    auto *eepromBox = window.find<QCheckBox>("CheckBox_EEPROM_C");
+    auto *configure = window.button("BtnKonfigurieren");
+    auto *disconnect = window.button("BtnTrennen");
 
     int oldTx = -1;
     {
@@ -67,7 +47,7 @@ void TestEndToEndEeprom::eepromWritesSurviveARestartAndRamWritesDoNot()
         QVERIFY2(messages.isEmpty(), qPrintable(messages.join('|')));
 
         // Read back while the module still runs: RAM holds both writes.
-        form.findChild<QPushButton *>(QStringLiteral("BtnAuslesen"))->click();
+        window.button("BtnAuslesen")->click();
         QCOMPARE(combo("CBox_Frq_RX_C")->currentIndex(), 10);
         QCOMPARE(combo("CBox_Frq_TX_C")->currentIndex(), oldTx == 20 ? 21 : 20);
         disconnect->click();
@@ -85,7 +65,6 @@ void TestEndToEndEeprom::eepromWritesSurviveARestartAndRamWritesDoNot()
         QCOMPARE(combo("CBox_Frq_TX_C")->currentIndex(), oldTx);
         disconnect->click();
     }
-    Messages::setPresenterForTest({});
 }
 
 QTEST_MAIN(TestEndToEndEeprom)

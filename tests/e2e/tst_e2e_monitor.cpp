@@ -1,16 +1,11 @@
 #include "support_sim.h"
 
-#include "app/messages.h"
-#include "app/tform1.h"
 #include "link/comport.h"
 #include "monitor/monitorhandlers.h"
 #include "monitor/monitorsweep.h"
 
-#include <QComboBox>
-#include <QLineEdit>
 #include <QProgressBar>
 #include <QPushButton>
-#include <QTemporaryDir>
 #include <QTest>
 
 // The monitor of the real tool, over its real serial port, sweeping korvel-sim's synthetic
@@ -53,22 +48,10 @@ void TestEndToEndMonitor::autosetSweepFindsTheCarriers()
 
     SimProcess sim;
     QVERIFY2(sim.start(arguments), qPrintable(SimProcess::program()));
-    QStringList messages;
-    Messages::setPresenterForTest([&messages](Messages::Kind, const QString &text) {
-        messages << text;
-        return true;
-    });
-    QTemporaryDir dir;
-    TForm1 form(dir.path());
-    form.setLanguageIndex(1);
-    auto *port = form.findChild<QComboBox *>(QStringLiteral("CBox_COM"));
-    port->lineEdit()->clear();
-    QTest::keyClicks(port->lineEdit(), sim.devicePath());
-    auto *rate = form.findChild<QComboBox *>(QStringLiteral("CBox_RS232_baud"));
-    rate->setCurrentIndex(rate->findText(baud));
-    emit rate->activated(rate->currentIndex());
-    form.findChild<QPushButton *>(QStringLiteral("BtnVerbinden"))->click();
-    QVERIFY2(messages.isEmpty(), qPrintable(messages.join('|') + sim.log()));
+    SimWindow window;
+    TForm1 &form = *window.form;
+    window.connectTo(sim.devicePath(), baud);
+    QVERIFY2(window.messages.isEmpty(), qPrintable(window.messages.join('|') + sim.log()));
 
     form.monitor.BtnMonitor_Autoset->click();
     int sweeps = 0;
@@ -77,8 +60,7 @@ void TestEndToEndMonitor::autosetSweepFindsTheCarriers()
             form.monitor.BtnMonitor_Start->click();
     });
     form.monitor.BtnMonitor_Start->click();
-    Messages::setPresenterForTest({});
-    QVERIFY2(messages.isEmpty(), qPrintable(messages.join('|') + sim.log()));
+    QVERIFY2(window.messages.isEmpty(), qPrintable(window.messages.join('|') + sim.log()));
     QCOMPARE(sweeps, 3);
 
     // The carriers stand out of the noise floor in exactly their slots; a carrier between two
