@@ -353,25 +353,32 @@ void CarrierTest::RunRxTxAlternation()
         alternateB();
 }
 
+std::optional<std::pair<int, int>> CarrierTest::phaseTimes()
+{
+    const auto tx = parseWholeMs(m_ctx.hf.Edit_TX_Time->text());
+    const auto rx = parseWholeMs(m_ctx.hf.Edit_RX_Time->text());
+    if (tx && rx)
+        return std::pair{*tx, *rx};
+    m_ctx.host.performClick(m_ctx.hf.BtnStartHF_Test);
+    return std::nullopt;
+}
+
 void CarrierTest::alternateB()
 {
     LinkState &link = m_ctx.link.state();
     while (running()) {
-        const auto tx = parseWholeMs(m_ctx.hf.Edit_TX_Time->text());
-        const auto rx = parseWholeMs(m_ctx.hf.Edit_RX_Time->text());
-        if (!tx || !rx) {
-            // Checked at Start and locked since; should a program change them, the test ends.
-            m_ctx.host.performClick(m_ctx.hf.BtnStartHF_Test);
+        const auto times = phaseTimes();
+        if (!times)
             continue;
-        }
+        const auto [tx, rx] = *times;
         // Each phase's time includes its command; a failed command leaves its phase to the next.
         link.errorFlag = false;
         if (m_ctx.TxState == 0) {
-            m_ctx.countdown.store(*tx);
+            m_ctx.countdown.store(tx);
             m_ctx.link.transaction(kSwitchTransmitter, 1);
             m_ctx.TxState = 1;
         } else {
-            m_ctx.countdown.store(*rx);
+            m_ctx.countdown.store(rx);
             m_ctx.link.transaction(kSwitchTransmitter, 0);
             m_ctx.TxState = 0;
         }
@@ -390,14 +397,12 @@ void CarrierTest::alternateC()
 {
     ComPort &port = m_ctx.link.port();
     while (running()) {
-        const auto tx = parseWholeMs(m_ctx.hf.Edit_TX_Time->text());
-        const auto rx = parseWholeMs(m_ctx.hf.Edit_RX_Time->text());
-        if (!tx || !rx) {
-            m_ctx.host.performClick(m_ctx.hf.BtnStartHF_Test);
+        const auto times = phaseTimes();
+        if (!times)
             continue;
-        }
-        m_ctx.countdown.store(*tx + *rx);
-        const CarrierBurst burst = carrierBurst(*tx, m_ctx.c.CBox_HFbaud_C->currentText().toInt());
+        const auto [tx, rx] = *times;
+        m_ctx.countdown.store(tx + rx);
+        const CarrierBurst burst = carrierBurst(tx, m_ctx.c.CBox_HFbaud_C->currentText().toInt());
         if (burst.tooShort()) {
             message("Sendedauer für diese Baudrate zu klein",
                     "Transmit time to short for this datarate");

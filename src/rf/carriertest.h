@@ -87,6 +87,9 @@ private:
     void restoreConfiguration(bool writeToModule);
     void alternateB();
     void alternateC();
+    // The transmit and receive times of the next period. They are checked at Start and locked
+    // since; should a program make them unreadable, the test is stopped and nothing is returned.
+    std::optional<std::pair<int, int>> phaseTimes();
     void setControlsEnabled(bool enabled);
     void endAfterPortFailure();
     bool isConnected() const;
