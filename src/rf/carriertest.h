@@ -6,6 +6,7 @@
 #include <QtGlobal>
 
 #include <optional>
+#include <utility>
 
 class ModuleLink;
 class ModuleHost;
