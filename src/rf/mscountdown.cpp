@@ -53,10 +53,11 @@ void MmTimerSlot::stop()
     m_timer.reset();
 }
 
-void waitForCountdown(const MsCountdown &countdown, const MmTimerSlot &slot)
+void waitForCountdown(const MsCountdown &countdown, const MmTimerSlot &slot,
+                      const std::function<bool()> &ended)
 {
     // The dispatcher's wake-up stays pending until the loop looks, so a tick that reaches 0
     // between the test and the blocking call still ends the block.
-    while (countdown.load() > 0 && slot.isRunning())
+    while (countdown.load() > 0 && slot.isRunning() && !(ended && ended()))
         QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents);
 }

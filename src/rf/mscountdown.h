@@ -3,6 +3,7 @@
 #include <QtGlobal>
 
 #include <atomic>
+#include <functional>
 #include <memory>
 #include <thread>
 
@@ -62,5 +63,7 @@ private:
 // Waits until the countdown is 0 or less while the UI thread's events are processed, so clicks
 // run during the wait. Between events it blocks in the event loop and costs no CPU; the timer
 // wakes it when the count runs out. Returns at once when the count is 0 or less already, and
-// also when no timer runs in the slot (nothing would ever lower the count).
-void waitForCountdown(const MsCountdown &countdown, const MmTimerSlot &slot);
+// also when no timer runs in the slot (nothing would ever lower the count), and after any handler
+// that made `ended` true (a port that was closed, a window that is closing).
+void waitForCountdown(const MsCountdown &countdown, const MmTimerSlot &slot,
+                      const std::function<bool()> &ended = {});
