@@ -15,7 +15,8 @@ using MsCountdown = std::atomic<qint32>;
 
 // The 1 ms periodic timer: a thread of its own that lowers the countdown by one every
 // millisecond. It sleeps to absolute deadlines on the steady clock, so a late wake-up catches up
-// with the ticks it missed instead of stretching the period. When a tick brings the count to 0 it
+// with the ticks it missed instead of stretching the period, unless a new count was set while it
+// was late: that count only gets ticks from its own start. When a tick brings the count to 0 it
 // wakes the UI thread's event dispatcher, so a waiter blocked in the event loop returns at once.
 class PeriodicMsTimer
 {
