@@ -7,9 +7,10 @@ ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 TEST_BUILD_DIR="$ROOT/build"
 RELEASE_BUILD_DIR="$ROOT/build-release"
 BUILD_DIR="${BUILD_DIR:-$TEST_BUILD_DIR}"
-# dpkg-dev and file: cpack's Debian generator works out the package's dependencies with them.
+# dpkg-dev and file: cpack's Debian generator works out the package's dependencies with them;
+# lintian and appstream: the package test checks the package and its AppStream metadata.
 PACKAGES=(cmake g++ make qt6-base-dev qt6-serialport-dev qt6-charts-dev libqt6opengl6-dev libgl-dev
-          qt6-translations-l10n dpkg-dev file)
+          qt6-translations-l10n dpkg-dev file lintian appstream)
 
 as_root() {
     if [ "$(id -u)" -eq 0 ]; then "$@"; else sudo "$@"; fi
@@ -64,7 +65,7 @@ build_release() {
 # build_package: the Debian package korvel-config from what is built in BUILD_DIR, written to
 # BUILD_DIR/package.
 build_package() {
-    (cd "$BUILD_DIR" && cpack -G DEB -B "$BUILD_DIR/package" >"$BUILD_DIR/cpack.log") || {
+    (cd "$BUILD_DIR" && cpack -G DEB -B "$BUILD_DIR/package" >"$BUILD_DIR/cpack.log" 2>&1) || {
         cat "$BUILD_DIR/cpack.log" >&2
         return 1
     }
