@@ -1,4 +1,6 @@
+#include "app/abouttexts.h"
 #include "app/commandline.h"
+#include "korvel_version.h"
 
 #include <QtTest>
 
@@ -11,6 +13,7 @@ private slots:
     void actions();
     void informationNeedsNoWindowSystem_data();
     void informationNeedsNoWindowSystem();
+    void versionIsTheOneTheAboutBoxShows();
 };
 
 void TestCommandLine::actions_data()
@@ -68,6 +71,19 @@ void TestCommandLine::informationNeedsNoWindowSystem()
     QFETCH(int, action);
 
     QCOMPARE(int(informationRequest(arguments).action), action);
+}
+
+// --version shows the project's version; the about box keeps its fixed "2.1", which must stay
+// the project's major and minor version.
+void TestCommandLine::versionIsTheOneTheAboutBoxShows()
+{
+    const QString version = QStringLiteral(KORVEL_VERSION);
+    QVERIFY(versionText(QStringLiteral("Korvel_Config"))
+                .startsWith(QStringLiteral("Korvel_Config ") + version + QLatin1Char('\n')));
+    for (int language : {0, 1}) {
+        const QString shown = QString::fromUtf8(aboutTexts(language).version);
+        QCOMPARE(version.section(QLatin1Char('.'), 0, 1), shown);
+    }
 }
 
 QTEST_APPLESS_MAIN(TestCommandLine)
