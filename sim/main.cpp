@@ -66,9 +66,13 @@ int main(int argc, char *argv[])
         return 0;
     }
     if (!options.error.isEmpty()) {
-        printError(options.error);
-        std::fputs(simUsage().toLocal8Bit().constData(), stderr);
+        printError(QStringLiteral("korvel-sim: ") + options.error +
+                   QStringLiteral("\nTry 'korvel-sim --help' for more information."));
         return 2;
+    }
+    if (options.version) {
+        std::fputs(simVersionText().toLocal8Bit().constData(), stdout);
+        return 0;
     }
 
     ModuleEmulator emulator(options.config);
