@@ -4,8 +4,9 @@ set -euo pipefail
 ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 BUILD_DIR="${BUILD_DIR:-$ROOT/build}"
 # dpkg-dev and file: cpack's Debian generator works out the package's dependencies with them.
+# qt6-base-private-dev: a window test queues user input as the window system does.
 PACKAGES=(cmake g++ make qt6-base-dev qt6-serialport-dev qt6-charts-dev libqt6opengl6-dev libgl-dev
-          qt6-translations-l10n dpkg-dev file)
+          qt6-translations-l10n dpkg-dev file qt6-base-private-dev)
 
 as_root() {
     if [ "$(id -u)" -eq 0 ]; then "$@"; else sudo "$@"; fi

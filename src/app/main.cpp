@@ -1,3 +1,4 @@
+#include "app/appidentity.h"
 #include "app/selfcheck.h"
 #include "app/tform1.h"
 
@@ -7,8 +8,7 @@
 int main(int argc, char *argv[])
 {
     QApplication app(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("korvel-config"));
-    QApplication::setApplicationDisplayName(QStringLiteral("Korvel-Config"));
+    setUpApplicationIdentity();
     TForm1 form;
     if (QApplication::arguments().contains(QStringLiteral("--self-check"))) {
         QTextStream out(stdout);

@@ -6,6 +6,7 @@
 #include "sim/emulatordevice.h"
 
 #include <QComboBox>
+#include <QFile>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QStringList>
@@ -19,6 +20,9 @@
 struct WindowRig {
     explicit WindowRig(const EmulatorConfig &config = {}, const QString &folder = {})
     {
+        // The port list offers the korvel-sim instances of the runtime folder: none here, whatever
+        // runs beside the test.
+        qputenv("XDG_RUNTIME_DIR", QFile::encodeName(dir.path()));
         ComPort::setDeviceFactoryForTest([this, config] {
             auto made = std::make_unique<EmulatorDevice>(config);
             device = made.get();
