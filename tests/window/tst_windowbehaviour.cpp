@@ -236,18 +236,24 @@ void TestWindowBehaviour::windowPaintsWhileASilentModuleIsRetriedButTakesNoInput
     auto *debug = rig.find<QGroupBox>("GBox_Debugfenster");
     QVERIFY(debug->isHidden());
 
-    // A timer stands for the window's painting; on its first turn the user clicks Debug.
+    // A timer stands for the window's painting; on its first turn the user clicks Debug, on
+    // its second the window is asked to close.
     bool reading = false;
     int turnsWhileReading = 0;
     bool debugShownWhileReading = false;
+    bool closedWhileReading = false;
     QTimer ticker;
     ticker.setInterval(10);
     connect(&ticker, &QTimer::timeout, [&] {
         if (!reading)
             return;
-        if (turnsWhileReading++ == 0)
+        if (turnsWhileReading == 0)
             queueClick(rig.form.get(), rig.button("BtnDebugfenster"));
+        if (turnsWhileReading == 1)
+            rig.form->close();
+        ++turnsWhileReading;
         debugShownWhileReading = debugShownWhileReading || !debug->isHidden();
+        closedWhileReading = closedWhileReading || !rig.form->isVisible();
     });
     ticker.start();
     reading = true;
@@ -257,11 +263,14 @@ void TestWindowBehaviour::windowPaintsWhileASilentModuleIsRetriedButTakesNoInput
     // Five passes of 500 ms each: the event loop came round many times meanwhile.
     QVERIFY2(turnsWhileReading >= 20, qPrintable(QString::number(turnsWhileReading)));
     QVERIFY(!debugShownWhileReading);
+    QVERIFY(!closedWhileReading);
     QVERIFY(rig.messages.size() == 1 && (rig.messages.first() == kTransmissionErrorEn ||
                                          rig.messages.first() == kTransmissionErrorDe));
     QVERIFY(rig.form->isDisconnected());
-    // The user's click was kept, not lost: it takes effect once the operation is over.
+    // The user's click was kept, not lost, and the window closes: both once the operation is
+    // over.
     QTRY_VERIFY(!debug->isHidden());
+    QTRY_VERIFY(!rig.form->isVisible());
 }
 
 QTEST_MAIN(TestWindowBehaviour)
