@@ -224,11 +224,15 @@ QByteArray ComPort::read(int count)
     for (;;) {
         const qint64 leftNs = std::max<qint64>(0, timeoutNs - clock.nsecsElapsed());
         const int slice = int(std::min<qint64>((leftNs + 999'999) / 1'000'000, LineWait::kSliceMs));
+        const qint64 sliceStartNs = clock.nsecsElapsed();
         const auto bytes = m_device->read(count - received.size(), slice);
         if (!bytes)
             throw PortError(PortOperation::Read, m_device->errorCode());
         received += *bytes;
         if (received.size() >= count || clock.nsecsElapsed() >= timeoutNs)
+            break;
+        // A device that came back short before its slice was over has nothing more to give.
+        if (clock.nsecsElapsed() - sliceStartNs < (qint64(slice) - 1) * 1'000'000)
             break;
         // The window paints while the answer is due; nothing else talks to the module meanwhile.
         LineWait::runPendingEvents();
