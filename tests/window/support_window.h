@@ -22,7 +22,7 @@ struct WindowRig {
     {
         // The port list offers the korvel-sim instances of the runtime folder: none here, whatever
         // runs beside the test.
-        qputenv("XDG_RUNTIME_DIR", QFile::encodeName(dir.path()));
+        qputenv("XDG_RUNTIME_DIR", QFile::encodeName(runtime.path()));
         ComPort::setDeviceFactoryForTest([this, config] {
             auto made = std::make_unique<EmulatorDevice>(config);
             device = made.get();
@@ -38,6 +38,10 @@ struct WindowRig {
     ~WindowRig()
     {
         form.reset();
+        if (m_runtimeBefore.isNull())
+            qunsetenv("XDG_RUNTIME_DIR");
+        else
+            qputenv("XDG_RUNTIME_DIR", m_runtimeBefore);
         ComPort::setDeviceFactoryForTest({});
         Messages::setPresenterForTest({});
     }
@@ -78,6 +82,8 @@ struct WindowRig {
         return tabs->isTabVisible(tabs->indexOf(find<QWidget>(page)));
     }
 
+    QByteArray m_runtimeBefore = qgetenv("XDG_RUNTIME_DIR");
+    QTemporaryDir runtime;
     QTemporaryDir dir;
     QString programFolder;
     EmulatorDevice *device = nullptr;
