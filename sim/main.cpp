@@ -1,4 +1,5 @@
 #include "sim/eepromfile.h"
+#include "sim/findable.h"
 #include "sim/moduleemulator.h"
 #include "sim/ptyserver.h"
 #include "sim/simoptions.h"
@@ -113,6 +114,7 @@ int main(int argc, char *argv[])
 
     std::fprintf(stdout, "%s\n", server.slavePath().toLocal8Bit().constData());
     std::fflush(stdout);
+    const auto findable = makeFindable(server.slavePath(), options.config.serial, printError);
     server.run(stopRequested, wakeRequested);
     emulator.carrier().finish();
     return 0;

@@ -1,3 +1,4 @@
+#include "app/appidentity.h"
 #include "app/commandline.h"
 #include "app/selfcheck.h"
 #include "app/tform1.h"
@@ -23,8 +24,7 @@ int main(int argc, char *argv[])
     }
 
     QApplication app(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("korvel-config"));
-    QApplication::setApplicationDisplayName(QStringLiteral("Korvel-Config"));
+    setUpApplicationIdentity();
     const CommandLine line = parseCommandLine(QApplication::arguments().mid(1));
     if (line.action == CommandLine::Refused) {
         std::fprintf(stderr,

@@ -89,11 +89,21 @@ private:
     QGroupBox *buildDebugGroup();
     void fillAppControls();
     template <typename Handler> void onClick(QAbstractButton *button, Handler handler);
+    // A click that starts an operation talking to the module: the pointer shows busy until it
+    // ends.
+    template <typename Handler> void onBusyClick(QAbstractButton *button, Handler handler);
 
     // Lifecycle
     void formCreate();
     void startDemonstration();
     void selectPage(int index);
+    // +1 or -1 for a key or wheel event that turns the page, 0 for any other event.
+    int pageStepOf(QEvent *event, bool onTabBar) const;
+    // The next page in that direction that is shown and enabled.
+    void stepPage(int step);
+    void refreshPortList();
+    // The selectors, the save box and the connect button: Return there connects.
+    bool isConnectionField(const QObject *object) const;
     void pageShown(int index);
     void setTabVisible(QWidget *page, bool visible);
     void setDebugWindowVisible(bool visible);

@@ -231,7 +231,9 @@ void TestConnection::unopenablePortReportsTheSystemError()
     WindowRig rig;
     rig.device->setMissingPorts({QStringLiteral("COM7")});
     rig.connectModule(QStringLiteral("COM7"));
-    QCOMPARE(rig.messages, QStringList{"Unable to open com port (win error code: 2)"});
+    QCOMPARE(rig.messages,
+             QStringList{"Unable to open com port (win error code: 2)\r\nNo such file or "
+                         "directory: check the port name; the list shows the ports present"});
     QVERIFY(rig.button("BtnVerbinden")->isEnabled());
     QVERIFY(!rig.button("BtnTrennen")->isEnabled());
     QVERIFY(!rig.form->port().isOpen());
@@ -376,7 +378,8 @@ void TestConnection::settingsFileIsWrittenReadAndDeleted()
     }
     QFile file(path);
     QVERIFY(file.open(QIODevice::ReadOnly));
-    QCOMPARE(file.readAll(), QByteArray("-1\r\n2\r\n6\r\n"));
+    // The port's name follows its index on the second line.
+    QCOMPARE(file.readAll(), QByteArray("-1\r\n2\tCOM3\r\n6\r\n"));
     file.close();
     {
         WindowRig rig({}, folder.path());
@@ -394,10 +397,24 @@ void TestConnection::settingsFileIsWrittenReadAndDeleted()
     QVERIFY(file.open(QIODevice::WriteOnly));
     file.write("0\r\n2\r\n6\r\n");
     file.close();
-    WindowRig rig({}, folder.path());
-    QVERIFY(!rig.find<QCheckBox>("CheckBox_ComSave")->isChecked());
-    QCOMPARE(rig.combo("CBox_COM")->currentText(), QString());
-    QCOMPARE(rig.combo("CBox_RS232_baud")->currentText(), QString());
+    {
+        WindowRig rig({}, folder.path());
+        QVERIFY(!rig.find<QCheckBox>("CheckBox_ComSave")->isChecked());
+        QCOMPARE(rig.combo("CBox_COM")->currentText(), QString());
+        QCOMPARE(rig.combo("CBox_RS232_baud")->currentText(), QString());
+    }
+    // A file of an older version has no name: its index holds. Where the name and the index
+    // disagree (the system's ports came back in another order), the name holds.
+    for (const auto &[content, port] :
+         {std::pair{QByteArray("-1\r\n1\r\n6\r\n"), QStringLiteral("COM10")},
+          std::pair{QByteArray("-1\r\n0\tCOM3\r\n6\r\n"), QStringLiteral("COM3")}}) {
+        QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        file.write(content);
+        file.close();
+        WindowRig rig({}, folder.path());
+        QCOMPARE(rig.combo("CBox_COM")->currentText(), port);
+        QCOMPARE(rig.form->port().portName(), port);
+    }
 }
 
 void TestConnection::unlockWordOpensTheDebugWindow()
