@@ -335,6 +335,14 @@ void TestLayout::everyPageFitsAndReads()
         rig.button(name)->click();
     QTRY_VERIFY(!rig.text("Edit_Recall_stat").isEmpty());
     fillMeasuredValues(rig);
+    // The LinkControl gauges carry their scales, the same in both languages.
+    for (const char *gauge : {"quality1", "quality2", "ruhe1", "ruhe2"}) {
+        const QByteArray name = QByteArray("LabelLinkControl_") + gauge + "_Scale";
+        const QString scale = QLatin1String(gauge).startsWith(QLatin1String("quality"))
+                                  ? QStringLiteral("0dB ..................................... 68dB")
+                                  : QStringLiteral("-128dBm ......................... -60dBm");
+        QCOMPARE(rig.find<QLabel>(name.constData())->text(), scale);
+    }
 
     auto *tabs = rig.find<QTabWidget>("PageControl1");
     QList<int> heights;
