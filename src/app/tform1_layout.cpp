@@ -128,6 +128,7 @@ QGroupBox *TForm1::buildConnectionGroup()
     grid->addWidget(BtnInfo, 1, 5);
     grid->addWidget(BtnDebugfenster, 1, 6);
     grid->addWidget(BtnLanguage, 2, 5, 1, 2);
+    grid->setColumnStretch(4, 1);
     return RS232Einstellungen;
 }
 

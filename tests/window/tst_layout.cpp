@@ -4,6 +4,7 @@
 #include "support_window.h"
 
 #include "app/aboutbox.h"
+#include "app/pagescrollarea.h"
 #include "monitor/dlg_frq.h"
 #include "rf/passworddlg.h"
 
@@ -260,6 +261,14 @@ void inspect(QWidget *window, const QString &where, Findings &findings)
     }
 }
 
+// With KORVEL_SHOT_DIR set, keeps a picture of what was inspected, for a look by eye.
+void saveShot(QWidget *window, const QString &name)
+{
+    const QString folder = qEnvironmentVariable("KORVEL_SHOT_DIR");
+    if (!folder.isEmpty())
+        window->grab().save(folder + QLatin1Char('/') + name + QStringLiteral(".png"));
+}
+
 void settle()
 {
     for (int i = 0; i < 3; ++i)
@@ -357,6 +366,15 @@ void TestLayout::everyPageFitsAndReads()
                      QString::number(form.frameGeometry().width()) + QLatin1Char('x') +
                      QString::number(form.frameGeometry().height());
         inspect(&form, tabs->widget(i)->objectName(), findings);
+        saveShot(&form, QStringLiteral("%1-%2-%3")
+                            .arg(QChar::fromLatin1(type))
+                            .arg(language == 0 ? QStringLiteral("de") : QStringLiteral("en"))
+                            .arg(tabs->widget(i)->objectName()));
+        saveShot(contentOf(tabs->widget(i)),
+                 QStringLiteral("%1-%2-%3-whole")
+                     .arg(QChar::fromLatin1(type))
+                     .arg(language == 0 ? QStringLiteral("de") : QStringLiteral("en"))
+                     .arg(tabs->widget(i)->objectName()));
     }
     qInfo("font %s %gpt %dpx; window %s; %lld texts cut, %lld covered, %lld controls out of reach",
           qPrintable(form.font().family()), form.font().pointSizeF(), form.fontMetrics().height(),
@@ -398,6 +416,7 @@ void TestLayout::dialogsRead()
         dialog->show();
         QVERIFY(QTest::qWaitForWindowExposed(dialog));
         inspect(dialog, dialog->objectName(), findings);
+        saveShot(dialog, dialog->objectName() + QString::number(language));
         dialog->hide();
     }
     QVERIFY(findings.noneReported());
@@ -427,6 +446,7 @@ void TestLayout::debugWindowGivesItsRoomBack()
     rig.button("BtnDebugfenster")->click();
     settle();
     inspect(&form, QStringLiteral("debug window"), findings);
+    saveShot(&form, QStringLiteral("debug"));
     QVERIFY(findings.noneReported());
 }
 
