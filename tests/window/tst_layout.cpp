@@ -292,6 +292,7 @@ void fillMeasuredValues(WindowRig &rig)
     set("EditLinkControl_ruhe2", "-128dBm");
     set("EditMonitor_Momentan", "-128dBm");
     set("EditMonitor_Peak", "-128dBm");
+    set("Edit_Caldata", "??? (Sleep nach Powerup eingestellt!)");
     for (int slot = 1; slot <= 30; ++slot) {
         QComboBox *box = rig.combo(QByteArray("CBoxMonitor_C" + QByteArray::number(slot)));
         box->setCurrentIndex(box->count() - 1);
@@ -327,6 +328,8 @@ void TestLayout::everyPageFitsAndReads()
     QFETCH(int, language);
     EmulatorConfig config;
     config.type = type;
+    // The longest plain text of the hardware for the B module.
+    config.hardware = type == 'B' ? 12 : 10;
     WindowRig rig(config);
     TForm1 &form = *rig.form;
     form.show();
@@ -334,11 +337,12 @@ void TestLayout::everyPageFitsAndReads()
 
     Findings findings;
     inspect(&form, QStringLiteral("not connected"), findings);
+    // The read-out writes its plain texts in the language of that moment.
+    rig.choose("CBoxLanguage",
+               language == 0 ? QStringLiteral("Deutsch") : QStringLiteral("English"));
     rig.connectModule();
     QTRY_VERIFY(rig.tabVisible("Monitor"));
     QTRY_VERIFY(!rig.text("Edit_Caldata").isEmpty());
-    rig.choose("CBoxLanguage",
-               language == 0 ? QStringLiteral("Deutsch") : QStringLiteral("English"));
     // The module tests fill their fields and time labels.
     for (const char *name : {"BtnTemp", "BtnVCC", "BtnRSSI_Aktuell", "BtnRSSI_MAX", "BtnRecal"})
         rig.button(name)->click();
