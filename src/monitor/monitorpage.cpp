@@ -190,13 +190,9 @@ void buildMonitorPage(QWidget *page, MonitorControls &c, const QStringList &chan
     lower->addWidget(c.RadioGroupMessArt, 0, 0);
     lower->addLayout(modes, 0, 0);
 
-    c.BtnMonitor_Export = button(page, "BtnMonitor_Export", "Export CSV");
     c.CBoxMonitor_noPeakReset = named(new QCheckBox(QStringLiteral("Peakwert stehen lassen"), page),
                                       QStringLiteral("CBoxMonitor_noPeakReset"));
     auto *options = new QHBoxLayout;
-    options->addWidget(c.BtnMonitor_Export);
-    options->addStretch(1);
-    options->addWidget(c.CBoxMonitor_noPeakReset);
     lower->addLayout(options, 0, 1, Qt::AlignVCenter);
 
     c.GroupBoxDisplay = named(new QGroupBox(QStringLiteral("Messwertanzeige"), page),
@@ -261,5 +257,10 @@ void buildMonitorPage(QWidget *page, MonitorControls &c, const QStringList &chan
                            c.BtnMonitor_FrqClear, c.BtnMonitor_Start})
         buttons->addWidget(b);
     layout->addLayout(buttons);
+    // Beside the measuring-mode frame, before the option to keep the peaks.
+    c.BtnMonitor_Export = button(page, "BtnMonitor_Export", "Export CSV");
+    options->addWidget(c.BtnMonitor_Export);
+    options->addStretch(1);
+    options->addWidget(c.CBoxMonitor_noPeakReset);
     layout->addStretch(1);
 }

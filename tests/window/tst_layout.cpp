@@ -205,6 +205,17 @@ void inspect(QWidget *window, const QString &where, Findings &findings)
                 findings.cut << where + QLatin1String(": ") + nameOf(box) +
                                     QStringLiteral(" title \"") + box->title() + QLatin1Char('"');
         }
+        if (auto *bar = qobject_cast<QTabBar *>(w)) {
+            // Every tab shows its whole caption, without scroll buttons.
+            const int padding = bar->style()->pixelMetric(QStyle::PM_TabBarTabHSpace, nullptr, bar);
+            for (int i = 0; i < bar->count(); ++i) {
+                const QRect tab = bar->tabRect(i);
+                const int needed = bar->fontMetrics().horizontalAdvance(bar->tabText(i)) + padding;
+                if (bar->isTabVisible(i) && (tab.width() < needed || !bar->rect().contains(tab)))
+                    findings.cut << where + QStringLiteral(": tab \"") + bar->tabText(i) +
+                                        QLatin1Char('"');
+            }
+        }
         if (!isControl(w))
             continue;
         controls << w;
