@@ -2,8 +2,9 @@
 
 #include <QEvent>
 #include <QScrollBar>
-#include <QStyle>
 #include <QVBoxLayout>
+
+#include <algorithm>
 
 PageScrollArea::PageScrollArea(QWidget *parent) : QScrollArea(parent)
 {
