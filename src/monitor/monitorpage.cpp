@@ -233,8 +233,6 @@ void buildMonitorPage(QWidget *page, MonitorControls &c, const QStringList &chan
     c.LabelMonitor_RBW = named(new QLabel(config), QStringLiteral("LabelMonitor_RBW"));
     c.LabelMonitor_Status = named(new QLabel(config), QStringLiteral("LabelMonitor_Status"));
     c.LabelMonitor_Status->setStyleSheet(QStringLiteral("color: red;"));
-    // In the plan group's free corner.
-    c.BtnMonitor_Spektrum = button(config, "BtnMonitor_Spektrum", "Spektrum");
     configGrid->addWidget(c.LabelCenterFreq, 0, 0);
     configGrid->addWidget(c.LabelMonitor_CenterFrq, 0, 1, 1, 2);
     configGrid->addWidget(c.LabelSpan, 1, 0);
@@ -242,7 +240,6 @@ void buildMonitorPage(QWidget *page, MonitorControls &c, const QStringList &chan
     configGrid->addWidget(c.LabelStepRBW, 2, 0);
     configGrid->addWidget(c.LabelMonitor_RBW, 2, 1, 1, 2);
     configGrid->addWidget(c.LabelMonitor_Status, 3, 0, 1, 2);
-    configGrid->addWidget(c.BtnMonitor_Spektrum, 3, 2, Qt::AlignRight);
     configGrid->setColumnStretch(1, 1);
     lower->addWidget(c.GroupBoxFrqConfig, 1, 1);
     layout->addLayout(lower);
@@ -262,5 +259,16 @@ void buildMonitorPage(QWidget *page, MonitorControls &c, const QStringList &chan
     options->addWidget(c.BtnMonitor_Export);
     options->addStretch(1);
     options->addWidget(c.CBoxMonitor_noPeakReset);
+    // A page control too, lying in the plan group's free corner: the last row's right end, kept
+    // free for it.
+    c.BtnMonitor_Spektrum = button(page, "BtnMonitor_Spektrum", "Spektrum");
+    const QSize spektrum = c.BtnMonitor_Spektrum->sizeHint();
+    configGrid->setColumnMinimumWidth(2, spektrum.width());
+    configGrid->setRowMinimumHeight(3, spektrum.height());
+    auto *corner = new QVBoxLayout;
+    corner->setContentsMargins(0, 0, configGrid->contentsMargins().right(),
+                               configGrid->contentsMargins().bottom());
+    corner->addWidget(c.BtnMonitor_Spektrum, 0, Qt::AlignRight | Qt::AlignBottom);
+    lower->addLayout(corner, 1, 1);
     layout->addStretch(1);
 }
