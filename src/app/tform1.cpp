@@ -6,6 +6,7 @@
 #include "app/language.h"
 #include "app/languagechoice.h"
 #include "app/messages.h"
+#include "app/pagescrollarea.h"
 #include "app/portcombobox.h"
 #include "app/portlist.h"
 #include "app/settingsfile.h"
@@ -68,9 +69,9 @@ TForm1::TForm1(const QString &programFolder, QWidget *parent)
     m_link = std::make_unique<ModuleLink>(*m_port, dispatchHost, *m_log);
     fillAppControls();
     m_module = new ModuleData(*m_link, *this, m_app, m_shared, this);
-    m_module->buildModulinfoPage(Modulinfo);
-    m_module->buildKonfigBPage(Konfig_B);
-    m_module->buildKonfigCPage(Konfig_C);
+    m_module->buildModulinfoPage(contentOf(Modulinfo));
+    m_module->buildKonfigBPage(contentOf(Konfig_B));
+    m_module->buildKonfigCPage(contentOf(Konfig_C));
     m_module->buildSaveGroup(GBox_Save_konfig);
     m_module->info.EditModTyp->installEventFilter(this);
     ModuleHost &moduleHost = *this;
@@ -150,6 +151,7 @@ TForm1::TForm1(const QString &programFolder, QWidget *parent)
     connect(m_port.get(), &ComPort::outputEmpty, this,
             [this] { guarded([this] { m_carrier->ComPort1TxEmpty(); }); });
 
+    finishLayout();
     guarded([this] { formCreate(); });
     AboutBox = new TAboutBox(this);
 }
@@ -266,6 +268,7 @@ void TForm1::applyLanguage()
     keepingRunningCaptions([this] { applyLanguageTexts(this, languageIndex()); });
     monitorHandlers->applyLanguage(languageIndex(), monitorRunning);
     useQtTranslation(languageIndex());
+    fitWidth();
 }
 
 void TForm1::CBoxLanguageChange()
@@ -277,6 +280,7 @@ void TForm1::CBoxLanguageChange()
     keepingRunningCaptions([this] { switchLanguageTexts(this, languageIndex()); });
     monitorHandlers->applyLanguage(languageIndex(), monitorRunning);
     useQtTranslation(languageIndex());
+    fitWidth();
     if (languageIndex() >= 0 && !writeLanguageChoice(languagePath(), languageIndex()))
         showMessage(QString::fromUtf8(kLanguageNotSaved.german),
                     QString::fromUtf8(kLanguageNotSaved.english));
@@ -306,7 +310,7 @@ QString TForm1::languagePath() const
 
 void TForm1::formCreate()
 {
-    resize(kNarrowWidth, height());
+    fitToScreen();
     m_shared.CarrierStreaming = false;
     m_LinkControlRunning = false;
     m_PeakWriteSlot = 1;
@@ -595,7 +599,7 @@ void TForm1::setDebugWindowVisible(bool visible)
     GBox_Debugfenster->setVisible(visible);
     if (visible)
         m_log->showLatest();
-    resize(visible ? kWideWidth : kNarrowWidth, height());
+    fitWidth();
 }
 
 void TForm1::BtnDebugfensterClick()

@@ -53,7 +53,8 @@ private slots:
 void TestConnection::startsDisconnected()
 {
     WindowRig rig;
-    QCOMPARE(rig.form->width(), 575);
+    // The design width, or wider where the texts at the desktop's font need it.
+    QVERIFY(rig.form->width() >= 575);
     QStringList items;
     for (int i = 0; i < rig.combo("CBox_COM")->count(); ++i)
         items << rig.combo("CBox_COM")->itemText(i);
@@ -433,21 +434,23 @@ void TestConnection::unlockWordOpensTheDebugWindow()
     QTest::keyClick(field, Qt::Key_Shift);
     QTest::keyClicks(field, QStringLiteral("ELLOG"));
     QVERIFY(!debug->isVisibleTo(rig.form.get()));
+    const int narrow = rig.form->width();
     QTest::keyClicks(field, QStringLiteral("korvelLog"));
     QVERIFY(debug->isVisibleTo(rig.form.get()));
-    QCOMPARE(rig.form->width(), 970);
+    QCOMPARE(rig.form->width(), narrow + 970 - 575);
 }
 
 void TestConnection::debugButtonsToggleTheWindow()
 {
     WindowRig rig(moduleOfType('C'));
     auto *debug = rig.find<QGroupBox>("GBox_Debugfenster");
+    const int narrow = rig.form->width();
     rig.button("BtnDebugfenster")->click();
     QVERIFY(debug->isVisibleTo(rig.form.get()));
-    QCOMPARE(rig.form->width(), 970);
+    QCOMPARE(rig.form->width(), narrow + 970 - 575);
     rig.button("BtnDebugfenster")->click();
     QVERIFY(!debug->isVisibleTo(rig.form.get()));
-    QCOMPARE(rig.form->width(), 575);
+    QCOMPARE(rig.form->width(), narrow);
     rig.button("BtnDebugfenster")->click();
     rig.connectModule();
     QTRY_VERIFY(!rig.find<QPlainTextEdit>("MemoRX")->toPlainText().isEmpty());
@@ -456,7 +459,7 @@ void TestConnection::debugButtonsToggleTheWindow()
     QVERIFY(rig.find<QPlainTextEdit>("MemoTX")->toPlainText().isEmpty());
     rig.button("BtnClose")->click();
     QVERIFY(!debug->isVisibleTo(rig.form.get()));
-    QCOMPARE(rig.form->width(), 575);
+    QCOMPARE(rig.form->width(), narrow);
 }
 
 QTEST_MAIN(TestConnection)
