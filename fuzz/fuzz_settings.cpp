@@ -11,7 +11,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     const ComSettings settings = parseComSettings(bytes);
     const ComSettings back = parseComSettings(formatComSettings(settings));
     if (back.save != settings.save || back.portIndex != settings.portIndex ||
-        back.baudIndex != settings.baudIndex)
+        back.baudIndex != settings.baudIndex || back.portName != settings.portName)
         __builtin_trap();
     return 0;
 }

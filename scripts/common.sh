@@ -2,10 +2,17 @@
 set -euo pipefail
 
 ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
-BUILD_DIR="${BUILD_DIR:-$ROOT/build}"
-# dpkg-dev and file: cpack's Debian generator works out the package's dependencies with them.
+# Two build folders, so that neither script rebuilds the other's work: scripts/test builds Debug
+# in build/, scripts/run and scripts/package build the release in build-release/.
+TEST_BUILD_DIR="$ROOT/build"
+RELEASE_BUILD_DIR="$ROOT/build-release"
+BUILD_DIR="${BUILD_DIR:-$TEST_BUILD_DIR}"
+# dpkg-dev and file: cpack's Debian generator works out the package's dependencies with them;
+# lintian and appstream: the package test checks the package and its AppStream metadata.
+# qt6-base-private-dev: a window test queues user input as the window system does.
 PACKAGES=(cmake g++ make qt6-base-dev qt6-serialport-dev qt6-charts-dev libqt6opengl6-dev libgl-dev
-          qt6-translations-l10n dpkg-dev file)
+          qt6-translations-l10n dpkg-dev file lintian appstream
+          qt6-base-private-dev)
 
 as_root() {
     if [ "$(id -u)" -eq 0 ]; then "$@"; else sudo "$@"; fi
@@ -43,10 +50,24 @@ build_project() {
     fi
 }
 
+# build_release [targets...]: the optimised build in build-release with Debian's compiler and
+# linker flags (hardening included), as the package and scripts/run use it.
+build_release() {
+    BUILD_DIR="$RELEASE_BUILD_DIR"
+    local cxxflags ldflags
+    cxxflags="$(cd "$ROOT" && DEB_BUILD_MAINT_OPTIONS=hardening=+all dpkg-buildflags --get CXXFLAGS)"
+    cxxflags+=" $(cd "$ROOT" && DEB_BUILD_MAINT_OPTIONS=hardening=+all dpkg-buildflags --get CPPFLAGS)"
+    ldflags="$(cd "$ROOT" && DEB_BUILD_MAINT_OPTIONS=hardening=+all dpkg-buildflags --get LDFLAGS)"
+    # The tests and benchmarks are configured here too but built only when named; cpack then
+    # packs what is built instead of building everything first.
+    build_project RelWithDebInfo -DCMAKE_CXX_FLAGS="$cxxflags" -DCMAKE_EXE_LINKER_FLAGS="$ldflags" \
+        -DCMAKE_SKIP_INSTALL_ALL_DEPENDENCY=ON -- "$@"
+}
+
 # build_package: the Debian package korvel-config from what is built in BUILD_DIR, written to
 # BUILD_DIR/package.
 build_package() {
-    (cd "$BUILD_DIR" && cpack -G DEB -B "$BUILD_DIR/package" >"$BUILD_DIR/cpack.log") || {
+    (cd "$BUILD_DIR" && cpack -G DEB -B "$BUILD_DIR/package" >"$BUILD_DIR/cpack.log" 2>&1) || {
         cat "$BUILD_DIR/cpack.log" >&2
         return 1
     }

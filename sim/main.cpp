@@ -1,4 +1,5 @@
 #include "sim/eepromfile.h"
+#include "sim/findable.h"
 #include "sim/moduleemulator.h"
 #include "sim/ptyserver.h"
 #include "sim/simoptions.h"
@@ -66,9 +67,13 @@ int main(int argc, char *argv[])
         return 0;
     }
     if (!options.error.isEmpty()) {
-        printError(options.error);
-        std::fputs(simUsage().toLocal8Bit().constData(), stderr);
+        printError(QStringLiteral("korvel-sim: ") + options.error +
+                   QStringLiteral("\nTry 'korvel-sim --help' for more information."));
         return 2;
+    }
+    if (options.version) {
+        std::fputs(simVersionText().toLocal8Bit().constData(), stdout);
+        return 0;
     }
 
     ModuleEmulator emulator(options.config);
@@ -109,6 +114,7 @@ int main(int argc, char *argv[])
 
     std::fprintf(stdout, "%s\n", server.slavePath().toLocal8Bit().constData());
     std::fflush(stdout);
+    const auto findable = makeFindable(server.slavePath(), options.config.serial, printError);
     server.run(stopRequested, wakeRequested);
     emulator.carrier().finish();
     return 0;

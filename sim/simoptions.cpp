@@ -2,6 +2,8 @@
 
 #include "sim/linkpartner.h"
 
+#include "korvel_version.h"
+
 #include <algorithm>
 
 namespace
@@ -72,15 +74,18 @@ QString parseFault(const QString &text, EmulatorFault &fault)
 QString simUsage()
 {
     return QStringLiteral(
-        "usage: korvel-sim [options]\n"
+        "Usage: korvel-sim [OPTION]...\n"
         "Serves an emulated Korvel433/868 module on a new pseudo-terminal; prints its path.\n"
+        "  -h, --help              show this help and exit\n"
+        "  --version               show the version of korvel-sim and exit\n"
         "  --type B|C|x            firmware (default C; x = calibration software)\n"
         "  --band 433|868          frequency band (default 868)\n"
         "  --command-set N         command-set version (default 3)\n"
         "  --hardware N            hardware version (default 10)\n"
         "  --speed 8|16|64         software speed in MHz (default 16)\n"
         "  --serial N              serial number (default 123456)\n"
-        "  --version A/B/C         software version (default 1/4/12)\n"
+        "  --firmware-version A/B/C\n"
+        "                          the module's software version (default 1/4/12)\n"
         "  --eeprom FILE           keep the EEPROM in FILE\n"
         "  --boot-delay MS         power-up to start-up report (default 50)\n"
         "  --processing-ms MS      frame to answer inside the module (default 1)\n"
@@ -110,6 +115,11 @@ QString simUsage()
         "                          LinkControl answers of a C module (defaults bytes=5,s1=-70,\n"
         "                          n1=-104,s2=-72,n2=-106,loss=0, delay = the air time)\n"
         "SIGUSR1 presses the wake-up button of the evaluation kit.\n");
+}
+
+QString simVersionText()
+{
+    return QStringLiteral("korvel-sim " KORVEL_VERSION "\n" KORVEL_VERSION_NOTICE);
 }
 
 SimOptions parseSimOptions(const QStringList &arguments)
@@ -180,6 +190,15 @@ SimOptions parseSimOptions(const QStringList &arguments)
                 return options;
             }
         } else if (option == QLatin1String("--version")) {
+            // A value after it comes from a command line written for --firmware-version.
+            if (i + 1 < arguments.size() && !arguments[i + 1].startsWith(QLatin1Char('-'))) {
+                options.error = QStringLiteral("--version takes no value; the module's software "
+                                               "version is set with --firmware-version ") +
+                                arguments[i + 1];
+                return options;
+            }
+            options.version = true;
+        } else if (option == QLatin1String("--firmware-version")) {
             if (!value(text))
                 return options;
             const QStringList parts = text.split(QLatin1Char('/'));
@@ -189,7 +208,7 @@ SimOptions parseSimOptions(const QStringList &arguments)
                      config.version[k] <= 255;
             if (!ok) {
                 options.error =
-                    QStringLiteral("--version: A/B/C with numbers 0 to 255, not ") + text;
+                    QStringLiteral("--firmware-version: A/B/C with numbers 0 to 255, not ") + text;
                 return options;
             }
         } else if (option == QLatin1String("--eeprom")) {

@@ -13,9 +13,11 @@ struct SimOptions {
     std::vector<EmulatorFault> faults;
     QString eepromFile;
     bool help = false;
-    QString error; // not empty: the command line was refused, with this reason
+    bool version = false; // --version: print simVersionText() and stop
+    QString error;        // not empty: the command line was refused, with this reason
 };
 
 // Parses the arguments after the program name.
 SimOptions parseSimOptions(const QStringList &arguments);
 QString simUsage();
+QString simVersionText();

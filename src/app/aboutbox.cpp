@@ -128,7 +128,7 @@ TAboutBox::TAboutBox(QWidget *parent) : QDialog(parent)
     ProgramIcon->setPixmap(drawKorvelLogo(350, 90));
 
     MemoKompatibel = named(new QPlainTextEdit(Panel1), "MemoKompatibel");
-    MemoKompatibel->setGeometry(16, 184, 353, 145);
+    MemoKompatibel->setGeometry(16, 184, 353, 140);
     MemoKompatibel->setReadOnly(true);
     MemoKompatibel->setFrameShape(QFrame::NoFrame);
     MemoKompatibel->setLineWrapMode(QPlainTextEdit::NoWrap);

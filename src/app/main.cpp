@@ -1,16 +1,39 @@
+#include "app/appidentity.h"
+#include "app/commandline.h"
 #include "app/selfcheck.h"
 #include "app/tform1.h"
 
 #include <QApplication>
 #include <QTextStream>
 
+#include <cstdio>
+
 int main(int argc, char *argv[])
 {
+    QStringList rawArguments;
+    for (int i = 1; i < argc; ++i)
+        rawArguments << QString::fromLocal8Bit(argv[i]);
+    const CommandLine information = informationRequest(rawArguments);
+    if (information.action == CommandLine::Help) {
+        std::fputs(commandLineUsage().toLocal8Bit().constData(), stdout);
+        return 0;
+    }
+    if (information.action == CommandLine::Version) {
+        std::fputs(versionText(QStringLiteral("Korvel_Config")).toLocal8Bit().constData(), stdout);
+        return 0;
+    }
+
     QApplication app(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("korvel-config"));
-    QApplication::setApplicationDisplayName(QStringLiteral("Korvel-Config"));
+    setUpApplicationIdentity();
+    const CommandLine line = parseCommandLine(QApplication::arguments().mid(1));
+    if (line.action == CommandLine::Refused) {
+        std::fprintf(stderr,
+                     "Korvel_Config: %s\nTry 'Korvel_Config --help' for more information.\n",
+                     line.error.toLocal8Bit().constData());
+        return 2;
+    }
     TForm1 form;
-    if (QApplication::arguments().contains(QStringLiteral("--self-check"))) {
+    if (line.action == CommandLine::SelfCheck) {
         QTextStream out(stdout);
         return runSelfCheck(form, out);
     }

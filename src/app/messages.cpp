@@ -1,5 +1,7 @@
 #include "app/messages.h"
 
+#include "app/busycursor.h"
+
 #include <QApplication>
 #include <QMessageBox>
 
@@ -17,7 +19,7 @@ Presenter &presenter()
 
 QString title()
 {
-    return QApplication::applicationDisplayName();
+    return QStringLiteral("Korvel-Config");
 }
 
 } // namespace
@@ -29,6 +31,8 @@ void setPresenterForTest(Presenter p)
 
 void inform(QWidget *parent, const QString &text)
 {
+    // The user's turn: the pointer over the box is the normal one even inside an operation.
+    const NormalCursor pointer;
     if (presenter()) {
         presenter()(Kind::Information, text);
         return;
@@ -38,6 +42,7 @@ void inform(QWidget *parent, const QString &text)
 
 bool ask(QWidget *parent, const QString &text)
 {
+    const NormalCursor pointer;
     if (presenter())
         return presenter()(Kind::Question, text);
     return QMessageBox::question(parent, title(), text, QMessageBox::Yes | QMessageBox::No) ==
@@ -46,6 +51,7 @@ bool ask(QWidget *parent, const QString &text)
 
 bool confirm(QWidget *parent, const QString &text)
 {
+    const NormalCursor pointer;
     if (presenter())
         return presenter()(Kind::Confirmation, text);
     return QMessageBox::information(parent, title(), text, QMessageBox::Ok | QMessageBox::Cancel) ==

@@ -23,6 +23,15 @@ bool booleanOf(const QByteArray &line)
     return number && *number != 0;
 }
 
+bool isKeepableName(const QString &name)
+{
+    for (const QChar c : name) {
+        if (c.category() == QChar::Other_Control)
+            return false;
+    }
+    return true;
+}
+
 } // namespace
 
 QByteArray formatComSettings(const ComSettings &settings)
@@ -30,7 +39,10 @@ QByteArray formatComSettings(const ComSettings &settings)
     QByteArray out;
     out += settings.save ? "-1" : "0";
     out += "\r\n";
-    out += QByteArray::number(settings.portIndex) + "\r\n";
+    out += QByteArray::number(settings.portIndex);
+    if (!settings.portName.isEmpty() && isKeepableName(settings.portName))
+        out += '\t' + settings.portName.toUtf8();
+    out += "\r\n";
     out += QByteArray::number(settings.baudIndex) + "\r\n";
     return out;
 }
@@ -42,7 +54,16 @@ ComSettings parseComSettings(const QByteArray &content)
     ComSettings settings;
     if (!lines.isEmpty())
         settings.save = booleanOf(lines.value(0));
-    settings.portIndex = numberOf(lines.value(1)).value_or(-1);
+    QByteArray portLine = lines.value(1);
+    if (portLine.endsWith('\r'))
+        portLine.chop(1);
+    const qsizetype tab = portLine.indexOf('\t');
+    settings.portIndex = numberOf(tab < 0 ? portLine : portLine.left(tab)).value_or(-1);
+    if (tab >= 0) {
+        const QString name = QString::fromUtf8(portLine.mid(tab + 1));
+        if (isKeepableName(name))
+            settings.portName = name;
+    }
     settings.baudIndex = numberOf(lines.value(2)).value_or(-1);
     return settings;
 }

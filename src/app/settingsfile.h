@@ -5,17 +5,21 @@
 
 #include <optional>
 
-// The connection settings kept next to the executable: whether to keep them, and the indexes of
-// the selected port and baud rate.
+// The connection settings kept next to the executable: whether to keep them, the indexes of the
+// selected port and baud rate, and the port's name, so that a typed path or a port list in
+// another order comes back as it was.
 struct ComSettings {
     bool save = false;
     int portIndex = -1;
     int baudIndex = -1;
+    QString portName;
 };
 
 inline const char *const kSettingsFileName = "Korvel_ComSetting.ini";
 
-// Three lines, each ended by CR LF: "-1" (checked) or "0", the port index, the baud index.
+// Three lines, each ended by CR LF: "-1" (checked) or "0", the port index, the baud index. The
+// port's name follows its index on line 2 after a tab ("2\t/dev/ttyUSB0"); a file without it
+// reads as before. A name with control characters is not kept.
 QByteArray formatComSettings(const ComSettings &settings);
 // A line that is not a Boolean or number text counts as unchecked / no selection. A file with
 // fewer lines gives what its lines hold.

@@ -1,16 +1,21 @@
 #include "app/tform1.h"
 
 #include "app/aboutbox.h"
+#include "app/busycursor.h"
 #include "app/datafolder.h"
 #include "app/language.h"
 #include "app/languagechoice.h"
 #include "app/messages.h"
+#include "app/pagescrollarea.h"
 #include "app/portcombobox.h"
+#include "app/portlist.h"
 #include "app/settingsfile.h"
 #include "app/timeofday.h"
 #include "link/catalogue.h"
 #include "link/comport.h"
 #include "link/exchangelog.h"
+#include "link/linewait.h"
+#include "link/simregistry.h"
 #include "module/identification.h"
 #include "module/moduledata.h"
 #include "moduletest/moduletests.h"
@@ -26,14 +31,12 @@
 #include <QDir>
 #include <QFile>
 #include <QGroupBox>
-#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QLocale>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTabWidget>
-#include <QThread>
 
 namespace
 {
@@ -66,9 +69,9 @@ TForm1::TForm1(const QString &programFolder, QWidget *parent)
     m_link = std::make_unique<ModuleLink>(*m_port, dispatchHost, *m_log);
     fillAppControls();
     m_module = new ModuleData(*m_link, *this, m_app, m_shared, this);
-    m_module->buildModulinfoPage(Modulinfo);
-    m_module->buildKonfigBPage(Konfig_B);
-    m_module->buildKonfigCPage(Konfig_C);
+    m_module->buildModulinfoPage(contentOf(Modulinfo));
+    m_module->buildKonfigBPage(contentOf(Konfig_B));
+    m_module->buildKonfigCPage(contentOf(Konfig_C));
     m_module->buildSaveGroup(GBox_Save_konfig);
     m_module->info.EditModTyp->installEventFilter(this);
     ModuleHost &moduleHost = *this;
@@ -79,21 +82,23 @@ TForm1::TForm1(const QString &programFolder, QWidget *parent)
                                 this);
     buildMonitorHandlers();
 
-    onClick(BtnVerbinden, [this] { BtnVerbindenClick(); });
+    onBusyClick(BtnVerbinden, [this] { BtnVerbindenClick(); });
     onClick(BtnTrennen, [this] { BtnTrennenClick(); });
     onClick(BtnDebugfenster, [this] { BtnDebugfensterClick(); });
     onClick(BtnClose, [this] { BtnCloseClick(); });
     onClick(BtnClear, [this] { BtnClearClick(); });
     onClick(BtnInfo, [this] { BtnInfoClick(); });
-    onClick(BtnAuslesen, [this] {
+    onBusyClick(BtnAuslesen, [this] {
         if (!refusedWhileLinkControlRuns())
             m_module->BtnAuslesenClick();
     });
-    onClick(BtnKonfigurieren, [this] {
+    onBusyClick(BtnKonfigurieren, [this] {
         if (!refusedWhileLinkControlRuns())
             m_module->BtnKonfigurierenClick();
     });
-    onClick(hfTest.BtnLinkControl_konfig, [this] { runLinkControlWizard(*this); });
+    onBusyClick(m_module->save.BtnSave, [this] { m_module->BtnSaveClick(); });
+    onBusyClick(m_module->save.BtnLoad, [this] { m_module->BtnLoadClick(); });
+    onBusyClick(hfTest.BtnLinkControl_konfig, [this] { runLinkControlWizard(*this); });
     buildTestPages();
     // The selectors react to the user's choices only, never to the program's own changes.
     connect(CBox_COM, &QComboBox::activated, this,
@@ -109,9 +114,24 @@ TForm1::TForm1(const QString &programFolder, QWidget *parent)
     connect(CBoxLanguage, &QComboBox::activated, this,
             [this] { guarded([this] { CBoxLanguageChange(); }); });
     connect(PageControl1, &QTabWidget::currentChanged, this, [this](int index) {
-        if (m_pageRulesSuppressed == 0 && index != m_shownPage)
-            guarded([this, index] { pageShown(index); });
+        if (m_pageRulesSuppressed != 0 || index == m_shownPage)
+            return;
+        // No key or gesture may bring up a hidden page; the shown one stays.
+        if (index >= 0 && !PageControl1->isTabVisible(index)) {
+            if (m_shownPage >= 0 && PageControl1->isTabVisible(m_shownPage))
+                selectPage(m_shownPage);
+            return;
+        }
+        guarded([this, index] { pageShown(index); });
     });
+    PageControl1->installEventFilter(this);
+    PageControl1->tabBar()->installEventFilter(this);
+    for (QWidget *field :
+         {static_cast<QWidget *>(CBox_COM), static_cast<QWidget *>(CBox_RS232_baud),
+          static_cast<QWidget *>(CBox_COM->lineEdit()),
+          static_cast<QWidget *>(CBox_RS232_baud->lineEdit()),
+          static_cast<QWidget *>(CheckBox_ComSave), static_cast<QWidget *>(BtnVerbinden)})
+        field->installEventFilter(this);
     connect(m_port.get(), &ComPort::bytesReceived, this,
             [this] { guarded([this] { m_link->receiveHandler(); }); });
     // The carrier test learns of the failure first, so that its loop ends without using the port;
@@ -121,12 +141,17 @@ TForm1::TForm1(const QString &programFolder, QWidget *parent)
         Messages::inform(this, text);
         disconnectAfterPortFailure();
     });
-    onClick(hfTest.BtnStartHF_Test, [this] { m_carrier->BtnStartHF_TestClick(); });
+    // The carrier test runs until Stop, also when a read-out restarts it: the user's turn.
+    onClick(hfTest.BtnStartHF_Test, [this] {
+        const NormalCursor pointer;
+        m_carrier->BtnStartHF_TestClick();
+    });
     connect(hfTest.CBox_RX_TX_Switch_Test, &QComboBox::activated, m_carrier,
             &CarrierTest::CBox_RX_TX_Switch_TestChange);
     connect(m_port.get(), &ComPort::outputEmpty, this,
             [this] { guarded([this] { m_carrier->ComPort1TxEmpty(); }); });
 
+    finishLayout();
     guarded([this] { formCreate(); });
     AboutBox = new TAboutBox(this);
 }
@@ -136,6 +161,14 @@ TForm1::~TForm1() = default;
 template <typename Handler> void TForm1::onClick(QAbstractButton *button, Handler handler)
 {
     connect(button, &QAbstractButton::clicked, this, [this, handler] { guarded(handler); });
+}
+
+template <typename Handler> void TForm1::onBusyClick(QAbstractButton *button, Handler handler)
+{
+    connect(button, &QAbstractButton::clicked, this, [this, handler] {
+        const BusyCursor busy;
+        guarded(handler);
+    });
 }
 
 void TForm1::guarded(const std::function<void()> &handler)
@@ -235,6 +268,7 @@ void TForm1::applyLanguage()
     keepingRunningCaptions([this] { applyLanguageTexts(this, languageIndex()); });
     monitorHandlers->applyLanguage(languageIndex(), monitorRunning);
     useQtTranslation(languageIndex());
+    fitWidth();
 }
 
 void TForm1::CBoxLanguageChange()
@@ -246,6 +280,7 @@ void TForm1::CBoxLanguageChange()
     keepingRunningCaptions([this] { switchLanguageTexts(this, languageIndex()); });
     monitorHandlers->applyLanguage(languageIndex(), monitorRunning);
     useQtTranslation(languageIndex());
+    fitWidth();
     if (languageIndex() < 0)
         return;
     const QString reason = writeLanguageChoice(languagePath(), languageIndex());
@@ -278,15 +313,13 @@ QString TForm1::languagePath() const
 
 void TForm1::formCreate()
 {
-    resize(kNarrowWidth, height());
+    fitToScreen();
     m_shared.CarrierStreaming = false;
     m_LinkControlRunning = false;
     m_PeakWriteSlot = 1;
     m_LinkStopFlag = true;
 
-    CBox_COM->clear();
-    CBox_COM->addItems(m_port->listPorts());
-    CBox_COM->addItem(QStringLiteral("DEMO"));
+    refreshPortList();
     CBox_COM->setCurrentIndex(-1);
 
     performClick(monitor.BtnMonitor_FrqClear);
@@ -301,8 +334,18 @@ void TForm1::formCreate()
         return;
     CheckBox_ComSave->setChecked(settings->save);
     if (CheckBox_ComSave->isChecked()) {
-        CBox_COM->setCurrentIndex(settings->portIndex < CBox_COM->count() ? settings->portIndex
-                                                                          : -1);
+        // The port by its name where the file keeps one: a typed path, or a list that the
+        // system's ports have reordered, comes back as it was.
+        const int named =
+            settings->portName.isEmpty() ? -1 : CBox_COM->findText(settings->portName);
+        if (!settings->portName.isEmpty()) {
+            CBox_COM->setCurrentIndex(named);
+            if (named < 0)
+                CBox_COM->setEditText(settings->portName);
+        } else {
+            CBox_COM->setCurrentIndex(settings->portIndex < CBox_COM->count() ? settings->portIndex
+                                                                              : -1);
+        }
         CBox_RS232_baud->setCurrentIndex(
             settings->baudIndex < CBox_RS232_baud->count() ? settings->baudIndex : -1);
         applyBaudSelection(true);
@@ -312,6 +355,12 @@ void TForm1::formCreate()
 
 void TForm1::closeEvent(QCloseEvent *event)
 {
+    if (LineWait::active()) {
+        // In the middle of an exchange: the window closes once the operation is over.
+        event->ignore();
+        LineWait::afterWait(this, [this] { close(); });
+        return;
+    }
     guarded([this] {
         if (monitor.BtnMonitor_Start->text() == QLatin1String("Stop"))
             performClick(monitor.BtnMonitor_Start);
@@ -331,6 +380,7 @@ void TForm1::closeEvent(QCloseEvent *event)
         settings.save = true;
         settings.portIndex =
             shownItemIndex(comboItems(CBox_COM), CBox_COM->currentIndex(), CBox_COM->currentText());
+        settings.portName = CBox_COM->currentText();
         settings.baudIndex =
             shownItemIndex(comboItems(CBox_RS232_baud), CBox_RS232_baud->currentIndex(),
                            CBox_RS232_baud->currentText());
@@ -361,12 +411,16 @@ void TForm1::CBox_COMChange()
 void TForm1::CBox_COMDropDown()
 {
     const QString text = CBox_COM->currentText();
-    const QStringList ports = m_port->listPorts();
-    CBox_COM->clear();
-    CBox_COM->addItems(ports);
-    CBox_COM->addItem(QStringLiteral("DEMO"));
+    refreshPortList();
     CBox_COM->setCurrentIndex(CBox_COM->findText(text));
     CBox_COM->setEditText(text);
+}
+
+void TForm1::refreshPortList()
+{
+    const QStringList ports = m_port->listPorts();
+    fillPortSelector(CBox_COM,
+                     buildPortItems(ports, m_port->portDescriptions(), SimRegistry::running()));
 }
 
 void TForm1::CBox_RS232_baudChange()
@@ -547,7 +601,7 @@ void TForm1::setDebugWindowVisible(bool visible)
     GBox_Debugfenster->setVisible(visible);
     if (visible)
         m_log->showLatest();
-    resize(visible ? kWideWidth : kNarrowWidth, height());
+    fitWidth();
 }
 
 void TForm1::BtnDebugfensterClick()
@@ -565,15 +619,6 @@ void TForm1::BtnClearClick()
     m_log->clear();
 }
 
-bool TForm1::eventFilter(QObject *watched, QEvent *event)
-{
-    if (watched == m_module->info.EditModTyp && event->type() == QEvent::KeyPress) {
-        if (m_unlock.press(static_cast<QKeyEvent *>(event)->key()))
-            setDebugWindowVisible(true);
-    }
-    return QMainWindow::eventFilter(watched, event);
-}
-
 void TForm1::showCommunicationError()
 {
     showMessage(QStringLiteral("Kommunikationsfehler!\r\n(COM und Baudrate überprüfen)"),
@@ -587,7 +632,7 @@ void TForm1::showMessage(const QString &german, const QString &english)
 
 void TForm1::sleepMs(int ms)
 {
-    QThread::msleep(ulong(ms));
+    LineWait::sleepMs(ms);
 }
 
 QString TForm1::softwareTypeLetter() const

@@ -43,6 +43,7 @@ public:
     static constexpr int kNarrowWidth = 575;
     static constexpr int kWideWidth = 970;
     static constexpr int kHeight = 940;
+    static constexpr int kWindowMargin = 4;
 
     // programFolder holds the settings file and the stored configurations; empty means the
     // program's data folder (programDataFolder()).
@@ -88,12 +89,26 @@ private:
     QGroupBox *buildModuleGroup();
     QGroupBox *buildDebugGroup();
     void fillAppControls();
+    // Geometry: the window's width follows its texts, its height the screen.
+    void finishLayout();
+    void fitToScreen();
+    void fitWidth();
     template <typename Handler> void onClick(QAbstractButton *button, Handler handler);
+    // A click that starts an operation talking to the module: the pointer shows busy until it
+    // ends.
+    template <typename Handler> void onBusyClick(QAbstractButton *button, Handler handler);
 
     // Lifecycle
     void formCreate();
     void startDemonstration();
     void selectPage(int index);
+    // +1 or -1 for a key or wheel event that turns the page, 0 for any other event.
+    int pageStepOf(QEvent *event, bool onTabBar) const;
+    // The next page in that direction that is shown and enabled.
+    void stepPage(int step);
+    void refreshPortList();
+    // The selectors, the save box and the connect button: Return there connects.
+    bool isConnectionField(const QObject *object) const;
     void pageShown(int index);
     void setTabVisible(QWidget *page, bool visible);
     void setDebugWindowVisible(bool visible);
@@ -195,6 +210,7 @@ private:
     SensitivityOption *m_sensitivity = nullptr;
     UnlockSequence m_unlock;
     int m_shownPage = -1;
+    int m_debugShift = 0; // how far the opened debug window moved the window to the left
     int m_pageRulesSuppressed = 0;
     int m_clickDepth = 0;
     bool m_recoveringFromPortFailure = false;

@@ -1,3 +1,4 @@
+#include "app/pagescrollarea.h"
 #include "app/portcombobox.h"
 #include "app/tform1.h"
 #include "module/moduledata.h"
@@ -38,6 +39,26 @@ QLabel *notConnectedPanel(const char *name, int pointSize)
     return panel;
 }
 
+// The column of the connection and module groups: at least as wide as the window's design
+// width, wider where its texts need more.
+class DesignWidthColumn : public QWidget
+{
+public:
+    explicit DesignWidthColumn(int designWidth, QWidget *parent)
+        : QWidget(parent), m_designWidth(designWidth)
+    {
+    }
+    QSize minimumSizeHint() const override
+    {
+        const QSize hint = QWidget::minimumSizeHint();
+        return {std::max(hint.width(), m_designWidth), hint.height()};
+    }
+    QSize sizeHint() const override { return QWidget::sizeHint().expandedTo(minimumSizeHint()); }
+
+private:
+    int m_designWidth;
+};
+
 } // namespace
 
 void TForm1::buildWindow()
@@ -45,16 +66,15 @@ void TForm1::buildWindow()
     setWindowTitle(QStringLiteral("Konfigurationstool für Korvel433/868-xx-xx"));
     auto *central = new QWidget(this);
     auto *columns = new QHBoxLayout(central);
-    // Narrow margins: the monitor page is laid out to the pixel and needs the width.
-    columns->setContentsMargins(4, 4, 4, 4);
-    auto *left = new QWidget(central);
-    left->setFixedWidth(kNarrowWidth - 2 * columns->contentsMargins().left());
+    columns->setContentsMargins(kWindowMargin, kWindowMargin, kWindowMargin, kWindowMargin);
+    columns->setSpacing(kWindowMargin);
+    auto *left = new DesignWidthColumn(kNarrowWidth - 2 * kWindowMargin, central);
     auto *leftLayout = new QVBoxLayout(left);
     leftLayout->setContentsMargins(0, 0, 0, 0);
     leftLayout->addWidget(buildConnectionGroup());
     leftLayout->addWidget(buildModuleGroup(), 1);
-    columns->addWidget(left);
-    columns->addWidget(buildDebugGroup(), 1);
+    columns->addWidget(left, 1);
+    columns->addWidget(buildDebugGroup());
     setCentralWidget(central);
     resize(kNarrowWidth, kHeight);
 }
@@ -108,6 +128,7 @@ QGroupBox *TForm1::buildConnectionGroup()
     grid->addWidget(BtnInfo, 1, 5);
     grid->addWidget(BtnDebugfenster, 1, 6);
     grid->addWidget(BtnLanguage, 2, 5, 1, 2);
+    grid->setColumnStretch(4, 1);
     return RS232Einstellungen;
 }
 
@@ -155,6 +176,8 @@ QGroupBox *TForm1::buildModuleGroup()
     const auto page = [this](const char *name, const char *caption) {
         auto *widget = named(new QWidget, name);
         PageControl1->addTab(widget, QString::fromUtf8(caption));
+        // A page taller than the window scrolls.
+        addScrolledContent(widget);
         return widget;
     };
     Modulinfo = page("Modulinfo", "Modulinfo");
@@ -193,9 +216,9 @@ QGroupBox *TForm1::buildModuleGroup()
     below->addWidget(GBox_Save_konfig);
     layout->addLayout(below);
 
-    buildModultestPage(Modultest, modultest);
-    buildHfTestPage(HF_Test, hfTest);
-    buildMonitorPage(Monitor, monitor, designTimeChannelItems());
+    buildModultestPage(contentOf(Modultest), modultest);
+    buildHfTestPage(contentOf(HF_Test), hfTest);
+    buildMonitorPage(contentOf(Monitor), monitor, designTimeChannelItems());
     return ModulEinsetlllungen;
 }
 
@@ -218,6 +241,8 @@ QGroupBox *TForm1::buildDebugGroup()
     grid->addWidget(MemoRX, 0, 1);
     grid->addWidget(BtnClear, 1, 0);
     grid->addWidget(BtnClose, 1, 1);
+    // The debug window adds its own width to the window's.
+    GBox_Debugfenster->setFixedWidth(kWideWidth - kNarrowWidth - kWindowMargin);
     GBox_Debugfenster->hide();
     return GBox_Debugfenster;
 }

@@ -1,5 +1,6 @@
 #include "app/tform1.h"
 
+#include "app/busycursor.h"
 #include "app/portcombobox.h"
 #include "link/comport.h"
 #include "link/exchangelog.h"
@@ -32,13 +33,20 @@ void TForm1::buildTestPages()
     const auto onClick = [this](QAbstractButton *button, const std::function<void()> &handler) {
         connect(button, &QAbstractButton::clicked, this, [this, handler] { guarded(handler); });
     };
-    onClick(modultest.BtnTemp, [&t] { t.BtnTempClick(); });
-    onClick(modultest.BtnVCC, [&t] { t.BtnVCCClick(); });
-    onClick(modultest.BtnRSSI_Aktuell, [&t] { t.BtnRSSI_AktuellClick(); });
-    onClick(modultest.BtnRSSI_MAX, [&t] { t.BtnRSSI_MAXClick(); });
-    onClick(modultest.BtnRecal, [&t] { t.BtnRecalClick(); });
-    onClick(modultest.BtnSleep, [&t] { t.BtnSleepClick(); });
-    onClick(modultest.BtnWakeup, [&t] { t.BtnWakeupClick(); });
+    // Each module test talks to the module and retries: the pointer shows busy meanwhile.
+    const auto onTestClick = [this](QAbstractButton *button, const std::function<void()> &handler) {
+        connect(button, &QAbstractButton::clicked, this, [this, handler] {
+            const BusyCursor busy;
+            guarded(handler);
+        });
+    };
+    onTestClick(modultest.BtnTemp, [&t] { t.BtnTempClick(); });
+    onTestClick(modultest.BtnVCC, [&t] { t.BtnVCCClick(); });
+    onTestClick(modultest.BtnRSSI_Aktuell, [&t] { t.BtnRSSI_AktuellClick(); });
+    onTestClick(modultest.BtnRSSI_MAX, [&t] { t.BtnRSSI_MAXClick(); });
+    onTestClick(modultest.BtnRecal, [&t] { t.BtnRecalClick(); });
+    onTestClick(modultest.BtnSleep, [&t] { t.BtnSleepClick(); });
+    onTestClick(modultest.BtnWakeup, [&t] { t.BtnWakeupClick(); });
 
     LinkControlEnvironment link;
     link.CBox_COM = CBox_COM;

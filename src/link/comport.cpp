@@ -1,11 +1,15 @@
 #include "link/comport.h"
 
+#include "link/linewait.h"
 #include "link/systemserialdevice.h"
 #include "link/txemptyclock.h"
 
+#include <QElapsedTimer>
 #include <QTimer>
 
 #include <algorithm>
+#include <cerrno>
+#include <cstring>
 
 namespace
 {
@@ -45,10 +49,50 @@ const char *operationText(PortOperation operation)
 
 } // namespace
 
+QString portErrorHint(int errorCode)
+{
+    // What the system says, in its own words, and what the user can do about it.
+    struct Hint {
+        int code;
+        const char *text;
+    };
+    static constexpr Hint kHints[] = {
+        {EACCES, "Permission denied: add your user to the group dialout and log in again"},
+        {EPERM, "Operation not permitted: add your user to the group dialout and log in again"},
+        {EBUSY, "Device or resource busy: another program uses the port; close it and connect "
+                "again"},
+        {ENOENT,
+         "No such file or directory: check the port name; the list shows the ports present"},
+        {ENODEV, "No such device: the adapter was unplugged; plug it in and connect again"},
+        {ENXIO, "No such device or address: the adapter was unplugged; plug it in and connect "
+                "again"},
+        {EIO, "Input/output error: the adapter was unplugged or the line failed; plug it in and "
+              "connect again"},
+        {EBADF, "Bad file descriptor: the port is closed; connect again"},
+        {ENOTTY, "Inappropriate ioctl for device: this is no serial port; choose another port"},
+        {EINVAL, "Invalid argument: the port does not take these line settings; choose another "
+                 "baud rate or port"},
+        {ETIMEDOUT, "Connection timed out: the port did not take the bytes in time; check the "
+                    "adapter and the cable"},
+    };
+    for (const Hint &hint : kHints) {
+        if (hint.code == errorCode)
+            return QString::fromLatin1(hint.text);
+    }
+    if (errorCode <= 0)
+        return {};
+    const QString said = QString::fromLocal8Bit(std::strerror(errorCode));
+    return said.startsWith(QLatin1String("Unknown error")) ? QString() : said;
+}
+
 QString portErrorText(PortOperation operation, int errorCode)
 {
-    return QString::fromLatin1(operationText(operation)) +
-           QStringLiteral(" (win error code: %1)").arg(errorCode);
+    QString text = QString::fromLatin1(operationText(operation)) +
+                   QStringLiteral(" (win error code: %1)").arg(errorCode);
+    const QString hint = portErrorHint(errorCode);
+    if (!hint.isEmpty())
+        text += QStringLiteral("\r\n") + hint;
+    return text;
 }
 
 PortError::PortError(PortOperation operation, int errorCode)
@@ -65,12 +109,8 @@ ComPort::ComPort(QObject *parent) : QObject(parent), m_txClock(new TxEmptyClock(
     // The empty event follows the line's baud clock; the device's queue only holds it back.
     m_txClock->setBaudRate(m_baudRate);
     m_txClock->setQueueProbe([this] { return m_device->isOpen() ? m_device->outputQueue() : 0; });
-    connect(m_txClock, &TxEmptyClock::outputEmpty, this, &ComPort::outputEmpty);
-    connect(m_device.get(), &SerialDevice::deviceLost, this,
-            [this](PortOperation operation, int code) {
-                m_txClock->reset();
-                emit failed(portErrorText(operation, code));
-            });
+    connect(m_txClock, &TxEmptyClock::outputEmpty, this, &ComPort::deliverOutputEmpty);
+    connect(m_device.get(), &SerialDevice::deviceLost, this, &ComPort::deviceLost);
 }
 
 ComPort::~ComPort()
@@ -94,6 +134,11 @@ QStringList ComPort::listPorts()
         return QString::compare(a, b, Qt::CaseInsensitive) < 0;
     });
     return *ports;
+}
+
+QHash<QString, QString> ComPort::portDescriptions()
+{
+    return m_device->portDescriptions();
 }
 
 void ComPort::setPortName(const QString &name)
@@ -134,6 +179,7 @@ void ComPort::open()
 {
     if (isOpen())
         return;
+    m_heldFailure.reset();
     if (!m_device->open(m_portName))
         throw PortError(PortOperation::Open, m_device->errorCode());
     if (!m_device->setBaudRate(m_baudRate) || !m_device->setDtr(true) || !m_device->setRts(m_rts)) {
@@ -159,7 +205,7 @@ qint64 ComPort::write(const QByteArray &bytes)
     if (bytes.isEmpty())
         return 0;
     if (!isOpen())
-        throw PortError(PortOperation::Write, 9 /* EBADF: the port is not open */);
+        throw notOpen(PortOperation::Write);
     const qint64 written = m_device->write(bytes, kWriteTimeoutMs);
     if (written < 0)
         throw PortError(PortOperation::Write, m_device->errorCode());
@@ -170,19 +216,38 @@ qint64 ComPort::write(const QByteArray &bytes)
 QByteArray ComPort::read(int count)
 {
     if (!isOpen())
-        throw PortError(PortOperation::Read, 9 /* EBADF: the port is not open */);
-    const auto bytes = m_device->read(count, m_readTimeoutMs);
-    if (!bytes)
-        throw PortError(PortOperation::Read, m_device->errorCode());
+        throw notOpen(PortOperation::Read);
+    QElapsedTimer clock;
+    clock.start();
+    const qint64 timeoutNs = qint64(m_readTimeoutMs) * 1'000'000;
+    QByteArray received;
+    for (;;) {
+        const qint64 leftNs = std::max<qint64>(0, timeoutNs - clock.nsecsElapsed());
+        const int slice = int(std::min<qint64>((leftNs + 999'999) / 1'000'000, LineWait::kSliceMs));
+        const qint64 sliceStartNs = clock.nsecsElapsed();
+        const auto bytes = m_device->read(count - received.size(), slice);
+        if (!bytes)
+            throw PortError(PortOperation::Read, m_device->errorCode());
+        received += *bytes;
+        if (received.size() >= count || clock.nsecsElapsed() >= timeoutNs)
+            break;
+        // A device that came back short before its slice was over has nothing more to give.
+        if (clock.nsecsElapsed() - sliceStartNs < (qint64(slice) - 1) * 1'000'000)
+            break;
+        // The window paints while the answer is due; nothing else talks to the module meanwhile.
+        LineWait::runPendingEvents();
+        if (!isOpen())
+            throw notOpen(PortOperation::Read);
+    }
     // Bytes left over after this read still raise the bytes-received event later.
     scheduleReceivedCheck();
-    return *bytes;
+    return received;
 }
 
 void ComPort::clearBuffers(bool input, bool output)
 {
     if (!isOpen())
-        throw PortError(PortOperation::Purge, 9 /* EBADF: the port is not open */);
+        throw notOpen(PortOperation::Purge);
     if (!m_device->clear(input, output))
         throw PortError(PortOperation::Purge, m_device->errorCode());
     if (output)
@@ -210,6 +275,16 @@ void ComPort::scheduleReceivedCheck()
 void ComPort::deliverReceived()
 {
     m_checkPending = false;
+    if (LineWait::active()) {
+        if (!m_receivedHeld) {
+            m_receivedHeld = true;
+            LineWait::afterWait(this, [this] {
+                m_receivedHeld = false;
+                scheduleReceivedCheck();
+            });
+        }
+        return;
+    }
     int count = 0;
     try {
         count = inputCount();
@@ -219,4 +294,41 @@ void ComPort::deliverReceived()
     }
     if (count > 0)
         emit bytesReceived(count);
+}
+
+void ComPort::deliverOutputEmpty()
+{
+    if (!LineWait::active()) {
+        emit outputEmpty();
+        return;
+    }
+    if (m_outputEmptyHeld)
+        return;
+    m_outputEmptyHeld = true;
+    LineWait::afterWait(this, [this] {
+        m_outputEmptyHeld = false;
+        deliverOutputEmpty();
+    });
+}
+
+void ComPort::deviceLost(PortOperation operation, int code)
+{
+    m_txClock->reset();
+    if (!LineWait::active()) {
+        emit failed(portErrorText(operation, code));
+        return;
+    }
+    // Reported by the operation that finds the port closed, or else once the wait is over.
+    m_heldFailure = HeldFailure{operation, code};
+    LineWait::afterWait(this, [this] {
+        if (const auto held = std::exchange(m_heldFailure, std::nullopt))
+            emit failed(portErrorText(held->operation, held->code));
+    });
+}
+
+PortError ComPort::notOpen(PortOperation operation)
+{
+    if (const auto held = std::exchange(m_heldFailure, std::nullopt))
+        return PortError(held->operation, held->code);
+    return PortError(operation, 9 /* EBADF: the port is not open */);
 }

@@ -2,11 +2,13 @@
 
 #include "link/serialdevice.h"
 
+#include <QHash>
 #include <QObject>
 #include <QString>
 
 #include <functional>
 #include <memory>
+#include <optional>
 #include <stdexcept>
 
 class TxEmptyClock;
@@ -26,11 +28,19 @@ private:
     int m_errorCode;
 };
 
+// The operation's text with the system's error number, and on a line of its own what the system
+// said and what the user can do, where that is known.
 QString portErrorText(PortOperation operation, int errorCode);
+// That line alone: "Permission denied: add your user to the group dialout ...", or empty.
+QString portErrorHint(int errorCode);
 
-// The program's one serial port: fixed line settings 8N1 without flow control, a blocking read
-// bounded by a total timeout, and the bytes-received event delivered on the UI thread only while
-// bytes are still waiting. Failing operations throw PortError.
+// The program's one serial port: fixed line settings 8N1 without flow control, a read bounded by
+// a total timeout, and the bytes-received event delivered on the UI thread only while bytes are
+// still waiting. Failing operations throw PortError.
+//
+// A read waits in slices and lets the window paint between them (LineWait); the port's own
+// events that come due meanwhile are handed on only after the wait, so that no handler talks to
+// the module in the middle of an exchange.
 class ComPort : public QObject
 {
     Q_OBJECT
@@ -48,6 +58,8 @@ public:
 
     // The system's serial ports, sorted as text without regard to case.
     QStringList listPorts();
+    // What the system says about its ports (adapter, maker, serial number), by port name.
+    QHash<QString, QString> portDescriptions();
 
     void setPortName(const QString &name);
     QString portName() const { return m_portName; }
@@ -79,6 +91,11 @@ signals:
 private:
     void scheduleReceivedCheck();
     void deliverReceived();
+    void deliverOutputEmpty();
+    void deviceLost(PortOperation operation, int code);
+    // The failure of an operation on a port that is not open: the loss that closed it while a
+    // wait held its report back, or "not open".
+    PortError notOpen(PortOperation operation);
 
     std::unique_ptr<SerialDevice> m_device;
     TxEmptyClock *m_txClock;
@@ -87,4 +104,11 @@ private:
     bool m_rts = false;
     int m_readTimeoutMs = 1000;
     bool m_checkPending = false;
+    bool m_receivedHeld = false;
+    bool m_outputEmptyHeld = false;
+    struct HeldFailure {
+        PortOperation operation;
+        int code;
+    };
+    std::optional<HeldFailure> m_heldFailure;
 };

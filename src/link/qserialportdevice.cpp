@@ -60,6 +60,24 @@ int serialErrorNumber(QSerialPort::SerialPortError error, int capturedErrno)
     }
 }
 
+QString describeSerialPort(const QString &description, const QString &manufacturer,
+                           const QString &serialNumber, int vendorId, int productId)
+{
+    QStringList parts;
+    if (!description.trimmed().isEmpty())
+        parts << description.trimmed();
+    if (!manufacturer.trimmed().isEmpty() &&
+        !description.contains(manufacturer.trimmed(), Qt::CaseInsensitive))
+        parts << manufacturer.trimmed();
+    if (!serialNumber.trimmed().isEmpty())
+        parts << QStringLiteral("serial number ") + serialNumber.trimmed();
+    if (vendorId >= 0 && productId >= 0)
+        parts << QStringLiteral("USB %1:%2")
+                     .arg(vendorId, 4, 16, QLatin1Char('0'))
+                     .arg(productId, 4, 16, QLatin1Char('0'));
+    return parts.join(QStringLiteral(", "));
+}
+
 class QSerialPortDevice::CallScope
 {
 public:
@@ -98,6 +116,20 @@ std::optional<QStringList> QSerialPortDevice::availablePorts()
     for (const QSerialPortInfo &info : QSerialPortInfo::availablePorts())
         names << info.systemLocation();
     return names;
+}
+
+QHash<QString, QString> QSerialPortDevice::portDescriptions()
+{
+    QHash<QString, QString> descriptions;
+    for (const QSerialPortInfo &info : QSerialPortInfo::availablePorts()) {
+        const QString text =
+            describeSerialPort(info.description(), info.manufacturer(), info.serialNumber(),
+                               info.hasVendorIdentifier() ? info.vendorIdentifier() : -1,
+                               info.hasProductIdentifier() ? info.productIdentifier() : -1);
+        if (!text.isEmpty())
+            descriptions.insert(info.systemLocation(), text);
+    }
+    return descriptions;
 }
 
 bool QSerialPortDevice::open(const QString &portName)

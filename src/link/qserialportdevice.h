@@ -22,6 +22,13 @@ class QTimer;
 //   NoError                                                     0
 int serialErrorNumber(QSerialPort::SerialPortError error, int capturedErrno);
 
+// The text that describes a port in the port list: what the adapter calls itself, its maker
+// unless already named, its serial number and USB identifiers (vendorId/productId -1 when
+// unknown), e.g. "FT232R USB UART, FTDI, serial number A10K3ZQ1, USB 0403:6001". Empty when the
+// system knows nothing (an on-board port without a driver description).
+QString describeSerialPort(const QString &description, const QString &manufacturer,
+                           const QString &serialNumber, int vendorId, int productId);
+
 // The serial device of the operating system over QSerialPort.
 //
 // Port names are the system locations of the ports ("/dev/ttyS0", "/dev/ttyUSB0"); open() also
@@ -41,6 +48,7 @@ public:
     ~QSerialPortDevice() override;
 
     std::optional<QStringList> availablePorts() override;
+    QHash<QString, QString> portDescriptions() override;
     bool open(const QString &portName) override;
     void close() override;
     bool isOpen() const override;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QHash>
 #include <QObject>
 #include <QStringList>
 
@@ -33,6 +34,9 @@ public:
 
     // Names of the serial ports present on the system, unsorted.
     virtual std::optional<QStringList> availablePorts() = 0;
+    // What the system tells about its ports (adapter, maker, serial number), by name; ports it
+    // tells nothing about are missing.
+    virtual QHash<QString, QString> portDescriptions() { return {}; }
 
     // Opens the named port for exclusive use in raw 8N1 mode without flow control.
     virtual bool open(const QString &portName) = 0;

@@ -51,7 +51,9 @@ void buildModulinfo(QWidget *page, ModulinfoControls &info)
            INFO_FIELD(Edit_HW_Version_Klartext));
     addRow(INFO_LABEL(Label_Frq_Version, "Frequenz-Version"), INFO_FIELD(Edit_Frq_Version));
     addRow(INFO_LABEL(Label_Ser_NR, "Serie-Nummer"), INFO_FIELD(Edit_Ser_NR));
-    addRow(INFO_LABEL(Label_Caldata, "Status Kalibration"), INFO_FIELD(Edit_Caldata));
+    // The status may be a sentence ("??? (Sleep nach Powerup eingestellt!)"): the whole width.
+    grid->addWidget(INFO_LABEL(Label_Caldata, "Status Kalibration"), row, 0);
+    grid->addWidget(INFO_FIELD(Edit_Caldata), row++, 1, 1, 2);
     grid->setColumnStretch(2, 1);
     grid->setRowStretch(row, 1);
 }

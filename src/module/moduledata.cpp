@@ -41,8 +41,7 @@ void ModuleData::buildSaveGroup(QGroupBox *group)
     buildSaveControls(group, save);
     connect(save.CBox_Speicher, &QComboBox::currentTextChanged, this,
             &ModuleData::CBox_SpeicherChange);
-    connect(save.BtnSave, &QPushButton::clicked, this, &ModuleData::BtnSaveClick);
-    connect(save.BtnLoad, &QPushButton::clicked, this, &ModuleData::BtnLoadClick);
+    // BtnSave and BtnLoad are connected by the window, which shows the operation as busy.
 }
 
 void ModuleData::readModule()

@@ -63,7 +63,7 @@ public:
     virtual void applyBaudSelection(bool forced) = 0;
     // Performs a click on a button as the user would (runs its handler at once).
     virtual void performClick(QAbstractButton *button) = 0;
-    // Blocking wait; the UI does not process events meanwhile.
+    // Waits; the window keeps painting meanwhile, but no user input and no port event is handled.
     virtual void sleepMs(int ms) = 0;
     // Folder of the executable, with its trailing separator, for stored configuration files.
     virtual QString programFolder() const = 0;

@@ -2,6 +2,7 @@
 
 #include "link/catalogue.h"
 #include "link/comport.h"
+#include "link/linewait.h"
 #include "link/modulelink.h"
 #include "module/identification.h"
 #include "module/modulecontext.h"
@@ -218,6 +219,7 @@ void buildRateLists(ModuleContext &ctx)
 
 void buildChannelLists(ModuleContext &ctx)
 {
+    constexpr int kListsBetweenPaints = 6;
     QComboBox *source = ctx.b.CBox_Frq_RX_B;
     const QString band = ctx.info.Edit_Frq_Version->text();
     if (band == QLatin1String("868") || band == QLatin1String("433")) {
@@ -231,6 +233,7 @@ void buildChannelLists(ModuleContext &ctx)
     QList<QComboBox *> copies{ctx.b.CBox_Frq_TX_B, ctx.c.CBox_Frq_TX_C, ctx.c.CBox_Frq_RX_C};
     for (QComboBox *monitor : ctx.app.CBoxMonitor)
         copies.append(monitor);
+    int filled = 0;
     for (QComboBox *box : copies) {
         if (!box)
             continue;
@@ -238,6 +241,9 @@ void buildChannelLists(ModuleContext &ctx)
         box->addItems(items);
         selectComboItem(box, -1);
         box->setEditText(QString());
+        // Some 30 lists of 160 channels take a while: the window paints in between.
+        if (++filled % kListsBetweenPaints == 0)
+            LineWait::runPendingEvents();
     }
 }
 

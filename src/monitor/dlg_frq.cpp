@@ -1,20 +1,20 @@
 #include "monitor/dlg_frq.h"
 
 #include <QFrame>
+#include <QGridLayout>
+#include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 
+#include <algorithm>
+
 namespace
 {
 
-template <typename T>
-T *place(T *widget, const char *name, int left, int top, int width = -1, int height = -1)
+template <typename T> T *named(T *widget, const char *name)
 {
     widget->setObjectName(QLatin1String(name));
-    const QSize hint = widget->sizeHint();
-    widget->setGeometry(left, top, width > 0 ? width : hint.width(),
-                        height > 0 ? height : hint.height());
     return widget;
 }
 
@@ -24,20 +24,44 @@ TDlg_frq::TDlg_frq(QWidget *parent) : QDialog(parent)
 {
     setObjectName(QStringLiteral("Dlg_frq"));
     setWindowTitle(QStringLiteral("Frequenzeinstellung"));
-    setFixedSize(286, 181);
     setModal(true);
 
-    Bevel1 = place(new QFrame(this), "Bevel1", 8, 8, 273, 129);
+    Bevel1 = named(new QFrame(this), "Bevel1");
     Bevel1->setFrameStyle(QFrame::Box | QFrame::Sunken);
-    LabelCenter = place(new QLabel(QStringLiteral("Center-Frequenz"), this), "LabelCenter", 18, 43);
-    EditDlg_Frq_Center = place(new QLineEdit(this), "EditDlg_Frq_Center", 104, 40, 121, 21);
-    Label3 = place(new QLabel(QStringLiteral("MHz"), this), "Label3", 234, 43);
-    Label2 = place(new QLabel(QStringLiteral("Span"), this), "Label2", 18, 91);
-    EditDlg_Frq_Span = place(new QLineEdit(this), "EditDlg_Frq_Span", 104, 88, 121, 21);
-    Label4 = place(new QLabel(QStringLiteral("kHz"), this), "Label4", 234, 91);
-    OKBtn = place(new QPushButton(QStringLiteral("OK"), this), "OKBtn", 63, 148, 75, 25);
-    CancelBtn =
-        place(new QPushButton(QStringLiteral("Abbrechen"), this), "CancelBtn", 151, 148, 75, 25);
+    LabelCenter = named(new QLabel(QStringLiteral("Center-Frequenz"), this), "LabelCenter");
+    EditDlg_Frq_Center = named(new QLineEdit(this), "EditDlg_Frq_Center");
+    Label3 = named(new QLabel(QStringLiteral("MHz"), this), "Label3");
+    Label2 = named(new QLabel(QStringLiteral("Span"), this), "Label2");
+    EditDlg_Frq_Span = named(new QLineEdit(this), "EditDlg_Frq_Span");
+    Label4 = named(new QLabel(QStringLiteral("kHz"), this), "Label4");
+    OKBtn = named(new QPushButton(QStringLiteral("OK"), this), "OKBtn");
+    CancelBtn = named(new QPushButton(QStringLiteral("Abbrechen"), this), "CancelBtn");
+    for (QLineEdit *edit : {EditDlg_Frq_Center, EditDlg_Frq_Span})
+        edit->setMinimumWidth(std::max(
+            121, edit->fontMetrics().horizontalAdvance(QStringLiteral("0000.00000")) + 14));
+
+    // The fields lie on the bevel, which frames them; the buttons stand below it.
+    auto *layout = new QGridLayout(this);
+    layout->setSizeConstraint(QLayout::SetFixedSize);
+    layout->setContentsMargins(8, 8, 8, 8);
+    auto *fields = new QGridLayout;
+    fields->setContentsMargins(10, 24, 10, 24);
+    fields->setVerticalSpacing(24);
+    fields->addWidget(LabelCenter, 0, 0);
+    fields->addWidget(EditDlg_Frq_Center, 0, 1);
+    fields->addWidget(Label3, 0, 2);
+    fields->addWidget(Label2, 1, 0);
+    fields->addWidget(EditDlg_Frq_Span, 1, 1);
+    fields->addWidget(Label4, 1, 2);
+    layout->addWidget(Bevel1, 0, 0);
+    layout->addLayout(fields, 0, 0);
+    auto *buttons = new QHBoxLayout;
+    buttons->addStretch(1);
+    buttons->addWidget(OKBtn);
+    buttons->addWidget(CancelBtn);
+    buttons->addStretch(1);
+    layout->addLayout(buttons, 1, 0);
+
     OKBtn->setDefault(true);
     connect(OKBtn, &QPushButton::clicked, this, &QDialog::accept);
     // Escape rejects the dialog as the cancel button does.
@@ -51,5 +75,4 @@ void TDlg_frq::applyLanguage(int languageIndex)
                           : QStringLiteral("Set frequency"));
     LabelCenter->setText(german ? QStringLiteral("Center-Frequenz")
                                 : QStringLiteral("Center frequency"));
-    LabelCenter->adjustSize();
 }

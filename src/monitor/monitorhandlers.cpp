@@ -60,7 +60,6 @@ void MonitorHandlers::applyLanguage(int languageIndex, bool sweepRunning)
         c.BtnMonitor_Start->setText(QStringLiteral("Stop"));
     if (languageIndex != 0 && languageIndex != 1)
         return;
-    fitMonitorCaptions(c);
     showExportCaption();
     c.BtnMonitor_Spektrum->setText(languageIndex == 0 ? QStringLiteral("Spektrum")
                                                       : QStringLiteral("Spectrum"));

@@ -76,8 +76,5 @@ struct MonitorControls {
 // Builds the page; every channel selector starts with the given design-time list.
 void buildMonitorPage(QWidget *page, MonitorControls &c, const QStringList &channelItems);
 
-// Fits labels, radio buttons and the check box to their captions after a language change.
-void fitMonitorCaptions(MonitorControls &c);
-
 // The bars' scale: -128 to -60 dBm; values beyond show at the nearest end.
 void setMonitorBar(QProgressBar *bar, int dbm);

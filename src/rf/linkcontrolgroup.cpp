@@ -29,6 +29,16 @@ QLabel *label(QWidget *parent, const char *name, const char *caption)
     return named(new QLabel(QString::fromUtf8(caption), parent), name);
 }
 
+// The scale caption over a pair of gauges; the same in both languages.
+QLabel *scaleLabel(QWidget *parent, const char *gaugeName, const char *caption)
+{
+    const QString name =
+        QStringLiteral("Label") + QLatin1String(gaugeName).mid(2) + QStringLiteral("_Scale");
+    auto *scale = new QLabel(QString::fromUtf8(caption), parent);
+    scale->setObjectName(name);
+    return scale;
+}
+
 QLineEdit *readOnlyEdit(QWidget *parent, const char *name, const QString &text = {})
 {
     auto *edit = named(new QLineEdit(text, parent), name);
@@ -42,6 +52,8 @@ QProgressBar *gauge(QWidget *parent, const char *name, int minimum, int maximum)
     bar->setRange(minimum, maximum);
     bar->setValue(minimum);
     bar->setTextVisible(false);
+    // Thin bars, so that the page's eight stay in view together.
+    bar->setFixedHeight(bar->fontMetrics().height());
     return bar;
 }
 
@@ -108,21 +120,28 @@ QGroupBox *buildLinkControlGroup(QWidget *page, HfTestControls &c)
             QProgressBar *&ruhePeak, const char *qualityName, const char *ruheName,
             const char *qualityGaugeName, const char *qualityPeakName, const char *ruheGaugeName,
             const char *ruhePeakName) {
-            grid->addWidget(label(group, moduleLabel, moduleCaption), row, 0, 1, 5);
+            grid->addWidget(label(group, moduleLabel, moduleCaption), row, 0, 1, 2);
             quality = readOnlyEdit(group, qualityName);
             ruhe = readOnlyEdit(group, ruheName);
             qualityGauge = gauge(group, qualityGaugeName, 0, 68);
             qualityPeak = gauge(group, qualityPeakName, 0, 68);
             ruheGauge = gauge(group, ruheGaugeName, -128, -60);
             ruhePeak = gauge(group, ruhePeakName, -128, -60);
+            // Each pair of gauges has its scale above it.
+            grid->addWidget(scaleLabel(group, qualityGaugeName,
+                                       "0dB ..................................... 68dB"),
+                            row, 2, 1, 3);
             grid->addWidget(label(group, qualityLabel, "Signal-Rauschabstand"), row + 1, 0);
             grid->addWidget(quality, row + 1, 1);
             grid->addWidget(qualityGauge, row + 1, 2, 1, 3);
             grid->addWidget(qualityPeak, row + 2, 2, 1, 3);
-            grid->addWidget(label(group, ruheLabel, "RSSI-Ruhewert"), row + 3, 0);
-            grid->addWidget(ruhe, row + 3, 1);
-            grid->addWidget(ruheGauge, row + 3, 2, 1, 3);
-            grid->addWidget(ruhePeak, row + 4, 2, 1, 3);
+            grid->addWidget(
+                scaleLabel(group, ruheGaugeName, "-128dBm ......................... -60dBm"),
+                row + 3, 2, 1, 3);
+            grid->addWidget(label(group, ruheLabel, "RSSI-Ruhewert"), row + 4, 0);
+            grid->addWidget(ruhe, row + 4, 1);
+            grid->addWidget(ruheGauge, row + 4, 2, 1, 3);
+            grid->addWidget(ruhePeak, row + 5, 2, 1, 3);
         };
     moduleBlock(4, "LabelMod1", "angeschlossenes Modul", "LabelLinkControl_QualityMod1",
                 "LabelLinkControl_ruheMod1", c.EditLinkControl_quality1, c.EditLinkControl_ruhe1,
@@ -130,7 +149,7 @@ QGroupBox *buildLinkControlGroup(QWidget *page, HfTestControls &c)
                 c.G_LinkControl_ruhe1_peak, "EditLinkControl_quality1", "EditLinkControl_ruhe1",
                 "G_LinkControl_quality1", "G_LinkControl_quality1_peak", "G_LinkControl_ruhe1",
                 "G_LinkControl_ruhe1_peak");
-    moduleBlock(9, "LabelMod2", "freies Modul", "LabelLinkControl_QualityMod2",
+    moduleBlock(10, "LabelMod2", "freies Modul", "LabelLinkControl_QualityMod2",
                 "LabelLinkControl_ruheMod2", c.EditLinkControl_quality2, c.EditLinkControl_ruhe2,
                 c.G_LinkControl_quality2, c.G_LinkControl_quality2_peak, c.G_LinkControl_ruhe2,
                 c.G_LinkControl_ruhe2_peak, "EditLinkControl_quality2", "EditLinkControl_ruhe2",
@@ -138,18 +157,18 @@ QGroupBox *buildLinkControlGroup(QWidget *page, HfTestControls &c)
                 "G_LinkControl_ruhe2_peak");
 
     c.TBar_LinkControl_Mittlung = trackBar(group, "TBar_LinkControl_Mittlung", 0, 10, 0);
-    grid->addWidget(label(group, "LabelMean", "Mittelwertbildung"), 14, 0);
-    grid->addWidget(label(group, "LabelOff", "aus"), 14, 1);
-    grid->addWidget(c.TBar_LinkControl_Mittlung, 14, 2, 1, 2);
-    grid->addWidget(label(group, "LabelStrong", "stark"), 14, 4);
+    grid->addWidget(label(group, "LabelMean", "Mittelwertbildung"), 16, 0);
+    grid->addWidget(label(group, "LabelOff", "aus"), 16, 1);
+    grid->addWidget(c.TBar_LinkControl_Mittlung, 16, 2, 1, 2);
+    grid->addWidget(label(group, "LabelStrong", "stark"), 16, 4);
     c.TBarLinkControl_Peak = trackBar(group, "TBarLinkControl_Peak", 1, 20, 10);
-    grid->addWidget(label(group, "LabelPeak", "Anzeige Peak-Wert"), 15, 0);
-    grid->addWidget(label(group, "LabelFast", "kurz"), 15, 1);
-    grid->addWidget(c.TBarLinkControl_Peak, 15, 2, 1, 2);
-    grid->addWidget(label(group, "LabelLong", "lang"), 15, 4);
+    grid->addWidget(label(group, "LabelPeak", "Anzeige Peak-Wert"), 17, 0);
+    grid->addWidget(label(group, "LabelFast", "kurz"), 17, 1);
+    grid->addWidget(c.TBarLinkControl_Peak, 17, 2, 1, 2);
+    grid->addWidget(label(group, "LabelLong", "lang"), 17, 4);
     c.BtnLinkControl_PeakReset =
         named(new QPushButton(QStringLiteral("Peak Reset"), group), "BtnLinkControl_PeakReset");
-    grid->addWidget(c.BtnLinkControl_PeakReset, 16, 0);
+    grid->addWidget(c.BtnLinkControl_PeakReset, 18, 0);
 
     // Locked, the option's caption shows in the workspace grey.
     c.CBoxLinkControl_Empf = named(new QCheckBox(QStringLiteral("Empfindlichkeitsmessung"), group),
@@ -157,26 +176,26 @@ QGroupBox *buildLinkControlGroup(QWidget *page, HfTestControls &c)
     QPalette locked = c.CBoxLinkControl_Empf->palette();
     locked.setColor(QPalette::WindowText, locked.color(QPalette::Dark));
     c.CBoxLinkControl_Empf->setPalette(locked);
-    grid->addWidget(c.CBoxLinkControl_Empf, 16, 1, 1, 4);
+    grid->addWidget(c.CBoxLinkControl_Empf, 18, 1, 1, 4);
 
-    grid->addWidget(label(group, "LabelKonfiguration", "Einstellungen"), 17, 0);
-    grid->addWidget(label(group, "LabelFrequency", "Frequenz:"), 18, 0);
+    grid->addWidget(label(group, "LabelKonfiguration", "Einstellungen"), 19, 0);
+    grid->addWidget(label(group, "LabelFrequency", "Frequenz:"), 20, 0);
     c.LabelLinkControl_Frq = label(group, "LabelLinkControl_Frq", "Frequenz:");
-    grid->addWidget(c.LabelLinkControl_Frq, 18, 1, 1, 2);
-    grid->addWidget(label(group, "LabelDatarate", "Funkdatenrate:"), 19, 0);
+    grid->addWidget(c.LabelLinkControl_Frq, 20, 1, 1, 2);
+    grid->addWidget(label(group, "LabelDatarate", "Funkdatenrate:"), 21, 0);
     c.LabelLinkControl_HFbaud = label(group, "LabelLinkControl_HFbaud", "Funkdatenrate:");
-    grid->addWidget(c.LabelLinkControl_HFbaud, 19, 1, 1, 2);
-    grid->addWidget(label(group, "LabelRBW", "RBW:"), 20, 0);
+    grid->addWidget(c.LabelLinkControl_HFbaud, 21, 1, 1, 2);
+    grid->addWidget(label(group, "LabelRBW", "RBW:"), 22, 0);
     c.LabelLinkControl_RBW = label(group, "LabelLinkControl_RBW", "RBW:");
-    grid->addWidget(c.LabelLinkControl_RBW, 20, 1, 1, 2);
-    grid->addWidget(label(group, "LabelRS232Datarate", "RS232-Baudrate:"), 21, 0);
+    grid->addWidget(c.LabelLinkControl_RBW, 22, 1, 1, 2);
+    grid->addWidget(label(group, "LabelRS232Datarate", "RS232-Baudrate:"), 23, 0);
     c.LabelLinkControl_RS232Baud = label(group, "LabelLinkControl_RS232Baud", "RS232-Baudrate:");
-    grid->addWidget(c.LabelLinkControl_RS232Baud, 21, 1, 1, 2);
+    grid->addWidget(c.LabelLinkControl_RS232Baud, 23, 1, 1, 2);
 
     c.LabelLinkControl_konfig = label(group, "LabelLinkControl_konfig", "Konfig-Wizard");
     c.BtnLinkControl_konfig =
         named(new QPushButton(QStringLiteral("Start Wizard"), group), "BtnLinkControl_konfig");
-    grid->addWidget(c.LabelLinkControl_konfig, 22, 0);
-    grid->addWidget(c.BtnLinkControl_konfig, 22, 1);
+    grid->addWidget(c.LabelLinkControl_konfig, 24, 0);
+    grid->addWidget(c.BtnLinkControl_konfig, 24, 1);
     return group;
 }

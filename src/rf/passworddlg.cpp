@@ -6,6 +6,7 @@
 #include <QProxyStyle>
 #include <QPushButton>
 #include <QStyleFactory>
+#include <QVBoxLayout>
 
 namespace
 {
@@ -31,24 +32,34 @@ TPasswordDlg::TPasswordDlg(QWidget *parent) : QDialog(parent)
 {
     setObjectName(QStringLiteral("PasswordDlg"));
     setModal(true);
-    setFixedSize(252, 93);
     LabelText = new QLabel(this);
     LabelText->setObjectName(QStringLiteral("LabelText"));
-    LabelText->setGeometry(8, 9, 236, 16);
     Password = new QLineEdit(this);
     Password->setObjectName(QStringLiteral("Password"));
     Password->setEchoMode(QLineEdit::Password);
     auto *asterisks = new AsteriskPasswordStyle;
     asterisks->setParent(Password);
     Password->setStyle(asterisks);
-    Password->setGeometry(8, 27, 233, 22);
     OKBtn = new QPushButton(QStringLiteral("OK"), this);
     OKBtn->setObjectName(QStringLiteral("OKBtn"));
-    OKBtn->setGeometry(86, 59, 75, 25);
     OKBtn->setDefault(true);
     CancelBtn = new QPushButton(QStringLiteral("Abbrechen"), this);
     CancelBtn->setObjectName(QStringLiteral("CancelBtn"));
-    CancelBtn->setGeometry(166, 59, 75, 25);
+    // The prompt over the entry, the buttons below at the right; at least 252 wide, wider where
+    // the prompt needs it.
+    auto *layout = new QVBoxLayout(this);
+    layout->setSizeConstraint(QLayout::SetFixedSize);
+    layout->setContentsMargins(8, 8, 8, 8);
+    layout->setSpacing(4);
+    layout->addWidget(LabelText);
+    layout->addWidget(Password);
+    auto *buttons = new QHBoxLayout;
+    buttons->addStretch(1);
+    buttons->addWidget(OKBtn);
+    buttons->addWidget(CancelBtn);
+    layout->addSpacing(4);
+    layout->addLayout(buttons);
+    Password->setMinimumWidth(233);
     connect(OKBtn, &QPushButton::clicked, this, &QDialog::accept);
     connect(CancelBtn, &QPushButton::clicked, this, &QDialog::reject);
 }

@@ -58,16 +58,29 @@ void TestSettingsFile::linesAreRead_data()
     QTest::addColumn<bool>("save");
     QTest::addColumn<int>("port");
     QTest::addColumn<int>("baud");
-    QTest::newRow("as written") << QByteArray("-1\r\n2\r\n4\r\n") << true << 2 << 4;
-    QTest::newRow("unchecked") << QByteArray("0\r\n2\r\n4\r\n") << false << 2 << 4;
-    QTest::newRow("CR only") << QByteArray("-1\r1\r7\r") << true << 1 << 7;
-    QTest::newRow("LF only") << QByteArray("-1\n1\n7\n") << true << 1 << 7;
-    QTest::newRow("Boolean text") << QByteArray("True\r\n0\r\n0\r\n") << true << 0 << 0;
-    QTest::newRow("no selection") << QByteArray("-1\r\n-1\r\n-1\r\n") << true << -1 << -1;
+    QTest::addColumn<QString>("portName");
+    QTest::newRow("as written") << QByteArray("-1\r\n2\r\n4\r\n") << true << 2 << 4 << "";
+    QTest::newRow("unchecked") << QByteArray("0\r\n2\r\n4\r\n") << false << 2 << 4 << "";
+    QTest::newRow("CR only") << QByteArray("-1\r1\r7\r") << true << 1 << 7 << "";
+    QTest::newRow("LF only") << QByteArray("-1\n1\n7\n") << true << 1 << 7 << "";
+    QTest::newRow("Boolean text") << QByteArray("True\r\n0\r\n0\r\n") << true << 0 << 0 << "";
+    QTest::newRow("no selection") << QByteArray("-1\r\n-1\r\n-1\r\n") << true << -1 << -1 << "";
     QTest::newRow("words where numbers belong")
-        << QByteArray("-1\r\nCOM3\r\nfast\r\n") << true << -1 << -1;
-    QTest::newRow("one line") << QByteArray("-1") << true << -1 << -1;
-    QTest::newRow("empty") << QByteArray() << false << -1 << -1;
+        << QByteArray("-1\r\nCOM3\r\nfast\r\n") << true << -1 << -1 << "";
+    QTest::newRow("one line") << QByteArray("-1") << true << -1 << -1 << "";
+    QTest::newRow("empty") << QByteArray() << false << -1 << -1 << "";
+    QTest::newRow("port name after its index")
+        << QByteArray("-1\r\n2\t/dev/ttyUSB0\r\n4\r\n") << true << 2 << 4 << "/dev/ttyUSB0";
+    QTest::newRow("typed path, no item")
+        << QByteArray("-1\r\n-1\t/dev/pts/7\r\n4\r\n") << true << -1 << 4 << "/dev/pts/7";
+    QTest::newRow("name with blanks, LF only")
+        << QByteArray("-1\n0\tmy port \n4\n") << true << 0 << 4 << "my port ";
+    QTest::newRow("name in UTF-8")
+        << QByteArray("-1\r1\t/dev/serial/by-id/ä\r7\r") << true << 1 << 7 << "/dev/serial/by-id/ä";
+    QTest::newRow("control character: no name")
+        << QByteArray("-1\r\n3\tCOM\x01\r\n4\r\n") << true << 3 << 4 << "";
+    QTest::newRow("broken index, name kept")
+        << QByteArray("-1\r\nx\tCOM3\r\n4\r\n") << true << -1 << 4 << "COM3";
 }
 
 void TestSettingsFile::linesAreRead()
@@ -77,11 +90,15 @@ void TestSettingsFile::linesAreRead()
     QTEST(settings.save, "save");
     QTEST(settings.portIndex, "port");
     QTEST(settings.baudIndex, "baud");
-    // What is written reads back the same.
-    const ComSettings back = parseComSettings(formatComSettings(settings));
+    QTEST(settings.portName, "portName");
+    // What is written reads back the same, in three lines.
+    const QByteArray written = formatComSettings(settings);
+    QCOMPARE(written.count("\r\n"), 3);
+    const ComSettings back = parseComSettings(written);
     QCOMPARE(back.save, settings.save);
     QCOMPARE(back.portIndex, settings.portIndex);
     QCOMPARE(back.baudIndex, settings.baudIndex);
+    QCOMPARE(back.portName, settings.portName);
 }
 
 void TestSettingsFile::onlyASmallRegularFileIsRead_data()

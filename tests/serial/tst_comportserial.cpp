@@ -25,14 +25,19 @@ void TestComPortSerial::failuresCarryOperationAndErrorNumber_data()
 {
     QTest::addColumn<QString>("operation");
     QTest::addColumn<QString>("expected");
-    QTest::newRow("open of a missing port") << "open"
-                                            << "Unable to open com port (win error code: 2)";
+    QTest::newRow("open of a missing port")
+        << "open"
+        << "Unable to open com port (win error code: 2)\r\nNo such file or directory: check the "
+           "port name; the list shows the ports present";
     QTest::newRow("write while closed") << "write"
-                                        << "WriteFile function failed (win error code: 9)";
+                                        << "WriteFile function failed (win error code: 9)\r\nBad "
+                                           "file descriptor: the port is closed; connect again";
     QTest::newRow("read while closed") << "read"
-                                       << "ReadFile function failed (win error code: 9)";
+                                       << "ReadFile function failed (win error code: 9)\r\nBad "
+                                          "file descriptor: the port is closed; connect again";
     QTest::newRow("clear while closed") << "clear"
-                                        << "PurgeComm function failed (win error code: 9)";
+                                        << "PurgeComm function failed (win error code: 9)\r\nBad "
+                                           "file descriptor: the port is closed; connect again";
 }
 
 void TestComPortSerial::failuresCarryOperationAndErrorNumber()
@@ -146,7 +151,9 @@ void TestComPortSerial::lostLineIsReportedAndCloses()
     QSignalSpy failed(&port, &ComPort::failed);
     module.closeModuleSide();
     QVERIFY(failed.wait(2000));
-    QCOMPARE(failed.at(0).at(0).toString(), "Unable to get async status (win error code: 5)");
+    QCOMPARE(failed.at(0).at(0).toString(),
+             "Unable to get async status (win error code: 5)\r\nInput/output error: the adapter "
+             "was unplugged or the line failed; plug it in and connect again");
     QVERIFY(!port.isOpen());
     QCoreApplication::processEvents();
     QCOMPARE(failed.count(), 1);

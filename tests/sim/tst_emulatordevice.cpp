@@ -269,7 +269,10 @@ void TestEmulatorDevice::comPortReadsAnswerAndLeavesRestForEvent()
         port.open();
         QFAIL("opening a missing port succeeded");
     } catch (const PortError &error) {
-        QCOMPARE(error.text(), QStringLiteral("Unable to open com port (win error code: 2)"));
+        QCOMPARE(
+            error.text(),
+            QStringLiteral("Unable to open com port (win error code: 2)\r\nNo such file or "
+                           "directory: check the port name; the list shows the ports present"));
     }
 }
 

@@ -109,21 +109,38 @@ bool TestKorvelSim::waitForLog(QProcess &process, const QByteArray &text)
 void TestKorvelSim::options_data()
 {
     QTest::addColumn<QStringList>("arguments");
-    QTest::addColumn<QString>("summary"); // type/band/set/hw/speed/serial/version, or "error"
+    // type/band/set/hw/speed/serial/version, or "error", "help", "version"
+    QTest::addColumn<QString>("summary");
 
     QTest::newRow("defaults") << QStringList{} << "C/868/3/10/16/123456/1.4.12";
     QTest::newRow("B module on 433")
         << QStringList{"--type", "B", "--band", "433", "--command-set", "2"}
         << "B/433/2/10/16/123456/1.4.12";
     QTest::newRow("calibration software, 64 MHz, serial, version")
-        << QStringList{"--type",     "x",         "--speed", "64",         "--serial",
-                       "4294967295", "--version", "2/0/255", "--hardware", "14"}
+        << QStringList{"--type",
+                       "x",
+                       "--speed",
+                       "64",
+                       "--serial",
+                       "4294967295",
+                       "--firmware-version",
+                       "2/0/255",
+                       "--hardware",
+                       "14"}
         << "x/868/3/14/64/4294967295/2.0.255";
     QTest::newRow("unknown type") << QStringList{"--type", "D"} << "error";
     QTest::newRow("band outside") << QStringList{"--band", "915"} << "error";
     QTest::newRow("speed outside") << QStringList{"--speed", "32"} << "error";
-    QTest::newRow("version not three parts") << QStringList{"--version", "1/4"} << "error";
-    QTest::newRow("version part too big") << QStringList{"--version", "1/4/256"} << "error";
+    QTest::newRow("version not three parts") << QStringList{"--firmware-version", "1/4"} << "error";
+    QTest::newRow("version part too big")
+        << QStringList{"--firmware-version", "1/4/256"} << "error";
+    QTest::newRow("--version shows the program's version") << QStringList{"--version"} << "version";
+    QTest::newRow("--version before other options")
+        << QStringList{"--version", "--type", "B"} << "version";
+    QTest::newRow("--version with a firmware version is refused")
+        << QStringList{"--version", "1/4/12"} << "error";
+    QTest::newRow("-h") << QStringList{"-h"} << "help";
+    QTest::newRow("--help after options") << QStringList{"--band", "433", "--help"} << "help";
     QTest::newRow("value missing") << QStringList{"--serial"} << "error";
     QTest::newRow("unknown option") << QStringList{"--fast"} << "error";
 }
@@ -139,6 +156,10 @@ void TestKorvelSim::options()
         return;
     }
     QVERIFY2(options.error.isEmpty(), qPrintable(options.error));
+    QCOMPARE(options.help, summary == QLatin1String("help"));
+    QCOMPARE(options.version, summary == QLatin1String("version"));
+    if (options.help || options.version)
+        return;
     const EmulatorConfig &c = options.config;
     const QString actual = QStringLiteral("%1/%2/%3/%4/%5/%6/%7.%8.%9")
                                .arg(QChar::fromLatin1(c.type))

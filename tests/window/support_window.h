@@ -6,6 +6,7 @@
 #include "sim/emulatordevice.h"
 
 #include <QComboBox>
+#include <QFile>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QStringList>
@@ -19,6 +20,9 @@
 struct WindowRig {
     explicit WindowRig(const EmulatorConfig &config = {}, const QString &folder = {})
     {
+        // The port list offers the korvel-sim instances of the runtime folder: none here, whatever
+        // runs beside the test.
+        qputenv("XDG_RUNTIME_DIR", QFile::encodeName(runtime.path()));
         ComPort::setDeviceFactoryForTest([this, config] {
             auto made = std::make_unique<EmulatorDevice>(config);
             device = made.get();
@@ -34,6 +38,10 @@ struct WindowRig {
     ~WindowRig()
     {
         form.reset();
+        if (m_runtimeBefore.isNull())
+            qunsetenv("XDG_RUNTIME_DIR");
+        else
+            qputenv("XDG_RUNTIME_DIR", m_runtimeBefore);
         ComPort::setDeviceFactoryForTest({});
         Messages::setPresenterForTest({});
     }
@@ -74,6 +82,8 @@ struct WindowRig {
         return tabs->isTabVisible(tabs->indexOf(find<QWidget>(page)));
     }
 
+    QByteArray m_runtimeBefore = qgetenv("XDG_RUNTIME_DIR");
+    QTemporaryDir runtime;
     QTemporaryDir dir;
     QString programFolder;
     EmulatorDevice *device = nullptr;

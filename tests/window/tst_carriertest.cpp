@@ -423,13 +423,17 @@ void TestCarrierTest::portFailureEndsTheTestOnce_data()
     QTest::addColumn<QString>("report");
     QTest::newRow("C stream, line lost")
         << Failure::StreamLineLost
-        << QStringLiteral("ReadFile function failed (win error code: 5)");
+        << QStringLiteral("ReadFile function failed (win error code: 5)\r\nInput/output error: the "
+                          "adapter was unplugged or the line failed; plug it in and connect again");
     QTest::newRow("C stream, a write fails")
         << Failure::StreamWriteFails
-        << QStringLiteral("WriteFile function failed (win error code: 5)");
+        << QStringLiteral(
+               "WriteFile function failed (win error code: 5)\r\nInput/output error: the adapter "
+               "was unplugged or the line failed; plug it in and connect again");
     QTest::newRow("B alternation, line lost")
         << Failure::AlternationLineLost
-        << QStringLiteral("ReadFile function failed (win error code: 5)");
+        << QStringLiteral("ReadFile function failed (win error code: 5)\r\nInput/output error: the "
+                          "adapter was unplugged or the line failed; plug it in and connect again");
 }
 
 void TestCarrierTest::portFailureEndsTheTestOnce()

@@ -43,11 +43,18 @@ void TestLinkFailures::lostPortReturnsToDisconnected_data()
     QTest::addColumn<QString>("when");
     QTest::addColumn<QString>("message");
     QTest::newRow("adapter pulled while idle")
-        << "idle" << QStringLiteral("ReadFile function failed (win error code: 5)");
+        << "idle"
+        << QStringLiteral("ReadFile function failed (win error code: 5)\r\nInput/output error: the "
+                          "adapter was unplugged or the line failed; plug it in and connect again");
     QTest::newRow("write fails during the read-out")
-        << "read-out" << QStringLiteral("WriteFile function failed (win error code: 5)");
+        << "read-out"
+        << QStringLiteral(
+               "WriteFile function failed (win error code: 5)\r\nInput/output error: the adapter "
+               "was unplugged or the line failed; plug it in and connect again");
     QTest::newRow("read fails during the configuration write")
-        << "configuration" << QStringLiteral("ReadFile function failed (win error code: 19)");
+        << "configuration"
+        << QStringLiteral("ReadFile function failed (win error code: 19)\r\nNo such device: the "
+                          "adapter was unplugged; plug it in and connect again");
 }
 
 void TestLinkFailures::lostPortReturnsToDisconnected()

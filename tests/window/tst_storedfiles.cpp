@@ -234,11 +234,14 @@ void TestStoredFiles::typedSelectorTextsAreWhatIsKept()
         QCOMPARE(rig.messages, QStringList());
     }
     QCOMPARE(fileBytes(folder.filePath(QStringLiteral("Korvel_ComSetting.ini"))),
-             QByteArray("-1\r\n-1\r\n3\r\n"));
+             QByteArray("-1\r\n-1\t/dev/pts/77\r\n3\r\n"));
     WindowRig rig({}, folder.path());
     QCOMPARE(rig.combo("CBox_RS232_baud")->currentText(), QStringLiteral("9600"));
     QCOMPARE(rig.form->port().baudRate(), 9600);
+    // The typed path is in no list, and it comes back as typed.
     QCOMPARE(rig.combo("CBox_COM")->currentIndex(), -1);
+    QCOMPARE(rig.combo("CBox_COM")->currentText(), QStringLiteral("/dev/pts/77"));
+    QCOMPARE(rig.form->port().portName(), QStringLiteral("/dev/pts/77"));
 }
 
 void TestStoredFiles::typingReplacesTheEmptyLocationNote()

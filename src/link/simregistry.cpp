@@ -1,0 +1,94 @@
+#include "link/simregistry.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QStandardPaths>
+
+#include <algorithm>
+
+#include <sys/stat.h>
+
+namespace SimRegistry
+{
+
+namespace
+{
+
+// Whether path leads (through its link) to a character device: a stale link of an instance
+// that was killed points at a pseudo-terminal that no longer exists.
+bool leadsToTerminal(const QString &path)
+{
+    struct stat info {
+    };
+    return ::stat(QFile::encodeName(path).constData(), &info) == 0 && S_ISCHR(info.st_mode);
+}
+
+} // namespace
+
+QString folder()
+{
+    return QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation) +
+           QStringLiteral("/korvel-sim");
+}
+
+QString linkName(quint32 serial, int instance)
+{
+    QString name = QStringLiteral("korvel-sim-%1").arg(serial);
+    if (instance > 1)
+        name += QStringLiteral("-%1").arg(instance);
+    return name;
+}
+
+QList<Instance> running(const QString &registryFolder)
+{
+    QList<Instance> instances;
+    const QDir dir(registryFolder);
+    const QStringList names = dir.entryList({QStringLiteral("korvel-sim-*")},
+                                            QDir::System | QDir::Files | QDir::NoDotAndDotDot);
+    for (const QString &name : names) {
+        const QString path = dir.filePath(name);
+        const QFileInfo info(path);
+        if (!info.isSymLink() || !leadsToTerminal(path))
+            continue;
+        instances.append(Instance{path, info.symLinkTarget()});
+    }
+    std::sort(instances.begin(), instances.end(),
+              [](const Instance &a, const Instance &b) { return a.path < b.path; });
+    return instances;
+}
+
+Registration::~Registration()
+{
+    // Only our own link goes: another instance may have taken the name over meanwhile.
+    const QFileInfo info(m_path);
+    if (!m_path.isEmpty() && info.isSymLink() && info.symLinkTarget() == m_device)
+        QFile::remove(m_path);
+}
+
+bool Registration::registerDevice(const QString &devicePath, quint32 serial, QString *error,
+                                  const QString &registryFolder)
+{
+    if (!QDir().mkpath(registryFolder)) {
+        *error = QStringLiteral("cannot create ") + registryFolder;
+        return false;
+    }
+    for (int instance = 1; instance < 100; ++instance) {
+        const QString path = QDir(registryFolder).filePath(linkName(serial, instance));
+        const QFileInfo info(path);
+        if (info.isSymLink() || info.exists()) {
+            if (!info.isSymLink() || leadsToTerminal(path))
+                continue; // taken by a running instance (or not ours to touch)
+            QFile::remove(path);
+        }
+        if (QFile::link(devicePath, path)) {
+            m_path = path;
+            m_device = QFileInfo(path).symLinkTarget();
+            return true;
+        }
+    }
+    *error = QStringLiteral("cannot link ") + devicePath + QStringLiteral(" in ") + registryFolder;
+    return false;
+}
+
+} // namespace SimRegistry
