@@ -52,10 +52,15 @@ void setCaption(QWidget *control, const QString &text)
 
 void setPlaceholder(QComboBox *box, const QString &text)
 {
-    // Qt shows the placeholder exactly while nothing is selected.
+    // Qt shows the placeholder exactly while nothing is selected. Taking the placeholder away
+    // would select the first item: the box stays without a selection and shows nothing.
+    const QSignalBlocker blocker(box);
+    const int index = box->currentIndex();
     box->setPlaceholderText(text);
     if (box->lineEdit())
         box->lineEdit()->setPlaceholderText(text);
+    if (index < 0)
+        selectComboItem(box, -1);
 }
 
 // Combo boxes are changed without their change signals: these are the program's own changes,

@@ -1,10 +1,11 @@
 #include "app/languagechoice.h"
 
+#include "module/textfile.h"
+
 #include <QCoreApplication>
 #include <QFile>
 #include <QLibraryInfo>
 #include <QLocale>
-#include <QSaveFile>
 #include <QTranslator>
 
 bool useQtTranslation(int languageIndex)
@@ -56,17 +57,15 @@ std::optional<int> parseLanguageChoice(const QByteArray &content)
 
 std::optional<int> readLanguageChoice(const QString &path)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
+    // The file may be anything a user put there: a FIFO is not waited on, nor a large file read.
+    constexpr qint64 kLimit = 4096;
+    const SmallFileRead file = readSmallFile(path, kLimit);
+    if (file.status != SmallFileStatus::Read)
         return std::nullopt;
-    return parseLanguageChoice(file.read(64));
+    return parseLanguageChoice(file.bytes);
 }
 
-bool writeLanguageChoice(const QString &path, int languageIndex)
+QString writeLanguageChoice(const QString &path, int languageIndex)
 {
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        return false;
-    file.write(formatLanguageChoice(languageIndex));
-    return file.commit();
+    return saveFileAtomically(path, formatLanguageChoice(languageIndex));
 }

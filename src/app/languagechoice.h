@@ -21,5 +21,7 @@ inline const char *const kLanguageFileName = "Korvel_Language.ini";
 QByteArray formatLanguageChoice(int languageIndex);
 // Nothing unless the first line is exactly 0 or 1 (blanks around it allowed).
 std::optional<int> parseLanguageChoice(const QByteArray &content);
+// Nothing when the file is missing, not a regular file, too large or unreadable.
 std::optional<int> readLanguageChoice(const QString &path);
-bool writeLanguageChoice(const QString &path, int languageIndex);
+// Replaces the file whole or not at all; the system's reason of a failure, or an empty text.
+QString writeLanguageChoice(const QString &path, int languageIndex);

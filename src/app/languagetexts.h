@@ -6,7 +6,7 @@
 enum class TextKind {
     Caption,     // window title, tab text, group title, label, button or check-box text
     Items,       // a combo box's item list, one comma-separated text
-    Placeholder, // what a combo box shows while nothing is selected
+    Placeholder, // what a combo box shows while nothing is selected; an empty text shows none
 };
 
 // One control's text in both languages. A null text leaves the control alone in that language.

@@ -31,9 +31,10 @@ const UiText kTexts[] = {
     {"Label_sleep_0", TextKind::Caption, "nach Wakeup:", "After wakeup:"},
     {"Label_sleep_4", TextKind::Caption, "Wakeuppin:", "Wakeuppin:"},
     {"Label_sleep_5", TextKind::Caption, "andere Pins", "Other Pins"},
-    {"CBox_sleep_0", TextKind::Placeholder, "(wählen)", "(choose)"},
-    {"CBox_sleep_4", TextKind::Placeholder, "(wählen)", "(choose)"},
-    {"CBox_sleep_5", TextKind::Placeholder, "(wählen)", "(choose)"},
+    // German shows no placeholder: the item lists are cleared and the boxes empty.
+    {"CBox_sleep_0", TextKind::Placeholder, "", "(choose)"},
+    {"CBox_sleep_4", TextKind::Placeholder, "", "(choose)"},
+    {"CBox_sleep_5", TextKind::Placeholder, "", "(choose)"},
     // Page HF_Test, carrier group
     {"HF_Test", TextKind::Caption, "HF-Tests", "Radio tests"},
     {"GroupBox_HF_Test", TextKind::Caption, "Träger senden", "Carrierout"},
@@ -44,8 +45,8 @@ const UiText kTexts[] = {
     {"Label_RX_Time", TextKind::Caption, "Dauer empfangen:", "Receive time:"},
     {"Label_RX_TX_Switch_Test", TextKind::Caption, "RX/TX Umschaltung:", "RX/TX switch:"},
     {"Label_TX_Time", TextKind::Caption, "Dauer senden:", "Transmit time:"},
-    {"CBox_Mod_Test", TextKind::Placeholder, "(wählen)", "(choose)"},
-    {"CBox_RX_TX_Switch_Test", TextKind::Placeholder, "(wählen)", "(choose)"},
+    {"CBox_Mod_Test", TextKind::Placeholder, "", "(choose)"},
+    {"CBox_RX_TX_Switch_Test", TextKind::Placeholder, "", "(choose)"},
     // Page HF_Test, LinkControl group (GroupBox_Linkcontrol)
     {"GroupBox_Linkcontrol", TextKind::Caption, "LinkControl", "LinkControl"},
     {"BtnLinkControl_Clear", TextKind::Caption, "Clear Statisik", "Clear statistics"},

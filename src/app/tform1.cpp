@@ -281,9 +281,12 @@ void TForm1::CBoxLanguageChange()
     monitorHandlers->applyLanguage(languageIndex(), monitorRunning);
     useQtTranslation(languageIndex());
     fitWidth();
-    if (languageIndex() >= 0 && !writeLanguageChoice(languagePath(), languageIndex()))
-        showMessage(QString::fromUtf8(kLanguageNotSaved.german),
-                    QString::fromUtf8(kLanguageNotSaved.english));
+    if (languageIndex() < 0)
+        return;
+    const QString reason = writeLanguageChoice(languagePath(), languageIndex());
+    if (!reason.isEmpty())
+        showMessage(QString::fromUtf8(kLanguageNotSaved.german) + QStringLiteral("\r\n") + reason,
+                    QString::fromUtf8(kLanguageNotSaved.english) + QStringLiteral("\r\n") + reason);
 }
 
 void TForm1::BtnInfoClick()
@@ -322,15 +325,13 @@ void TForm1::formCreate()
     performClick(monitor.BtnMonitor_FrqClear);
     performClick(hfTest.BtnLinkControl_Clear);
 
-    // A language the user chose before wins over the system's language.
-    const auto rememberedLanguage = readLanguageChoice(languagePath());
+    // A language the user chose before wins over the system's language, whether or not there
+    // is a settings file (it holds no language). The choice made here is not written: only the
+    // user's own switch is remembered.
+    setLanguageIndex(readLanguageChoice(languagePath()).value_or(systemLanguageIndex()));
     const auto settings = readComSettings(settingsPath());
-    if (!settings) {
-        setLanguageIndex(rememberedLanguage.value_or(systemLanguageIndex()));
+    if (!settings)
         return;
-    }
-    if (rememberedLanguage)
-        setLanguageIndex(*rememberedLanguage);
     CheckBox_ComSave->setChecked(settings->save);
     if (CheckBox_ComSave->isChecked()) {
         // The port by its name where the file keeps one: a typed path, or a list that the
@@ -363,9 +364,10 @@ void TForm1::closeEvent(QCloseEvent *event)
     guarded([this] {
         if (monitor.BtnMonitor_Start->text() == QLatin1String("Stop"))
             performClick(monitor.BtnMonitor_Start);
-        // A LinkControl run ends after its current cycle.
+        // A LinkControl run ends at once, without waiting for its cycle.
         if (hfTest.BtnStartLinkControl->text() == QLatin1String("Stop"))
             performClick(hfTest.BtnStartLinkControl);
+        m_linkControl->endRunNow();
     });
     // A running carrier test ends with the window: its loop returns, the module goes back to
     // receive and the configuration is restored.

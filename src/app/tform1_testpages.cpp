@@ -83,7 +83,7 @@ bool TForm1::refusedWhileLinkControlRuns()
     // A read-out or write now would interleave its frames with a LinkControl cycle.
     if (!m_LinkControlRunning)
         return false;
-    showMessage(QStringLiteral("LinkControl ist am laufen, zuerst ausschalten!"),
-                QStringLiteral("LinkControl is running, stop first!"));
+    const auto [german, english] = linkControlBusyTexts(!m_linkControl->runGoing());
+    showMessage(german, english);
     return true;
 }

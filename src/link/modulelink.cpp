@@ -178,7 +178,6 @@ void ModuleLink::dispatchC()
     const quint8 v = quint8(m_state.lastAnswer[1]);
     switch (code) {
     case Report::CalibrationC:
-        // A C module ends its recalibration ready to take RTS again.
         calibrationReport(v, true);
         return;
     case Report::WakeUpC:
@@ -196,15 +195,21 @@ void ModuleLink::dispatchC()
     }
 }
 
-void ModuleLink::calibrationReport(quint8 v, bool raiseRts)
+void ModuleLink::calibrationReport(quint8 v, bool cModule)
 {
     if (v > 2)
         return;
     const bool finished = v != 0;
-    if (finished && raiseRts)
+    // A C module ends its recalibration ready to take RTS again.
+    if (finished && cModule)
         m_port.setRts(true);
     m_host.showRecalibrationStatus(calibrationText(v));
-    if (finished)
+    // The result of the recalibration that the frame being answered started: the module has
+    // done what was asked, and sending the frame again would start another recalibration.
+    const quint8 recalibrate = cModule ? Frame::RecalibrateC : Frame::RecalibrateB;
+    const bool answersItsCommand = m_inTransaction && m_state.lastCommand.size() > 1 &&
+                                   quint8(m_state.lastCommand[1]) == recalibrate;
+    if (finished && !answersItsCommand)
         requestRepeat();
 }
 

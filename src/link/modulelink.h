@@ -66,7 +66,7 @@ private:
     void dispatchC();
     bool readAnswer();
     void echoCheck();
-    void calibrationReport(quint8 v, bool raiseRts);
+    void calibrationReport(quint8 v, bool cModule);
     // A report came instead of the answer: the frame goes out again, within the repeat limit.
     void requestRepeat();
     void fail(const char *marker);

@@ -8,12 +8,53 @@
 #include <QComboBox>
 #include <QGridLayout>
 #include <QGroupBox>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QTimer>
 
 namespace
 {
+
+// What Edit_info shows for a location without a file.
+const QString kEmptyLocation = QStringLiteral("(leer)");
+
+// "(leer)" is a note, not a description: it is selected when the field gets the focus and the
+// first key typed replaces it. Left alone it is stored as it stands.
+class EmptyLocationNote : public QObject
+{
+public:
+    explicit EmptyLocationNote(QLineEdit *edit) : QObject(edit), m_edit(edit)
+    {
+        edit->installEventFilter(this);
+    }
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (watched != m_edit || !showsNote())
+            return false;
+        if (event->type() == QEvent::FocusIn) {
+            // After the mouse press that gave the focus has placed the cursor.
+            QTimer::singleShot(0, m_edit, [edit = m_edit] {
+                if (edit->text() == kEmptyLocation && !edit->isModified())
+                    edit->selectAll();
+            });
+        } else if (event->type() == QEvent::KeyPress) {
+            const auto *key = static_cast<const QKeyEvent *>(event);
+            const bool typed = !key->text().isEmpty() && key->text().at(0).isPrint();
+            if (typed || key->matches(QKeySequence::Paste))
+                m_edit->clear();
+        }
+        return false;
+    }
+
+private:
+    bool showsNote() const { return m_edit->text() == kEmptyLocation && !m_edit->isModified(); }
+
+    QLineEdit *m_edit;
+};
 
 QString locationPath(ModuleContext &ctx, const SaveControls &save)
 {
@@ -92,6 +133,7 @@ void buildSaveControls(QGroupBox *group, SaveControls &save)
     save.Label_Info->setObjectName(QStringLiteral("Label_Info"));
     save.Edit_info = new QLineEdit(group);
     save.Edit_info->setObjectName(QStringLiteral("Edit_info"));
+    new EmptyLocationNote(save.Edit_info);
     save.BtnSave = new QPushButton(QStringLiteral("speichern"), group);
     save.BtnSave->setObjectName(QStringLiteral("BtnSave"));
     save.BtnLoad = new QPushButton(QStringLiteral("laden"), group);
@@ -109,7 +151,7 @@ void memoryLocationChanged(ModuleContext &ctx, SaveControls &save)
 {
     // Only the first line is read: the file may be anything a user put there.
     const auto line = readFirstLine(locationPath(ctx, save), kStoredConfigMaxBytes);
-    save.Edit_info->setText(line ? fromWindows1252(*line) : QStringLiteral("(leer)"));
+    save.Edit_info->setText(line ? fromWindows1252(*line) : kEmptyLocation);
 }
 
 void saveConfiguration(ModuleContext &ctx, SaveControls &save)

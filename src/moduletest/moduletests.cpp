@@ -6,6 +6,7 @@
 #include "link/modulelink.h"
 #include "module/modulehost.h"
 #include "moduletest/moduletestpage.h"
+#include "rf/linkcontrol.h"
 
 #include <QComboBox>
 #include <QLabel>
@@ -75,8 +76,9 @@ bool ModuleTests::refusedWhileLinkControlRuns() const
     // A command now would interleave with a LinkControl cycle on the same port.
     if (!*m_env.LinkControlRunning)
         return false;
-    m_host.showMessage(QStringLiteral("LinkControl ist am laufen, zuerst ausschalten!"),
-                       QStringLiteral("LinkControl is running, stop first!"));
+    const bool stopClicked = m_env.BtnStartLinkControl->text() != QLatin1String("Stop");
+    const auto [german, english] = linkControlBusyTexts(stopClicked);
+    m_host.showMessage(german, english);
     return true;
 }
 

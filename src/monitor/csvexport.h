@@ -4,7 +4,6 @@
 #include <QFile>
 #include <QList>
 #include <QString>
-#include <QTextStream>
 
 #include <optional>
 
@@ -26,19 +25,32 @@ std::optional<double> frequencyOfChannelItem(const QString &itemText);
 QString csvHeader();
 QString csvLine(const QDateTime &timestamp, const SlotReading &reading);
 
-// Records sweeps into a CSV file: one line per active slot per completed sweep, flushed after
-// every sweep so that a crash loses at most the sweep in progress.
+// Records sweeps into a CSV file: one line per active slot per completed sweep, written through
+// to the file after every sweep so that a crash loses at most the sweep in progress. A sweep
+// goes in whole or not at all: a write that fails (a full disk) is cut back to the last whole
+// row, and the reason is the system's.
 class SweepCsvFile
 {
 public:
-    bool open(const QString &path); // truncates; writes the header
+    SweepCsvFile() = default;
+    ~SweepCsvFile() { close(); }
+    SweepCsvFile(const SweepCsvFile &) = delete;
+    SweepCsvFile &operator=(const SweepCsvFile &) = delete;
+
+    // Truncates and writes the header. Anything but a regular file (a FIFO, a device, a
+    // folder) is refused without waiting on it.
+    bool open(const QString &path);
     void close();
     bool isOpen() const { return m_file.isOpen(); }
-    QString errorString() const { return m_file.errorString(); }
+    QString errorString() const { return m_error; }
     QString fileName() const { return m_file.fileName(); }
-    // False when the file could not be written.
+    // False when the file could not be written; the file then ends with the last whole row.
     bool writeSweep(const QDateTime &timestamp, const QList<SlotReading> &readings);
 
 private:
+    bool writeWhole(const QByteArray &bytes);
+
     QFile m_file;
+    QString m_error;
+    qint64 m_size = 0;
 };

@@ -115,6 +115,11 @@ void MonitorPlan::BtnMonitor_FrqSetClick()
                                "as numbers)"));
         return;
     }
+    if (span < 0) {
+        message(QStringLiteral("Eingabe nicht korrekt!\r\n(Span darf nicht negativ sein)"),
+                QStringLiteral("Invalid entry!\r\n(The span must not be negative)"));
+        return;
+    }
 
     const bool cModule = env.Edit_SW_Typ->text() == QLatin1String("C");
     QComboBox *source = cModule ? env.CBox_HFbaud_C : env.CBox_K_breite_B;

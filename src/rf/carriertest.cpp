@@ -181,19 +181,35 @@ bool CarrierTest::startRefused(bool cModule, bool alternate)
         }
     }
     if (alternate) {
-        // A time that is not a whole number is refused before anything changes.
-        if (!m_ctx.hf.Edit_TX_Time->text().trimmed().isEmpty() &&
-            !parseWholeMs(m_ctx.hf.Edit_TX_Time->text())) {
-            message("Dauer senden: bitte eine ganze Zahl (ms) eingeben!",
-                    "Transmit time: enter a whole number (ms)!");
+        // A time that is not a whole number or out of range is refused before anything changes.
+        if (timeRefused(m_ctx.hf.Edit_TX_Time, "Dauer senden", "Transmit time") ||
+            timeRefused(m_ctx.hf.Edit_RX_Time, "Dauer empfangen", "Receive time"))
             return true;
-        }
-        if (!m_ctx.hf.Edit_RX_Time->text().trimmed().isEmpty() &&
-            !parseWholeMs(m_ctx.hf.Edit_RX_Time->text())) {
-            message("Dauer empfangen: bitte eine ganze Zahl (ms) eingeben!",
-                    "Receive time: enter a whole number (ms)!");
-            return true;
-        }
+    }
+    return false;
+}
+
+bool CarrierTest::timeRefused(const QLineEdit *edit, const char *germanName,
+                              const char *englishName)
+{
+    if (edit->text().trimmed().isEmpty())
+        return false; // asked for when the alternation starts
+    const auto ms = parseWholeMs(edit->text());
+    const QString german = QString::fromUtf8(germanName);
+    const QString english = QString::fromUtf8(englishName);
+    if (!ms) {
+        m_ctx.host.showMessage(german + QStringLiteral(": bitte eine ganze Zahl (ms) eingeben!"),
+                               english + QStringLiteral(": enter a whole number (ms)!"));
+        return true;
+    }
+    if (!phaseTimeInRange(*ms)) {
+        m_ctx.host.showMessage(german + QStringLiteral(": nur Werte von %1 bis %2 ms erlaubt!")
+                                            .arg(kPhaseMinMs)
+                                            .arg(kPhaseMaxMs),
+                               english + QStringLiteral(": only values from %1 to %2 ms allowed!")
+                                             .arg(kPhaseMinMs)
+                                             .arg(kPhaseMaxMs));
+        return true;
     }
     return false;
 }
@@ -207,6 +223,7 @@ void CarrierTest::start()
     const bool alternate = m_ctx.hf.CBox_RX_TX_Switch_Test->currentIndex() == 1;
     if (startRefused(cModule, alternate))
         return;
+    m_moduleLost = false;
 
     try {
         if (!prepareConfiguration(cModule))
@@ -281,18 +298,24 @@ void CarrierTest::stop()
 
     m_ctx.timer.stop();
     m_ctx.countdown.store(0);
+    m_ctx.shared.CarrierStreaming = false;
     try {
-        if (m_ctx.link.port().isOpen())
+        ComPort &port = m_ctx.link.port();
+        // A module that does not answer any more is left alone: its failure is being reported.
+        if (port.isOpen() && !m_moduleLost) {
+            // Pattern bytes still queued for the line would keep a C module sending.
+            if (m_startedAsC)
+                port.clearBuffers(false, true);
             SwitchTransmitter(0);
+        }
     } catch (const PortError &) {
         endAfterPortFailure();
         throw;
     }
     m_ctx.TxState = 0;
-    m_ctx.shared.CarrierStreaming = false;
     m_ctx.hf.BtnStartHF_Test->setText(kStart);
     setControlsEnabled(true);
-    restoreConfiguration(isConnected());
+    restoreConfiguration(isConnected() && !m_moduleLost);
 }
 
 void CarrierTest::restoreConfiguration(bool writeToModule)
@@ -315,10 +338,16 @@ void CarrierTest::restoreConfiguration(bool writeToModule)
 void CarrierTest::SwitchTransmitter(int state)
 {
     m_ctx.TxState = state;
-    LinkState &link = m_ctx.link.state();
-    link.retryCounter = 5;
     // To a C module B0 20 xx means sleep; its receive state is simply RTS on.
     const bool byCommand = m_ctx.shared.RxTxSwitchByCommand && !cVersion();
+    if (!switchWithRetries(state, byCommand))
+        reportModuleLost();
+}
+
+bool CarrierTest::switchWithRetries(int state, bool byCommand)
+{
+    LinkState &link = m_ctx.link.state();
+    link.retryCounter = 5;
     do {
         link.errorFlag = false;
         if (byCommand)
@@ -326,11 +355,15 @@ void CarrierTest::SwitchTransmitter(int state)
         else
             m_ctx.link.port().setRts(state == 0);
     } while (link.errorFlag && link.retryCounter != 0);
-    if (link.errorFlag) {
-        m_ctx.host.disconnectModule();
-        message("Kommunikationsfehler!\r\n(COM und Baudrate überprüfen)",
-                "Transmission error!\r\n(Check COM und baudrate)");
-    }
+    return !link.errorFlag;
+}
+
+void CarrierTest::reportModuleLost()
+{
+    m_moduleLost = true;
+    m_ctx.host.disconnectModule();
+    message("Kommunikationsfehler!\r\n(COM und Baudrate überprüfen)",
+            "Transmission error!\r\n(Check COM und baudrate)");
 }
 
 void CarrierTest::RunRxTxAlternation()
@@ -357,7 +390,7 @@ std::optional<std::pair<int, int>> CarrierTest::phaseTimes()
 {
     const auto tx = parseWholeMs(m_ctx.hf.Edit_TX_Time->text());
     const auto rx = parseWholeMs(m_ctx.hf.Edit_RX_Time->text());
-    if (tx && rx)
+    if (tx && rx && phaseTimeInRange(*tx) && phaseTimeInRange(*rx))
         return std::pair{*tx, *rx};
     m_ctx.host.performClick(m_ctx.hf.BtnStartHF_Test);
     return std::nullopt;
@@ -365,29 +398,26 @@ std::optional<std::pair<int, int>> CarrierTest::phaseTimes()
 
 void CarrierTest::alternateB()
 {
-    LinkState &link = m_ctx.link.state();
     while (running()) {
         const auto times = phaseTimes();
         if (!times)
             continue;
         const auto [tx, rx] = *times;
-        // Each phase's time includes its command; a failed command leaves its phase to the next.
-        link.errorFlag = false;
-        if (m_ctx.TxState == 0) {
-            m_ctx.countdown.store(tx);
-            m_ctx.link.transaction(kSwitchTransmitter, 1);
-            m_ctx.TxState = 1;
-        } else {
-            m_ctx.countdown.store(rx);
-            m_ctx.link.transaction(kSwitchTransmitter, 0);
-            m_ctx.TxState = 0;
+        // Each phase's time includes its command and the command's retries.
+        const int state = m_ctx.TxState == 0 ? 1 : 0;
+        m_ctx.countdown.store(state == 1 ? tx : rx);
+        if (!switchWithRetries(state, true)) {
+            reportModuleLost();
+            break;
         }
+        m_ctx.TxState = state;
         waitForCountdown(m_ctx.countdown, m_ctx.timer);
         QCoreApplication::processEvents();
     }
-    // After a port failure the test has ended already and there is nothing to switch.
+    // After a port failure or a lost module the test has ended already and there is nothing
+    // to switch.
     ComPort &port = m_ctx.link.port();
-    if (!port.isOpen())
+    if (!port.isOpen() || m_moduleLost)
         return;
     port.clearBuffers(true, true);
     SwitchTransmitter(0);
@@ -395,6 +425,9 @@ void CarrierTest::alternateB()
 
 void CarrierTest::alternateC()
 {
+    // A long burst lets the window's events in every so many bytes, so that Stop is handled
+    // while it is still being written.
+    constexpr qint64 kBytesBetweenEvents = 64;
     ComPort &port = m_ctx.link.port();
     while (running()) {
         const auto times = phaseTimes();
@@ -410,8 +443,11 @@ void CarrierTest::alternateC()
             continue;
         }
         const QByteArray pattern(1, char(m_TestByte));
-        for (qint64 i = 0; i < burst.bytes() && port.isOpen(); ++i)
+        for (qint64 i = 0; i < burst.bytes() && running() && port.isOpen(); ++i) {
             port.write(pattern);
+            if ((i + 1) % kBytesBetweenEvents == 0)
+                QCoreApplication::processEvents();
+        }
         waitForCountdown(m_ctx.countdown, m_ctx.timer);
         QCoreApplication::processEvents();
     }

@@ -37,6 +37,15 @@ CarrierBurst carrierBurst(qint64 transmitMs, qint64 radioBaud);
 // A time typed into a time edit: a whole number of milliseconds, or nothing.
 std::optional<int> parseWholeMs(const QString &text);
 
+// The transmit and receive times an alternation accepts, in ms: a phase of at least 1 ms and at
+// most a minute, so that a period (transmit plus receive) stays well inside the countdown.
+constexpr int kPhaseMinMs = 1;
+constexpr int kPhaseMaxMs = 60000;
+constexpr bool phaseTimeInRange(int ms)
+{
+    return ms >= kPhaseMinMs && ms <= kPhaseMaxMs;
+}
+
 // Where the carrier test works: the controls it reads and changes, the link, the shared running
 // state and the 1 ms countdown.
 struct CarrierContext {
@@ -92,6 +101,13 @@ private:
     // since; should a program make them unreadable, the test is stopped and nothing is returned.
     std::optional<std::pair<int, int>> phaseTimes();
     void setControlsEnabled(bool enabled);
+    // Switches the transmitter with the usual five attempts; false when they all failed.
+    bool switchWithRetries(int state, bool byCommand);
+    // A switch failed for good: the window disconnects, which stops the test without talking to
+    // the module again, and the user is told once.
+    void reportModuleLost();
+    // Refuses a time edit that is not a whole number in the accepted range.
+    bool timeRefused(const QLineEdit *edit, const char *germanName, const char *englishName);
     void endAfterPortFailure();
     bool isConnected() const;
     bool cVersion() const;
@@ -104,4 +120,5 @@ private:
     bool m_startedAsC = false;
     bool m_stopping = false;
     bool m_loopActive = false;
+    bool m_moduleLost = false;
 };

@@ -6,7 +6,6 @@
 #include "rf/hftestpage.h"
 #include "rf/linkcontrolgroup.h"
 #include "rf/shapecircle.h"
-#include "rf/tickschedule.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -18,6 +17,7 @@
 #include <QPushButton>
 #include <QSlider>
 
+#include <algorithm>
 #include <utility>
 
 using namespace LinkFormulas;
@@ -29,8 +29,8 @@ namespace
 constexpr int kAnswerReadLength = 64;
 constexpr int kSettleMs = 10;
 constexpr int kRtsPulseMs = 1;
-// What a cycle's read (1 ms) and display take at most on a healthy machine.
-constexpr int kCycleWorkMs = 3;
+// Far longer than any exchange takes (the longest minimum interval is 324 ms).
+constexpr int kStopReadMs = 1000;
 constexpr int kIdleReadTimeoutMs = 500;
 constexpr int kRunReadTimeoutMs = 1;
 const QColor kGood(0, 128, 0);
@@ -121,6 +121,15 @@ std::optional<int> LinkControl::readInterval() const
                     QStringLiteral("Interval [ms]: not a whole number!"));
         return std::nullopt;
     }
+    if (!intervalInRange(*interval)) {
+        showMessage(QStringLiteral("Interval [ms]: nur Werte von %1 bis %2 erlaubt!")
+                        .arg(kIntervalMinMs)
+                        .arg(kIntervalMaxMs),
+                    QStringLiteral("Interval [ms]: only values from %1 to %2 allowed!")
+                        .arg(kIntervalMinMs)
+                        .arg(kIntervalMaxMs));
+        return std::nullopt;
+    }
     const auto hf = wholeNumber(m_env.CBox_HFbaud_C->currentText());
     if (!hf || *hf <= 0) {
         showMessage(QStringLiteral("Funkdatenrate: keine gültige Datenrate!"),
@@ -139,10 +148,12 @@ std::optional<int> LinkControl::readInterval() const
 void LinkControl::BtnStartLinkControlClick()
 {
     if (c.BtnStartLinkControl->text() != QLatin1String("Start")) {
-        // The loop notices the caption at the end of its current cycle.
+        // The loop notices the caption at the end of its current cycle, which does not wait out
+        // a long interval.
         c.BtnStartLinkControl->setText(QStringLiteral("Start"));
         c.TBarLinkControl_Peak->setEnabled(true);
         c.EditLinkControl_Interval->setEnabled(true);
+        hastenLastRead();
         return;
     }
     // A stopped run still finishing its last cycle: a second loop would run inside the first.
@@ -170,6 +181,26 @@ void LinkControl::BtnStartLinkControlClick()
     c.EditLinkControl_Interval->setEnabled(false);
     *m_env.LinkControlRunning = true;
     runLinkControl(value);
+}
+
+bool LinkControl::runGoing() const
+{
+    return isStop(c.BtnStartLinkControl);
+}
+
+void LinkControl::endRunNow()
+{
+    if (*m_env.LinkControlRunning)
+        m_endNow = true;
+}
+
+std::pair<QString, QString> linkControlBusyTexts(bool stopClicked)
+{
+    if (stopClicked)
+        return {QStringLiteral("LinkControl wird beendet, bitte gleich noch einmal versuchen!"),
+                QStringLiteral("LinkControl is stopping, please try again in a moment!")};
+    return {QStringLiteral("LinkControl ist am laufen, zuerst ausschalten!"),
+            QStringLiteral("LinkControl is running, stop first!")};
 }
 
 void LinkControl::runLinkControl(int interval)
@@ -206,6 +237,8 @@ void LinkControl::endRun()
     if (m_port.isOpen())
         m_port.setReadTimeout(kIdleReadTimeoutMs);
     *m_env.LinkControlRunning = false;
+    m_endNow = false;
+    m_inReadWait = false;
     if (std::exchange(m_ownsTimer, false))
         m_env.timerSlot->stop();
     if (c.BtnStartLinkControl->text() != QLatin1String("Start")) {
@@ -215,9 +248,24 @@ void LinkControl::endRun()
     }
 }
 
-void LinkControl::wait()
+bool LinkControl::mustEndAtOnce() const
 {
-    waitForCountdown(*m_env.countdown, *m_env.timerSlot);
+    return m_endNow || !m_port.isOpen();
+}
+
+bool LinkControl::wait()
+{
+    waitForCountdown(*m_env.countdown, *m_env.timerSlot, [this] { return mustEndAtOnce(); });
+    return !mustEndAtOnce();
+}
+
+void LinkControl::hastenLastRead()
+{
+    if (!m_inReadWait)
+        return;
+    const qint64 left = m_readWaitStart + m_stopReadWait - m_env.timerSlot->ticks();
+    if (m_env.countdown->load() > left)
+        m_env.countdown->store(qint32(std::max<qint64>(left, 0)));
 }
 
 void LinkControl::runCycles(int interval)
@@ -228,35 +276,48 @@ void LinkControl::runCycles(int interval)
         return;
     *m_env.LinkStopFlag = false;
     m_LinkClearRequest = false;
+    m_endNow = false;
     const Rates r = *rates();
     m_answerWait = answerWait(r.hf, r.rs, sensitive());
     // The first cycle waits the full interval after the purge.
     int extra = m_answerWait;
 
-    TickSchedule schedule(*m_env.countdown);
-    schedule.restart(kSettleMs);
-    wait();
+    MsCountdown &countdown = *m_env.countdown;
+    countdown.store(kSettleMs);
+    if (!wait())
+        return;
     while (!*m_env.LinkStopFlag) {
         m_port.write(QByteArray(1, 'L'));
-        schedule.next(m_answerWait, 0);
-        wait();
+        countdown.store(m_answerWait);
+        if (!wait())
+            return;
         // Whatever came before the module had the free module's answer is not the answer.
         m_port.clearBuffers(true, true);
         m_log.appendTxMarker(QStringLiteral("4C"));
-        // The time the last cycle spent on its read and display comes off this wait, so a cycle
-        // lasts one interval on the timer's ticks; a longer stall is not made up, as a read
-        // that early could miss the answer.
-        schedule.next(interval + extra - m_answerWait, kCycleWorkMs);
+        // The answer is read one interval after its "L", counted in whole ticks; reading earlier
+        // would miss an answer that completes just before the interval ends. After Stop a long
+        // interval is not waited out: the answer is read a second after its "L".
+        m_readWaitStart = m_env.timerSlot->ticks();
+        m_stopReadWait = std::min(interval, kStopReadMs) + extra - m_answerWait;
+        countdown.store(interval + extra - m_answerWait);
         extra = 0;
-        wait();
+        m_inReadWait = true;
+        if (!runGoing())
+            hastenLastRead();
+        const bool waited = wait();
+        m_inReadWait = false;
+        if (!waited)
+            return;
 
         if (evaluateLinkAnswer()) {
             c.ShapeLinkControl->setBrushColor(kGood);
             addOne(c.EditLinkControl_rxStatistik);
         } else {
             m_port.setRts(false);
-            schedule.next(kRtsPulseMs, 0);
-            wait();
+            countdown.store(kRtsPulseMs);
+            const bool pulsed = wait();
+            if (!pulsed && !m_port.isOpen())
+                return;
             m_port.setRts(true);
             c.ShapeLinkControl->setBrushColor(kBad);
             addOne(c.EditLinkControl_nokStatistik);
@@ -379,7 +440,7 @@ void LinkControl::pageShown()
     if (m_env.CBox_COM->currentText() == QLatin1String("DEMO") ||
         m_env.Edit_SW_Typ->text() != QLatin1String("C"))
         return;
-    if (const auto minimum = computeMinLinkInterval())
+    if (const auto minimum = computeMinLinkInterval(); minimum && !runGoing())
         c.EditLinkControl_Interval->setText(QString::number(*minimum));
     c.LabelLinkControl_Frq->setText(m_env.CBox_Frq_RX_C->currentText() + QStringLiteral(" MHz"));
     c.LabelLinkControl_HFbaud->setText(m_env.CBox_HFbaud_C->currentText() +

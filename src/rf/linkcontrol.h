@@ -8,6 +8,7 @@
 
 #include <array>
 #include <optional>
+#include <utility>
 
 class ComPort;
 class ExchangeLog;
@@ -58,6 +59,11 @@ public:
     // MinLinkInterval for the current rates and option; nothing while a rate is not a number.
     std::optional<int> computeMinLinkInterval() const;
     int answerWaitMs() const { return m_answerWait; }
+    // A run is going (the caption reads "Stop"): it keeps the interval it started with, so the
+    // interval edit is not rewritten meanwhile.
+    bool runGoing() const;
+    // The window closes: a run ends at once, without waiting for its cycle.
+    void endRunNow();
 
 private:
     struct Rates {
@@ -77,13 +83,17 @@ private:
     void runLinkControl(int interval);
     void runCycles(int interval);
     void endRun();
+    // After Stop the last cycle does not wait out a long interval.
+    void hastenLastRead();
     bool evaluateLinkAnswer();
     void updateChannel(int channel, int sample);
     void clearModule2Display();
     void showPeaks(int channels);
     void clearLinkStatistics();
     void peakReset();
-    void wait();
+    // False when the run must end at once: the port has been closed or the window closes.
+    bool wait();
+    bool mustEndAtOnce() const;
 
     ComPort &m_port;
     ExchangeLog &m_log;
@@ -96,4 +106,14 @@ private:
     LinkFormulas::PeakHold m_peaks;
     bool m_portFailureReported = false;
     bool m_ownsTimer = false;
+    bool m_endNow = false;
+    // The wait for the current cycle's answer: whether it runs, the tick it began at and how long
+    // it may last once Stop has been clicked.
+    bool m_inReadWait = false;
+    qint64 m_readWaitStart = 0;
+    int m_stopReadWait = 0;
 };
+
+// The texts that refuse another module operation while a run owns the port (German, English):
+// the run is going, or Stop has been clicked and it is finishing its last cycle.
+std::pair<QString, QString> linkControlBusyTexts(bool stopClicked);

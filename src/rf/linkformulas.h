@@ -22,6 +22,15 @@ int answerWait(int hf, int rs, bool sensitive);
 // two rates in their lists (radio 0 = 1200 .., serial 0 = 1200 ..).
 int minLinkInterval(int hf, int rs, int hfPosition, int rsPosition, bool sensitive);
 
+// The intervals a run accepts, in ms: below 1 the cycle would not wait at all, and a minute
+// between two exchanges is already far longer than any link test needs.
+constexpr int kIntervalMinMs = 1;
+constexpr int kIntervalMaxMs = 60000;
+constexpr bool intervalInRange(int ms)
+{
+    return ms >= kIntervalMinMs && ms <= kIntervalMaxMs;
+}
+
 // A number in the general format with at most `digits` significant digits: shortest form,
 // trailing zeros dropped, the locale's decimal separator; magnitudes below 0.00001 (and numbers
 // too long for the digits) in exponent form with at least two exponent digits.

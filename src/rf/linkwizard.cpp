@@ -39,9 +39,18 @@ private:
     // and ends that part's handler; the wizard goes on with its next step.
     void click(QAbstractButton *button);
     void showRfTestsPage() { m_form.PageControl1->setCurrentIndex(kRfTestsPage); }
+    // A C module read out on the open port just now: a connect that failed leaves the type
+    // letter of the module before, so the letter is cleared before each connect.
     bool cModuleConnected() const
     {
-        return m_module.info.Edit_SW_Typ->text() == QLatin1String("C");
+        return m_form.port().isOpen() && !m_form.BtnVerbinden->isEnabled() &&
+               m_module.info.Edit_SW_Typ->text() == QLatin1String("C");
+    }
+    void connectModule2()
+    {
+        m_module.info.Edit_SW_Typ->clear();
+        click(m_form.BtnVerbinden);
+        showRfTestsPage();
     }
     // Puts a text into the location box: its item where one matches, else the typed text.
     void setLocation(const QString &location);
@@ -129,8 +138,7 @@ void Wizard::run()
     click(m_form.BtnTrennen);
 
     inform(kWizardSwapToModule2);
-    click(m_form.BtnVerbinden);
-    showRfTestsPage();
+    connectModule2();
 
     // Until a C module answers. Cancel is the way out for a user without a second C module.
     while (!cModuleConnected()) {
@@ -140,8 +148,7 @@ void Wizard::run()
             cleanUp(rememberedLocation);
             return;
         }
-        click(m_form.BtnVerbinden);
-        showRfTestsPage();
+        connectModule2();
     }
 
     setLocation(kTransferName);

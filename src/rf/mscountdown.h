@@ -3,6 +3,7 @@
 #include <QtGlobal>
 
 #include <atomic>
+#include <functional>
 #include <memory>
 #include <thread>
 
@@ -14,7 +15,8 @@ using MsCountdown = std::atomic<qint32>;
 
 // The 1 ms periodic timer: a thread of its own that lowers the countdown by one every
 // millisecond. It sleeps to absolute deadlines on the steady clock, so a late wake-up catches up
-// with the ticks it missed instead of stretching the period. When a tick brings the count to 0 it
+// with the ticks it missed instead of stretching the period, unless a new count was set while it
+// was late: that count only gets ticks from its own start. When a tick brings the count to 0 it
 // wakes the UI thread's event dispatcher, so a waiter blocked in the event loop returns at once.
 class PeriodicMsTimer
 {
@@ -62,5 +64,7 @@ private:
 // Waits until the countdown is 0 or less while the UI thread's events are processed, so clicks
 // run during the wait. Between events it blocks in the event loop and costs no CPU; the timer
 // wakes it when the count runs out. Returns at once when the count is 0 or less already, and
-// also when no timer runs in the slot (nothing would ever lower the count).
-void waitForCountdown(const MsCountdown &countdown, const MmTimerSlot &slot);
+// also when no timer runs in the slot (nothing would ever lower the count), and after any handler
+// that made `ended` true (a port that was closed, a window that is closing).
+void waitForCountdown(const MsCountdown &countdown, const MmTimerSlot &slot,
+                      const std::function<bool()> &ended = {});

@@ -1,9 +1,32 @@
 #include "rf/passworddlg.h"
 
+#include <QApplication>
 #include <QLabel>
 #include <QLineEdit>
+#include <QProxyStyle>
 #include <QPushButton>
+#include <QStyleFactory>
 #include <QVBoxLayout>
+
+namespace
+{
+
+// The application's style, but every hidden character of a password shows as "*" (Fusion, for
+// one, would show a dot).
+class AsteriskPasswordStyle : public QProxyStyle
+{
+public:
+    AsteriskPasswordStyle() : QProxyStyle(QStyleFactory::create(QApplication::style()->name())) {}
+    int styleHint(StyleHint hint, const QStyleOption *option, const QWidget *widget,
+                  QStyleHintReturn *returnData) const override
+    {
+        if (hint == SH_LineEdit_PasswordCharacter)
+            return '*';
+        return QProxyStyle::styleHint(hint, option, widget, returnData);
+    }
+};
+
+} // namespace
 
 TPasswordDlg::TPasswordDlg(QWidget *parent) : QDialog(parent)
 {
@@ -14,6 +37,9 @@ TPasswordDlg::TPasswordDlg(QWidget *parent) : QDialog(parent)
     Password = new QLineEdit(this);
     Password->setObjectName(QStringLiteral("Password"));
     Password->setEchoMode(QLineEdit::Password);
+    auto *asterisks = new AsteriskPasswordStyle;
+    asterisks->setParent(Password);
+    Password->setStyle(asterisks);
     OKBtn = new QPushButton(QStringLiteral("OK"), this);
     OKBtn->setObjectName(QStringLiteral("OKBtn"));
     OKBtn->setDefault(true);

@@ -48,6 +48,9 @@ void SensitivityOption::CBoxLinkControl_EmpfClick()
         m_box->setChecked(false);
         return;
     }
+    // A running LinkControl keeps the interval it started with; the edit shows that one.
+    if (m_linkControl.runGoing())
+        return;
     if (const auto minimum = m_linkControl.computeMinLinkInterval())
         m_interval->setText(QString::number(*minimum));
 }

@@ -24,10 +24,16 @@ public:
     QString devicePath() const { return m_path; }
     qint64 processId() const { return m_process.processId(); }
     QString log() const;
+    // Whether the emulator runs in a real-time scheduling class, ahead of the machine's other
+    // load (it does wherever the system allows it).
+    bool realTime() const { return m_realTime; }
 
 private:
+    void runAheadOfOtherLoad();
+
     QProcess m_process;
     QString m_path;
+    bool m_realTime = false;
 };
 
 class QComboBox;

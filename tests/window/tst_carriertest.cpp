@@ -117,6 +117,11 @@ private slots:
     void portFailureEndsTheTestOnce();
     void closingTheWindowEndsTheAlternation();
     void timeFieldsLookActiveOnlyForAlternation();
+    void silentModuleEndsTheTestWithOneMessage_data();
+    void silentModuleEndsTheTestWithOneMessage();
+    void timesOutsideTheirRangeAreRefused_data();
+    void timesOutsideTheirRangeAreRefused();
+    void stopDuringALongBurstClearsTheQueuedBytes();
 };
 
 void TestCarrierTest::bTransmitterByCommand()
@@ -186,7 +191,7 @@ void TestCarrierTest::bAlternation_data()
     QTest::newRow("short phases") << "20"
                                   << "15" << 6;
     QTest::newRow("Stop ends a long receive phase") << "20"
-                                                    << "600000" << 2;
+                                                    << "60000" << 2;
 }
 
 void TestCarrierTest::bAlternation()
@@ -469,7 +474,7 @@ void TestCarrierTest::portFailureEndsTheTestOnce()
 void TestCarrierTest::closingTheWindowEndsTheAlternation()
 {
     CarrierRig rig(moduleOfType('B'));
-    rig.setUp(QStringLiteral("modulated"), QStringLiteral("RX and TX"), QStringLiteral("600000"),
+    rig.setUp(QStringLiteral("modulated"), QStringLiteral("RX and TX"), QStringLiteral("60000"),
               QStringLiteral("20"));
     rig.whenTrue([&] { return !rig.switches().isEmpty(); }, [&] { rig.form->close(); });
     rig.start()->click();
@@ -500,6 +505,117 @@ void TestCarrierTest::timeFieldsLookActiveOnlyForAlternation()
     QVERIFY(edit->palette().color(QPalette::Base) != window);
     // Only Start and Stop change whether the fields can be edited.
     QVERIFY(edit->isEnabled());
+}
+
+void TestCarrierTest::silentModuleEndsTheTestWithOneMessage_data()
+{
+    QTest::addColumn<QString>("mode");
+    QTest::addColumn<int>("switchesBeforeSilence");
+    QTest::newRow("alternation: the module goes silent in the middle") << "RX and TX" << 3;
+    QTest::newRow("transmit only: the switch to transmit is not answered") << "Only TX" << 0;
+}
+
+void TestCarrierTest::silentModuleEndsTheTestWithOneMessage()
+{
+    QFETCH(QString, mode);
+    QFETCH(int, switchesBeforeSilence);
+    // NRZ coding with RX/TX switching by command.
+    CarrierRig rig(moduleOfType('B'), [](ModuleEmulator &module) { module.setEeprom(0x0D, 0); });
+    QVERIFY(rig.form->shared().RxTxSwitchByCommand);
+    // Phases far longer than the 5 ms in which the fault is injected after a switch.
+    rig.setUp(QStringLiteral("unmodulated"), mode, QStringLiteral("300"), QStringLiteral("300"));
+    EmulatorFault silence;
+    silence.kind = FaultKind::Silent;
+    silence.frame = QByteArray::fromHex("B020");
+    silence.count = -1;
+    if (switchesBeforeSilence == 0)
+        rig.module().injectFault(silence);
+    else
+        rig.whenTrue([&] { return rig.switches().size() >= switchesBeforeSilence; },
+                     [&] { rig.module().injectFault(silence); });
+    rig.start()->click();
+    QVERIFY(!rig.timedOut);
+    // The first switch whose attempts all fail ends the test: once the message, nothing from
+    // the port, and no second attempt to switch a module that does not answer.
+    QCOMPARE(rig.messages, QStringList{kTransmissionErrorEn});
+    const QStringList switches = rig.switches();
+    QCOMPARE(switches.size(), switchesBeforeSilence + 5);
+    const QString failed =
+        switchesBeforeSilence % 2 == 0 ? QStringLiteral("B0 20 01") : QStringLiteral("B0 20 00");
+    QCOMPARE(switches.mid(switchesBeforeSilence), QStringList(5, failed));
+    QCOMPARE(rig.start()->text(), QStringLiteral("Start"));
+    QVERIFY(!rig.timerRunning());
+    QVERIFY(!rig.form->carrier().loopActive());
+    QCOMPARE(rig.form->m_TxState, 0);
+    QVERIFY(rig.button("BtnVerbinden")->isEnabled());
+    QVERIFY(!rig.form->port().isOpen());
+    QCOMPARE(rig.combo("CBox_Code_B")->currentIndex(), 0);
+}
+
+void TestCarrierTest::timesOutsideTheirRangeAreRefused_data()
+{
+    QTest::addColumn<QString>("tx");
+    QTest::addColumn<QString>("rx");
+    QTest::addColumn<QString>("message");
+    const QString transmit =
+        QStringLiteral("Transmit time: only values from 1 to 60000 ms allowed!");
+    const QString receive = QStringLiteral("Receive time: only values from 1 to 60000 ms allowed!");
+    QTest::newRow("largest int") << "2147483647"
+                                 << "50" << transmit;
+    QTest::newRow("a thousand million") << "1000000000"
+                                        << "50" << transmit;
+    QTest::newRow("just above a minute") << "60001"
+                                         << "50" << transmit;
+    QTest::newRow("no transmit time") << "0"
+                                      << "50" << transmit;
+    QTest::newRow("negative receive time") << "100"
+                                           << "-50" << receive;
+    QTest::newRow("smallest int") << "100"
+                                  << "-2147483648" << receive;
+}
+
+void TestCarrierTest::timesOutsideTheirRangeAreRefused()
+{
+    QFETCH(QString, tx);
+    QFETCH(QString, rx);
+    QFETCH(QString, message);
+    CarrierRig rig(moduleOfType('C'));
+    rig.setUp(QStringLiteral("unmodulated"), QStringLiteral("RX and TX"), tx, rx);
+    rig.start()->click();
+    QCOMPARE(rig.messages, QStringList{message});
+    QCOMPARE(rig.start()->text(), QStringLiteral("Start"));
+    QVERIFY(!rig.timerRunning());
+    QCOMPARE(rig.patternWrites(), 0);
+    QCOMPARE(rig.commands(), QStringList());
+}
+
+void TestCarrierTest::stopDuringALongBurstClearsTheQueuedBytes()
+{
+    // A minute of transmit time at radio 9600 is a burst of about 64000 bytes, far more than
+    // the line carries before the user stops.
+    CarrierRig rig(moduleOfType('C'), [](ModuleEmulator &module) { module.setEeprom(0x10, 6); });
+    rig.setUp(QStringLiteral("unmodulated"), QStringLiteral("RX and TX"), QStringLiteral("60000"),
+              QStringLiteral("20"));
+    rig.device->clearRecords();
+    QTimer::singleShot(0, rig.form.get(), [&] { rig.start()->click(); });
+    rig.start()->click();
+    QCOMPARE(rig.start()->text(), QStringLiteral("Start"));
+    QVERIFY(!rig.timerRunning());
+    QVERIFY(!rig.form->carrier().loopActive());
+    // Stop came in while the burst was being written, and cleared what was queued for the line
+    // before the module was switched back to receive.
+    QVERIFY2(rig.patternWrites() < 1000, qPrintable(QString::number(rig.patternWrites())));
+    const QStringList events = rig.device->lineEventTexts();
+    qsizetype lastPattern = -1;
+    for (qsizetype i = 0; i < events.size(); ++i) {
+        if (events[i] == QLatin1String("write FF"))
+            lastPattern = i;
+    }
+    QVERIFY(lastPattern >= 0);
+    const QStringList after = events.mid(lastPattern + 1);
+    QVERIFY2(!after.isEmpty() && after.first() == QLatin1String("clear out"),
+             qPrintable(after.join(QLatin1Char('|'))));
+    QCOMPARE(rig.messages, QStringList());
 }
 
 QTEST_MAIN(TestCarrierTest)

@@ -5,13 +5,17 @@
 
 #include <QAbstractButton>
 #include <QCheckBox>
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QGroupBox>
 #include <QLabel>
 #include <QMenu>
 #include <QMessageBox>
 #include <QSignalSpy>
 #include <QTabWidget>
+
+#include <sys/stat.h>
 
 namespace
 {
@@ -94,6 +98,7 @@ private slots:
     void startLanguage();
     void switchWhileRunningKeepsSelections();
     void standardButtonsFollowTheLanguage();
+    void choiceThatCannotBeSavedIsReported();
 };
 
 void TestLanguage::everyTableControlFollowsTheLanguage()
@@ -250,12 +255,17 @@ void TestLanguage::placeholdersOfTheFiveChoiceBoxes()
         QCOMPARE(rig.combo(name)->currentIndex(), -1);
         QCOMPARE(rig.combo(name)->placeholderText(), QStringLiteral("(choose)"));
     }
-    // Back in German the boxes show their built-in placeholder again, as after a disconnect.
+    // The German texts set no placeholder: back in German the boxes are empty.
     rig.form->setLanguageIndex(0);
     for (const char *name : boxes) {
         QCOMPARE(rig.combo(name)->currentIndex(), -1);
-        QCOMPARE(rig.combo(name)->placeholderText(), QStringLiteral("(wählen)"));
+        QCOMPARE(rig.combo(name)->placeholderText(), QString());
     }
+    // A disconnect clears the choices and shows "(wählen)".
+    rig.connectModule();
+    rig.button("BtnTrennen")->click();
+    for (const char *name : boxes)
+        QCOMPARE(rig.combo(name)->placeholderText(), QStringLiteral("(wählen)"));
     // A configuration box has no placeholder in either language.
     rig.form->setLanguageIndex(1);
     QCOMPARE(rig.combo("CBox_Recal_B")->placeholderText(), QString());
@@ -267,8 +277,8 @@ void TestLanguage::startLanguage_data()
     QTest::addColumn<QByteArray>("languageFile"); // empty: none
     QTest::addColumn<int>("index");               // -2: the system's language
     QTest::newRow("no files: the system's language") << QByteArray() << QByteArray() << -2;
-    QTest::newRow("settings file only: no choice")
-        << QByteArray("-1\r\n2\r\n4\r\n") << QByteArray() << -1;
+    QTest::newRow("settings file only: the system's language")
+        << QByteArray("-1\r\n2\r\n4\r\n") << QByteArray() << -2;
     QTest::newRow("remembered German without settings") << QByteArray() << QByteArray("0\r\n") << 0;
     QTest::newRow("remembered English without settings")
         << QByteArray() << QByteArray("1\r\n") << 1;
@@ -276,6 +286,9 @@ void TestLanguage::startLanguage_data()
         << QByteArray("-1\r\n2\r\n4\r\n") << QByteArray("0\r\n") << 0;
     QTest::newRow("unreadable choice: the system's language")
         << QByteArray() << QByteArray("German\r\n") << -2;
+    // A FIFO is not waited on: the start goes on at once.
+    QTest::newRow("FIFO as the choice, with settings: the system's language")
+        << QByteArray("-1\r\n2\r\n4\r\n") << QByteArray("FIFO") << -2;
 }
 
 void TestLanguage::startLanguage()
@@ -286,16 +299,21 @@ void TestLanguage::startLanguage()
     QTemporaryDir folder;
     if (!settingsFile.isEmpty())
         writeFile(folder.filePath(QStringLiteral("Korvel_ComSetting.ini")), settingsFile);
-    if (!languageFile.isEmpty())
-        writeFile(folder.filePath(QStringLiteral("Korvel_Language.ini")), languageFile);
+    const QString languagePath = folder.filePath(QStringLiteral("Korvel_Language.ini"));
+    if (languageFile == "FIFO")
+        QCOMPARE(::mkfifo(QFile::encodeName(languagePath).constData(), 0600), 0);
+    else if (!languageFile.isEmpty())
+        writeFile(languagePath, languageFile);
     WindowRig rig({}, folder.path());
+    // The language chosen at start is no choice of the user's: it is not remembered.
+    if (languageFile.isEmpty())
+        QVERIFY(!QFile::exists(languagePath));
 
     const int expected = index == -2 ? systemLanguageIndex() : index;
     QCOMPARE(rig.form->languageIndex(), expected);
     QCOMPARE(rig.combo("CBoxLanguage")->currentIndex(), expected);
     QVERIFY(!rig.combo("CBoxLanguage")->isVisibleTo(rig.form.get()));
     QVERIFY(rig.button("BtnLanguage")->isVisibleTo(rig.form.get()));
-    // Without a choice the captions stay as designed (German) and messages come in English.
     QCOMPARE(rig.form->windowTitle(), expected == 1
                                           ? QStringLiteral("Configtool for Korvel433/868-xx-xx")
                                           : QStringLiteral("Konfigurationstool für "
@@ -376,6 +394,23 @@ void TestLanguage::standardButtonsFollowTheLanguage()
     rig.form->setLanguageIndex(0);
     QCOMPARE(yesText(), QStringLiteral("Ja"));
     rig.form->setLanguageIndex(1);
+}
+
+void TestLanguage::choiceThatCannotBeSavedIsReported()
+{
+    WindowRig rig;
+    rig.form->setLanguageIndex(0);
+    // Something that is no file stands where the choice goes: it is left alone, and the user
+    // learns why the choice was not kept.
+    QVERIFY(QDir(rig.programFolder).mkdir(QStringLiteral("Korvel_Language.ini")));
+    chooseLanguageFromMenu(rig, 1);
+    QCOMPARE(rig.form->languageIndex(), 1);
+    QCOMPARE(rig.messages.size(), 1);
+    const QStringList lines = rig.messages.first().split(QStringLiteral("\r\n"));
+    QCOMPARE(lines.size(), 2);
+    QCOMPARE(lines[0], QStringLiteral("Could not save the language choice!"));
+    QVERIFY2(lines[1].endsWith(QLatin1String("not a regular file")), qPrintable(lines[1]));
+    QVERIFY(QFileInfo(rig.programFolder + QStringLiteral("/Korvel_Language.ini")).isDir());
 }
 
 QTEST_MAIN(TestLanguage)

@@ -3,11 +3,13 @@
 #include "rf/shapecircle.h"
 
 #include <QCheckBox>
+#include <QElapsedTimer>
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QSlider>
 #include <QTabWidget>
+#include <QThread>
 #include <QTimer>
 
 #include <functional>
@@ -86,6 +88,12 @@ private slots:
     void otherOperationsWaitForTheRunToEnd();
     void runEndsCleanlyWhenThePortGoesAway_data();
     void runEndsCleanlyWhenThePortGoesAway();
+    void answerCompletingJustBeforeTheReadCounts();
+    void intervalEditShowsTheIntervalOfTheRun();
+    void intervalsOutsideTheRangeAreRefused_data();
+    void intervalsOutsideTheRangeAreRefused();
+    void longestIntervalEndsAtOnce_data();
+    void longestIntervalEndsAtOnce();
 };
 
 void TestLinkControl::pageShowsTheSettingsAndTheMinimumInterval()
@@ -331,7 +339,7 @@ void TestLinkControl::startIsRefusedOrConfirmed()
 void TestLinkControl::otherOperationsWaitForTheRunToEnd()
 {
     LinkRig rig;
-    QStringList refusals;
+    QStringList refusals, stoppingRefusals;
     int framesDuringRun = -1;
     rig.run([&](int cycle) {
         if (cycle != 1)
@@ -344,8 +352,17 @@ void TestLinkControl::otherOperationsWaitForTheRunToEnd()
         refusals = rig.messages;
         framesDuringRun = int(rig.device->frames().size());
         rig.button("BtnStartLinkControl")->click();
+        // Stopped, the run still finishes its cycle: the user learns that it is ending.
+        rig.messages.clear();
+        for (const char *name : {"BtnAuslesen", "BtnKonfigurieren", "BtnTemp", "BtnRecal"})
+            rig.button(name)->click();
+        stoppingRefusals = rig.messages;
+        framesDuringRun = int(rig.device->frames().size());
     });
     QCOMPARE(refusals, QStringList(4, QStringLiteral("LinkControl is running, stop first!")));
+    QCOMPARE(
+        stoppingRefusals,
+        QStringList(4, QStringLiteral("LinkControl is stopping, please try again in a moment!")));
     QCOMPARE(framesDuringRun, 0);
     // Afterwards they work again.
     rig.messages.clear();
@@ -391,6 +408,122 @@ void TestLinkControl::runEndsCleanlyWhenThePortGoesAway()
     if (disconnected)
         QCOMPARE(rig.form->port().readTimeout(), 1000);
     QVERIFY(rig.edit("EditLinkControl_txStatistik")->text().toInt() <= 3);
+}
+
+void TestLinkControl::answerCompletingJustBeforeTheReadCounts()
+{
+    // At 19200 baud every byte takes 0.52 ms: the "L" and the five answer bytes take 3.1 ms, so
+    // the answer is complete half a millisecond before one interval has passed since its "L".
+    LinkPartnerConfig link;
+    link.answerDelayMs = LinkRig::kInterval - 0.5 - 6 * 10.0 * 1000.0 / 19200.0;
+    LinkRig rig(link);
+    rig.run([&](int cycle) {
+        // A machine that takes 3 ms to draw a cycle: that time must not come off the next
+        // cycle's wait for its answer.
+        QThread::msleep(3);
+        if (cycle == 20)
+            rig.button("BtnStartLinkControl")->click();
+    });
+    QCOMPARE(rig.edit("EditLinkControl_txStatistik")->text(), QStringLiteral("20"));
+    QCOMPARE(rig.edit("EditLinkControl_nokStatistik")->text(), QStringLiteral("0"));
+    QCOMPARE(rig.edit("EditLinkControl_rxStatistik")->text(), QStringLiteral("20"));
+}
+
+void TestLinkControl::intervalEditShowsTheIntervalOfTheRun()
+{
+    LinkRig rig;
+    auto *tabs = rig.find<QTabWidget>("PageControl1");
+    QString shownDuringRun;
+    rig.run([&](int cycle) {
+        if (cycle != 1)
+            return;
+        // Another radio rate has another minimum; showing the page again during the run must
+        // not put it into the edit, as the run keeps its interval.
+        rig.choose("CBox_HFbaud_C", QStringLiteral("38400"));
+        tabs->setCurrentWidget(rig.find<QWidget>("Modultest"));
+        tabs->setCurrentWidget(rig.find<QWidget>("HF_Test"));
+        shownDuringRun = rig.edit("EditLinkControl_Interval")->text();
+        rig.button("BtnStartLinkControl")->click();
+    });
+    QCOMPARE(shownDuringRun, QString::number(LinkRig::kInterval));
+    QCOMPARE(rig.edit("EditLinkControl_txStatistik")->text(), QStringLiteral("1"));
+    // Idle again, the page shows the minimum for the new rate.
+    tabs->setCurrentWidget(rig.find<QWidget>("Modultest"));
+    tabs->setCurrentWidget(rig.find<QWidget>("HF_Test"));
+    QCOMPARE(rig.edit("EditLinkControl_Interval")->text(), QStringLiteral("26"));
+}
+
+void TestLinkControl::intervalsOutsideTheRangeAreRefused_data()
+{
+    QTest::addColumn<QString>("interval");
+    QTest::newRow("largest int") << "2147483647";
+    QTest::newRow("a thousand million") << "1000000000";
+    QTest::newRow("just above a minute") << "60001";
+    QTest::newRow("zero") << "0";
+    QTest::newRow("smallest int") << "-2147483648";
+}
+
+void TestLinkControl::intervalsOutsideTheRangeAreRefused()
+{
+    QFETCH(QString, interval);
+    LinkRig rig;
+    rig.device->clearRecords();
+    // Even a user who would not raise it is not asked: the value is refused first.
+    rig.answerYes = false;
+    rig.edit("EditLinkControl_Interval")->setText(interval);
+    rig.button("BtnStartLinkControl")->click();
+    QCOMPARE(rig.messages,
+             QStringList{QStringLiteral("Interval [ms]: only values from 1 to 60000 allowed!")});
+    QCOMPARE(rig.device->frames(), QList<QByteArray>());
+    QCOMPARE(rig.button("BtnStartLinkControl")->text(), QStringLiteral("Start"));
+    QVERIFY(!rig.form->m_LinkControlRunning);
+    QVERIFY(!rig.form->m_MmTimerId.isRunning());
+}
+
+void TestLinkControl::longestIntervalEndsAtOnce_data()
+{
+    QTest::addColumn<QString>("how");
+    QTest::addColumn<int>("sent");
+    QTest::addColumn<int>("messages");
+    QTest::newRow("Stop: the last answer is read a second after its request") << "stop" << 1 << 0;
+    QTest::newRow("disconnect") << "disconnect" << 0 << 0;
+    QTest::newRow("adapter pulled") << "loss" << 0 << 1;
+    QTest::newRow("window closed") << "close" << 0 << 0;
+}
+
+void TestLinkControl::longestIntervalEndsAtOnce()
+{
+    QFETCH(QString, how);
+    QFETCH(int, sent);
+    QFETCH(int, messages);
+    LinkPartnerConfig link;
+    link.answerDelayMs = 30; // within the minimum interval (49 ms), as a real exchange is
+    LinkRig rig(link);
+    rig.edit("EditLinkControl_Interval")->setText(QStringLiteral("60000"));
+    // During the settle wait before the first "L".
+    rig.later([&] {
+        if (how == QLatin1String("stop"))
+            rig.button("BtnStartLinkControl")->click();
+        else if (how == QLatin1String("disconnect"))
+            rig.button("BtnTrennen")->click();
+        else if (how == QLatin1String("loss"))
+            rig.device->simulateLoss();
+        else
+            rig.form->close();
+    });
+    QElapsedTimer elapsed;
+    elapsed.start();
+    rig.button("BtnStartLinkControl")->click();
+    // Far less than the interval of a minute.
+    QVERIFY2(elapsed.elapsed() < 10000, qPrintable(QString::number(elapsed.elapsed())));
+    QCOMPARE(rig.messages.size(), messages);
+    QCOMPARE(rig.edit("EditLinkControl_txStatistik")->text(), QString::number(sent));
+    QCOMPARE(rig.edit("EditLinkControl_rxStatistik")->text(), QString::number(sent));
+    QCOMPARE(rig.button("BtnStartLinkControl")->text(), QStringLiteral("Start"));
+    QVERIFY(!rig.form->m_LinkControlRunning);
+    QVERIFY(!rig.form->m_MmTimerId.isRunning());
+    if (how != QLatin1String("stop") && how != QLatin1String("close"))
+        QVERIFY(rig.button("BtnVerbinden")->isEnabled());
 }
 
 QTEST_MAIN(TestLinkControl)

@@ -238,6 +238,11 @@ void TestMonitor::frequencyDialog_data()
                        "numbers)"}
         << QList<int>{} << ""
         << "";
+    QTest::newRow("negative span")
+        << 1 << "B" << 4 << "434"
+        << "-300" << true << QStringList{"Invalid entry!\r\n(The span must not be negative)"}
+        << QList<int>{} << ""
+        << "";
     QTest::newRow("centre beyond the 16-bit range")
         << 1 << "B" << 4 << "1000000"
         << "300" << true << QStringList{"Center frequency or span out of range!"} << QList<int>{}

@@ -5,6 +5,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QLabel>
+#include <QStyle>
 #include <QTabWidget>
 #include <QTimer>
 
@@ -24,6 +25,7 @@ struct Seen {
     QString caption;
     QString prompt;
     QString entryBefore;
+    int passwordCharacter = 0;
 };
 
 // Answers the next showing of the password dialog with entry and OK, or with Cancel.
@@ -35,6 +37,8 @@ void answerDialog(TPasswordDlg *dialog, const QString &entry, bool ok, Seen &see
         seen.caption = dialog->windowTitle();
         seen.prompt = dialog->LabelText->text();
         seen.entryBefore = dialog->Password->text();
+        seen.passwordCharacter = dialog->Password->style()->styleHint(
+            QStyle::SH_LineEdit_PasswordCharacter, nullptr, dialog->Password);
         dialog->Password->setText(entry);
         (ok ? dialog->OKBtn : dialog->CancelBtn)->click();
     });
@@ -44,6 +48,8 @@ void answerDialog(TPasswordDlg *dialog, const QString &entry, bool ok, Seen &see
 
 void TestSensitivity::unlockOnceThenPlainSwitch()
 {
+    // Fusion would show each character of the password as a dot.
+    QApplication::setStyle(QStringLiteral("Fusion"));
     EmulatorConfig config;
     config.type = 'C';
     WindowRig rig(config);
@@ -65,6 +71,7 @@ void TestSensitivity::unlockOnceThenPlainSwitch()
     QCOMPARE(seen.caption, QStringLiteral("Password dialog"));
     QCOMPARE(seen.prompt, QStringLiteral("Enter password to activate function:"));
     QCOMPARE(rig.messages, QStringList{"Password not valid!"});
+    QCOMPARE(seen.passwordCharacter, int('*'));
     QVERIFY(!box->isChecked());
     QVERIFY(box->palette().color(QPalette::WindowText) != normal);
     QCOMPARE(interval->text(), QStringLiteral("49"));
@@ -95,6 +102,19 @@ void TestSensitivity::unlockOnceThenPlainSwitch()
     QCOMPARE(interval->text(), QStringLiteral("21"));
     QVERIFY(!seen.shown);
     QVERIFY(!dialog->isVisible());
+
+    // During a LinkControl run the edit keeps the interval the run uses.
+    interval->setText(QStringLiteral("200"));
+    QString duringRun;
+    QTimer::singleShot(0, rig.form.get(), [&] {
+        box->click();
+        duringRun = interval->text();
+        rig.button("BtnStartLinkControl")->click();
+    });
+    rig.button("BtnStartLinkControl")->click();
+    QCOMPARE(duringRun, QStringLiteral("200"));
+    QVERIFY(!box->isChecked());
+    QCOMPARE(interval->text(), QStringLiteral("200"));
 }
 
 QTEST_MAIN(TestSensitivity)

@@ -6,6 +6,7 @@
 #include <QDir>
 #include <QFile>
 #include <QLineEdit>
+#include <QMenu>
 #include <QProcess>
 
 #include <sys/mount.h>
@@ -96,6 +97,7 @@ private slots:
     void locationsAreReadWithCare();
     void fullDiskKeepsTheOldFiles();
     void typedSelectorTextsAreWhatIsKept();
+    void typingReplacesTheEmptyLocationNote();
 };
 
 void TestStoredFiles::locationsAreReadWithCare_data()
@@ -168,8 +170,10 @@ void TestStoredFiles::fullDiskKeepsTheOldFiles()
     const QString ini = QDir(disk.path()).filePath(QStringLiteral("Korvel_ComSetting.ini"));
     const QByteArray oldStored = savedB();
     const QByteArray oldIni("-1\r\n2\r\n4\r\n");
+    const QString language = QDir(disk.path()).filePath(QStringLiteral("Korvel_Language.ini"));
     QVERIFY(writeBytes(stored, oldStored));
     QVERIFY(writeBytes(ini, oldIni));
+    QVERIFY(writeBytes(language, "0\r\n"));
     disk.fill();
 
     {
@@ -188,6 +192,16 @@ void TestStoredFiles::fullDiskKeepsTheOldFiles()
         QVERIFY(rig.messages.first().endsWith(QStringLiteral("No space left on device")));
         QCOMPARE(fileBytes(stored), oldStored);
 
+        // The language switch acts; the choice that could not be kept is reported.
+        rig.messages.clear();
+        QMenu *menu = rig.button("BtnLanguage")->menu();
+        emit menu->aboutToShow();
+        menu->actions().at(1)->trigger();
+        QCOMPARE(rig.form->languageIndex(), 1);
+        QCOMPARE(rig.messages, QStringList{QStringLiteral("Could not save the language choice!"
+                                                          "\r\nNo space left on device")});
+        QCOMPARE(fileBytes(language), QByteArray("0\r\n"));
+
         rig.messages.clear();
         rig.find<QCheckBox>("CheckBox_ComSave")->setChecked(true);
         rig.form->close();
@@ -198,7 +212,7 @@ void TestStoredFiles::fullDiskKeepsTheOldFiles()
     }
     // Nothing half-written is left behind.
     QCOMPARE(QDir(disk.path()).entryList(QDir::Files | QDir::Hidden),
-             (QStringList{"filler", "Korvel_ComSetting.ini", "M1.txt"}));
+             (QStringList{"filler", "Korvel_ComSetting.ini", "Korvel_Language.ini", "M1.txt"}));
 }
 
 void TestStoredFiles::typedSelectorTextsAreWhatIsKept()
@@ -228,6 +242,40 @@ void TestStoredFiles::typedSelectorTextsAreWhatIsKept()
     QCOMPARE(rig.combo("CBox_COM")->currentIndex(), -1);
     QCOMPARE(rig.combo("CBox_COM")->currentText(), QStringLiteral("/dev/pts/77"));
     QCOMPARE(rig.form->port().portName(), QStringLiteral("/dev/pts/77"));
+}
+
+void TestStoredFiles::typingReplacesTheEmptyLocationNote()
+{
+    WindowRig rig;
+    rig.form->setLanguageIndex(1);
+    rig.answerYes = false; // demonstration of the B page
+    rig.connectModule(QStringLiteral("DEMO"));
+    rig.messages.clear();
+    rig.form->show();
+    QVERIFY(QTest::qWaitForWindowExposed(rig.form.get()));
+    auto *info = rig.find<QLineEdit>("Edit_info");
+
+    rig.choose("CBox_Speicher", QStringLiteral("M4"));
+    QCOMPARE(info->text(), QStringLiteral("(leer)"));
+    QTest::mouseClick(info, Qt::LeftButton, {}, QPoint(info->width() - 4, info->height() / 2));
+    QTest::keyClicks(info, QStringLiteral("Testaufbau Halle 2"));
+    QCOMPARE(info->text(), QStringLiteral("Testaufbau Halle 2"));
+    rig.button("BtnSave")->click();
+    QCOMPARE(
+        fileBytes(QDir(rig.programFolder).filePath(QStringLiteral("M4.txt"))).split('\r').first(),
+        QByteArray("Testaufbau Halle 2"));
+
+    // Left alone, the note is what an empty location stores.
+    rig.choose("CBox_Speicher", QStringLiteral("M5"));
+    QCOMPARE(info->text(), QStringLiteral("(leer)"));
+    rig.button("BtnSave")->click();
+    QCOMPARE(
+        fileBytes(QDir(rig.programFolder).filePath(QStringLiteral("M5.txt"))).split('\r').first(),
+        QByteArray("(leer)"));
+    // Still the note after saving: the first key replaces it.
+    QTest::keyClicks(info, QStringLiteral("!"));
+    QCOMPARE(info->text(), QStringLiteral("!"));
+    QCOMPARE(rig.messages, QStringList());
 }
 
 QTEST_MAIN(TestStoredFiles)

@@ -12,6 +12,7 @@ class TestWizard : public QObject
 private slots:
     void configuresBothModulesAndCleansUp();
     void waitsForACModuleAndCanBeCancelled();
+    void module2ThatNeverAnswersKeepsTheWizardWaiting();
     void refusesWhileAnActivityRunsAndStopsOnNo();
 };
 
@@ -155,6 +156,44 @@ void TestWizard::waitsForACModuleAndCanBeCancelled()
         QVERIFY(!QFile::exists(rig.programFolder + QStringLiteral("/LinkControl.txt")));
         // Module 1 was written before the exchange; the transfer copy is gone all the same.
         QCOMPARE(module1->eeprom(0x10) & 0x18, 0x18);
+    }
+}
+
+void TestWizard::module2ThatNeverAnswersKeepsTheWizardWaiting()
+{
+    // A module that answers nothing: the connect fails, and the type letter shown is still
+    // module 1's "C". The wizard waits for a C module read on the open port.
+    auto dead = module('C', 444444);
+    EmulatorFault silence;
+    silence.kind = FaultKind::Silent;
+    silence.count = -1;
+    dead->injectFault(silence);
+    dead->config().bootDelayMs = 1e9; // no start-up report either
+    {
+        WindowRig rig;
+        auto module1 = rig.device->sharedEmulator();
+        auto module2 = module('C', 222222);
+        rig.form->setLanguageIndex(1);
+        rig.connectModule();
+        script(rig, module1, {dead, module2});
+        rig.button("BtnLinkControl_konfig")->click();
+        QCOMPARE(rig.messages, (QStringList{kAskEn, kSwapEn, kTransmissionErrorEn, kNotCEn, kBackEn,
+                                            kAssembleEn, kDoneEn}));
+        QCOMPARE(configRegisters(*module2), configRegisters(*module1));
+        QVERIFY(!QFile::exists(rig.programFolder + QStringLiteral("/LinkControl.txt")));
+    }
+    // The user gives up: no success is reported, and nothing was written to the dead module.
+    {
+        WindowRig rig;
+        auto module1 = rig.device->sharedEmulator();
+        rig.form->setLanguageIndex(1);
+        rig.connectModule();
+        script(rig, module1, {dead}, {false});
+        rig.button("BtnLinkControl_konfig")->click();
+        QCOMPARE(rig.messages, (QStringList{kAskEn, kSwapEn, kTransmissionErrorEn, kNotCEn}));
+        QVERIFY(rig.button("BtnVerbinden")->isEnabled());
+        QVERIFY(!QFile::exists(rig.programFolder + QStringLiteral("/LinkControl.txt")));
+        QCOMPARE(dead->eeprom(0x10), ModuleEmulator::defaultRegisters(dead->config())[0x10]);
     }
 }
 
