@@ -20,29 +20,43 @@ PeriodicMsTimer::~PeriodicMsTimer()
         m_thread.join();
 }
 
+qint64 MsCountdown::steadyNowNs() noexcept
+{
+    return std::chrono::duration_cast<std::chrono::nanoseconds>(
+               std::chrono::steady_clock::now().time_since_epoch())
+        .count();
+}
+
 void PeriodicMsTimer::run()
 {
     using clock = std::chrono::steady_clock;
     constexpr auto period = std::chrono::milliseconds(1);
     auto deadline = clock::now() + period;
-    qint32 left = m_countdown.load();
+    qint64 lastSetNs = m_countdown.setAtNs();
     while (!m_stop.load(std::memory_order_relaxed)) {
         std::this_thread::sleep_until(deadline);
-        const auto now = clock::now();
-        // One tick for every deadline that has passed, so a late wake-up keeps the mean period
-        // of a wait. But a count set while this thread was late must not get the ticks whose
-        // time may have passed before it was set (its wait would end early): the missed
-        // deadlines are given up then, and the new count starts with the next one.
-        const qint32 current = m_countdown.load();
-        if (deadline + period <= now && current != left) {
-            left = current;
-            while (deadline <= now)
-                deadline += period;
-            continue;
+        const qint64 setNs = m_countdown.setAtNs();
+        if (setNs != lastSetNs) {
+            // A new count: its first tick is one period after it was set, and none of the
+            // deadlines that passed before (while this thread was late, or within the current
+            // period) count for it.
+            lastSetNs = setNs;
+            deadline = clock::time_point(std::chrono::duration_cast<clock::duration>(
+                           std::chrono::nanoseconds(setNs))) +
+                       period;
+            if (deadline > clock::now())
+                continue;
         }
+        const auto now = clock::now();
         while (deadline <= now && !m_stop.load(std::memory_order_relaxed)) {
             const qint32 before = m_countdown.fetch_sub(1);
-            left = before - 1;
+            if (m_countdown.setAtNs() != lastSetNs) {
+                // A count was set meanwhile (its moment is noted before its value), so this
+                // tick may have lowered the new count: give it back and start the new count's
+                // ticks afresh. At worst the new count lasts a tick longer, never shorter.
+                m_countdown.fetch_add(1);
+                break;
+            }
             m_ticks.fetch_add(1, std::memory_order_relaxed);
             if (before == 1 && m_wakeOnZero)
                 m_wakeOnZero->wakeUp();

@@ -10,14 +10,39 @@
 class QAbstractEventDispatcher;
 
 // The shared millisecond countdown. The periodic timer's thread lowers it, the UI thread sets it
-// and waits for it to reach 0; it is the only datum the two threads share.
-using MsCountdown = std::atomic<qint32>;
+// and waits for it to reach 0; it (with the moment it was last set) is the only datum the two
+// threads share. Setting it notes the moment, so that the timer's first tick for the new count
+// comes one millisecond later: a count of N then lasts N milliseconds, never N - 1 and a bit,
+// whatever the phase of the timer when it was set.
+class MsCountdown : public std::atomic<qint32>
+{
+public:
+    using std::atomic<qint32>::atomic;
+    void store(qint32 value) noexcept
+    {
+        m_setAtNs.store(steadyNowNs());
+        std::atomic<qint32>::store(value);
+    }
+    MsCountdown &operator=(qint32 value) noexcept
+    {
+        store(value);
+        return *this;
+    }
+    // When the count was last set, in steady-clock nanoseconds; 0 before the first set.
+    qint64 setAtNs() const noexcept { return m_setAtNs.load(); }
+
+    static qint64 steadyNowNs() noexcept;
+
+private:
+    std::atomic<qint64> m_setAtNs{0};
+};
 
 // The 1 ms periodic timer: a thread of its own that lowers the countdown by one every
 // millisecond. It sleeps to absolute deadlines on the steady clock, so a late wake-up catches up
-// with the ticks it missed instead of stretching the period, unless a new count was set while it
-// was late: that count only gets ticks from its own start. When a tick brings the count to 0 it
-// wakes the UI thread's event dispatcher, so a waiter blocked in the event loop returns at once.
+// with the ticks it missed instead of stretching the period. A newly set count starts the ticks
+// afresh one millisecond after it was set, so it never gets ticks from before its start. When a
+// tick brings the count to 0 it wakes the UI thread's event dispatcher, so a waiter blocked in the
+// event loop returns at once.
 class PeriodicMsTimer
 {
 public:

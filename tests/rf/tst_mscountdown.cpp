@@ -27,6 +27,7 @@ private slots:
     void slotHoldsOneTimer();
     void waitReturnsAtOnceWhenNothingWouldLowerTheCount();
     void stopFromAHandlerEndsTheWait();
+    void aCountLastsItsMillisecondsWhateverThePhaseItIsSetIn();
 };
 
 void TestMsCountdown::waitEndsWhenTheTicksRunOutAndRunsHandlersMeanwhile()
@@ -110,6 +111,30 @@ void TestMsCountdown::stopFromAHandlerEndsTheWait()
     waitForCountdown(countdown, slot);
     QVERIFY(elapsed.elapsed() < 60000);
     QVERIFY(!slot.isRunning());
+}
+
+void TestMsCountdown::aCountLastsItsMillisecondsWhateverThePhaseItIsSetIn()
+{
+    // LinkControl reads an answer when its count runs out: a count that ran out early would read
+    // before the module can have answered. Counts are set at every phase of the running timer's
+    // millisecond; none may end before its milliseconds have passed.
+    MsCountdown countdown{0};
+    MmTimerSlot slot(countdown);
+    QVERIFY(slot.start());
+    QElapsedTimer phase;
+    QElapsedTimer elapsed;
+    for (int i = 0; i < 40; ++i) {
+        const qint64 offsetNs = (i % 10) * 100000; // 0 to 0.9 ms into whatever tick is running
+        phase.start();
+        while (phase.nsecsElapsed() < offsetNs) {
+        }
+        elapsed.start();
+        countdown = 3;
+        waitForCountdown(countdown, slot);
+        const qint64 ns = elapsed.nsecsElapsed();
+        QVERIFY2(ns >= 3000000,
+                 qPrintable(QStringLiteral("count of 3 ran out after %1 us").arg(ns / 1000)));
+    }
 }
 
 QTEST_GUILESS_MAIN(TestMsCountdown)
