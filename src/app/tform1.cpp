@@ -218,13 +218,6 @@ void TForm1::performClick(QAbstractButton *button)
         std::rethrow_exception(std::exchange(m_pendingError, nullptr));
 }
 
-void TForm1::setLanguageIndex(int index)
-{
-    m_shared.languageIndex = index;
-    CBoxLanguage->setCurrentIndex(index);
-    applyLanguage();
-}
-
 void TForm1::buildMonitorHandlers()
 {
     MonitorEnvironment env;
@@ -247,48 +240,6 @@ void TForm1::buildMonitorHandlers()
         monitor, env, this, [this](const std::function<void()> &handler) { guarded(handler); });
 }
 
-void TForm1::keepingRunningCaptions(const std::function<void()> &setTexts)
-{
-    // "Stop" on a start button is the record that its activity runs; new texts must not end it.
-    QPushButton *const starts[] = {hfTest.BtnStartHF_Test, hfTest.BtnStartLinkControl,
-                                   monitor.BtnMonitor_Start};
-    bool running[std::size(starts)];
-    for (std::size_t i = 0; i < std::size(starts); ++i)
-        running[i] = starts[i]->text() == QLatin1String("Stop");
-    setTexts();
-    for (std::size_t i = 0; i < std::size(starts); ++i) {
-        if (running[i])
-            starts[i]->setText(QStringLiteral("Stop"));
-    }
-}
-
-void TForm1::applyLanguage()
-{
-    const bool monitorRunning = monitorHandlers->sweep()->isRunning();
-    keepingRunningCaptions([this] { applyLanguageTexts(this, languageIndex()); });
-    monitorHandlers->applyLanguage(languageIndex(), monitorRunning);
-    useQtTranslation(languageIndex());
-    fitWidth();
-}
-
-void TForm1::CBoxLanguageChange()
-{
-    // A switch while the tool runs keeps the configuration shown on the pages; the choice is
-    // remembered for the next start.
-    m_shared.languageIndex = CBoxLanguage->currentIndex();
-    const bool monitorRunning = monitorHandlers->sweep()->isRunning();
-    keepingRunningCaptions([this] { switchLanguageTexts(this, languageIndex()); });
-    monitorHandlers->applyLanguage(languageIndex(), monitorRunning);
-    useQtTranslation(languageIndex());
-    fitWidth();
-    if (languageIndex() < 0)
-        return;
-    const QString reason = writeLanguageChoice(languagePath(), languageIndex());
-    if (!reason.isEmpty())
-        showMessage(QString::fromUtf8(kLanguageNotSaved.german) + QStringLiteral("\r\n") + reason,
-                    QString::fromUtf8(kLanguageNotSaved.english) + QStringLiteral("\r\n") + reason);
-}
-
 void TForm1::BtnInfoClick()
 {
     AboutBox->setDataFolder(dataFolder());
@@ -304,11 +255,6 @@ bool TForm1::isDisconnected() const
 QString TForm1::settingsPath() const
 {
     return m_programFolder + QLatin1String(kSettingsFileName);
-}
-
-QString TForm1::languagePath() const
-{
-    return m_programFolder + QLatin1String(kLanguageFileName);
 }
 
 void TForm1::formCreate()
@@ -559,64 +505,6 @@ void TForm1::BtnTrennenClick()
     Panel_keine_Verbindung->show();
     Panel_keine_Verbindung2->hide();
     m_TxState = 0;
-}
-
-void TForm1::setTabVisible(QWidget *page, bool visible)
-{
-    // Hiding the shown tab makes the tab widget pick another one by itself; that is no page
-    // being shown by the user or the program.
-    ++m_pageRulesSuppressed;
-    PageControl1->setTabVisible(PageControl1->indexOf(page), visible);
-    --m_pageRulesSuppressed;
-    bool any = false;
-    for (int i = 0; i < PageControl1->count(); ++i)
-        any = any || PageControl1->isTabVisible(i);
-    if (!any)
-        m_shownPage = -1;
-}
-
-void TForm1::selectPage(int index)
-{
-    ++m_pageRulesSuppressed;
-    PageControl1->setCurrentIndex(index);
-    --m_pageRulesSuppressed;
-    if (index != m_shownPage && PageControl1->isTabVisible(index))
-        pageShown(index);
-}
-
-void TForm1::pageShown(int index)
-{
-    m_shownPage = index;
-    QWidget *page = PageControl1->widget(index);
-    const bool config = page == Konfig_B || page == Konfig_C;
-    BtnKonfigurieren->setVisible(config);
-    BtnAuslesen->setVisible(config || page == Modulinfo);
-    GBox_Save_konfig->setVisible(config);
-    if (page == HF_Test)
-        m_linkControl->pageShown();
-}
-
-void TForm1::setDebugWindowVisible(bool visible)
-{
-    GBox_Debugfenster->setVisible(visible);
-    if (visible)
-        m_log->showLatest();
-    fitWidth();
-}
-
-void TForm1::BtnDebugfensterClick()
-{
-    setDebugWindowVisible(GBox_Debugfenster->isHidden());
-}
-
-void TForm1::BtnCloseClick()
-{
-    setDebugWindowVisible(false);
-}
-
-void TForm1::BtnClearClick()
-{
-    m_log->clear();
 }
 
 void TForm1::showCommunicationError()
