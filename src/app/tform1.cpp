@@ -17,6 +17,7 @@
 #include "monitor/monitorsweep.h"
 #include "rf/carriertest.h"
 #include "rf/linkcontrol.h"
+#include "rf/linkrecorder.h"
 #include "rf/linkwizard.h"
 
 #include <QCheckBox>
@@ -234,6 +235,7 @@ void TForm1::applyLanguage()
     const bool monitorRunning = monitorHandlers->sweep()->isRunning();
     keepingRunningCaptions([this] { applyLanguageTexts(this, languageIndex()); });
     monitorHandlers->applyLanguage(languageIndex(), monitorRunning);
+    m_linkRecorder->applyLanguage();
     useQtTranslation(languageIndex());
 }
 
@@ -245,6 +247,7 @@ void TForm1::CBoxLanguageChange()
     const bool monitorRunning = monitorHandlers->sweep()->isRunning();
     keepingRunningCaptions([this] { switchLanguageTexts(this, languageIndex()); });
     monitorHandlers->applyLanguage(languageIndex(), monitorRunning);
+    m_linkRecorder->applyLanguage();
     useQtTranslation(languageIndex());
     if (languageIndex() >= 0 && !writeLanguageChoice(languagePath(), languageIndex()))
         showMessage(QString::fromUtf8(kLanguageNotSaved.german),

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "rf/linkformulas.h"
+#include "rf/linkhistory.h"
 #include "rf/mscountdown.h"
 
 #include <QObject>
@@ -59,6 +60,12 @@ public:
     std::optional<int> computeMinLinkInterval() const;
     int answerWaitMs() const { return m_answerWait; }
 
+signals:
+    // After each cycle's counters are updated, before the window's events run; a receiver only
+    // stores the values, so that the cycle's timing does not depend on it.
+    void cycleFinished(const LinkCycle &cycle);
+    void statisticsCleared();
+
 private:
     struct Rates {
         int hf = 0;
@@ -96,4 +103,5 @@ private:
     LinkFormulas::PeakHold m_peaks;
     bool m_portFailureReported = false;
     bool m_ownsTimer = false;
+    QByteArray m_lastAnswer;
 };
