@@ -44,11 +44,19 @@ LinkHistoryWindow::LinkHistoryWindow(const LinkHistory &history, QWidget *parent
     m_dbm->setTitleText(QStringLiteral("dBm"));
     m_dbm->setRange(kDbmFloor, kDbmTop);
     m_dbm->setLabelFormat(QStringLiteral("%d"));
+    m_dbm->setTickType(QValueAxis::TicksDynamic);
+    m_dbm->setTickAnchor(0);
+    m_dbm->setTickInterval(10);
     m_chart->addAxis(m_dbm, Qt::AlignLeft);
     m_percent = new QValueAxis;
     m_percent->setTitleText(QStringLiteral("%"));
     m_percent->setRange(0, 100);
     m_percent->setLabelFormat(QStringLiteral("%d"));
+    m_percent->setTickType(QValueAxis::TicksDynamic);
+    m_percent->setTickAnchor(0);
+    m_percent->setTickInterval(20);
+    // The dBm scale draws the grid; a second one would not line up with it.
+    m_percent->setGridLineVisible(false);
     m_chart->addAxis(m_percent, Qt::AlignRight);
 
     const QPen pens[LinkHistory::kQuantities] = {
@@ -82,8 +90,6 @@ LinkHistoryWindow::LinkHistoryWindow(const LinkHistory &history, QWidget *parent
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(m_view);
 
-    m_timer.setInterval(kRefreshMs);
-    connect(&m_timer, &QTimer::timeout, this, &LinkHistoryWindow::refresh);
     applyLanguage(0);
 }
 
@@ -109,14 +115,7 @@ void LinkHistoryWindow::applyLanguage(int languageIndex)
 void LinkHistoryWindow::showEvent(QShowEvent *event)
 {
     refresh();
-    m_timer.start();
     QWidget::showEvent(event);
-}
-
-void LinkHistoryWindow::hideEvent(QHideEvent *event)
-{
-    m_timer.stop();
-    QWidget::hideEvent(event);
 }
 
 void LinkHistoryWindow::refresh()

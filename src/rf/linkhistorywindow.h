@@ -4,7 +4,6 @@
 
 #include <QList>
 #include <QPointF>
-#include <QTimer>
 #include <QWidget>
 
 #include <array>
@@ -18,13 +17,12 @@ class QValueAxis;
 
 // The "Verlauf" window of LinkControl: signal and noise of both modules in dBm and the share
 // received over the last cycles in percent, over the time of day, with lost cycles marked on the
-// time axis. It reads the history a few times a second while it is shown and only when the
-// history has changed, so a fast run costs little drawing.
+// time axis. It redraws when told to and only when the history has changed; its owner paces
+// that, so a fast run costs little drawing.
 class LinkHistoryWindow : public QWidget
 {
     Q_OBJECT
 public:
-    static constexpr int kRefreshMs = 250;
     // Points per line at most; longer histories are condensed for the display.
     static constexpr int kMaxPoints = 1000;
 
@@ -40,12 +38,10 @@ public:
 
 protected:
     void showEvent(QShowEvent *event) override;
-    void hideEvent(QHideEvent *event) override;
 
 private:
     const LinkHistory &m_history;
     quint64 m_shownRevision = ~quint64(0);
-    QTimer m_timer;
     QChart *m_chart;
     QChartView *m_view;
     QDateTimeAxis *m_time;

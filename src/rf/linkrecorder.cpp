@@ -21,21 +21,26 @@ LinkRecorder::FileChooser &fileChooser()
 
 LinkRecorder::LinkRecorder(LinkControl &linkControl, QPushButton *BtnLinkControl_Verlauf,
                            QPushButton *BtnLinkControl_Export, const int *languageIndex,
-                           QWidget *window)
-    : QObject(window), m_historyButton(BtnLinkControl_Verlauf),
-      m_exportButton(BtnLinkControl_Export), m_languageIndex(languageIndex), m_window(window)
+                           const bool *running, QWidget *window)
+    : QObject(window), m_linkControl(linkControl), m_historyButton(BtnLinkControl_Verlauf),
+      m_exportButton(BtnLinkControl_Export), m_languageIndex(languageIndex), m_running(running),
+      m_window(window)
 {
     connect(&linkControl, &LinkControl::cycleFinished, this, &LinkRecorder::cycleFinished);
     connect(&linkControl, &LinkControl::statisticsCleared, this, &LinkRecorder::statisticsCleared);
     connect(m_historyButton, &QPushButton::clicked, this,
             &LinkRecorder::BtnLinkControl_VerlaufClick);
     connect(m_exportButton, &QPushButton::clicked, this, &LinkRecorder::BtnLinkControl_ExportClick);
-    m_flushTimer.setInterval(kFlushMs);
-    connect(&m_flushTimer, &QTimer::timeout, this, &LinkRecorder::flushExport);
+    m_afterPurge.setSingleShot(true);
+    m_afterPurge.setTimerType(Qt::PreciseTimer);
+    connect(&m_afterPurge, &QTimer::timeout, this, &LinkRecorder::afterPurge);
+    m_clock.start();
 }
 
 LinkRecorder::~LinkRecorder()
 {
+    // The window reads the history kept here.
+    delete m_view;
     m_csv.close();
 }
 
@@ -54,6 +59,23 @@ void LinkRecorder::cycleFinished(const LinkCycle &cycle)
     m_history.add(cycle);
     if (m_csv.isOpen())
         m_csv.append(cycle);
+    // The next "L" follows at once; one tick after its answer wait the port has been purged.
+    m_afterPurge.start(m_linkControl.answerWaitMs() + 1);
+}
+
+void LinkRecorder::afterPurge()
+{
+    // After the last cycle of a run everything is brought up to date.
+    const bool ended = !*m_running;
+    const qint64 now = m_clock.elapsed();
+    if (m_view && m_view->isVisible() && (ended || now - m_lastRefreshMs >= kRefreshMs)) {
+        m_lastRefreshMs = now;
+        m_view->refresh();
+    }
+    if (m_csv.isOpen() && (ended || now - m_lastFlushMs >= kFlushMs)) {
+        m_lastFlushMs = now;
+        flushExport();
+    }
 }
 
 void LinkRecorder::statisticsCleared()
@@ -109,7 +131,7 @@ void LinkRecorder::startExport(const QString &path)
                QStringLiteral("Could not create the export file!\r\n") + reason);
         return;
     }
-    m_flushTimer.start();
+    m_lastFlushMs = m_clock.elapsed();
     showExportCaption();
 }
 
@@ -125,7 +147,6 @@ void LinkRecorder::flushExport()
 
 void LinkRecorder::stopExport()
 {
-    m_flushTimer.stop();
     const bool written = m_csv.close();
     showExportCaption();
     if (!written) {

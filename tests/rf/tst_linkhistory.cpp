@@ -62,7 +62,6 @@ private slots:
     void historyKeepsEveryCycleWhileShort();
     void decimationKeepsTotalsAndExtremes();
     void memoryStaysBoundedOverADay();
-    void condensedForTheDisplay();
     void exportWritesWholeLinesOnly();
     void exportRefusesWhatIsNotARegularFile();
 };
@@ -191,6 +190,12 @@ void TestLinkHistory::decimationKeepsTotalsAndExtremes()
     QCOMPARE(second.stats[LinkHistory::S1].max, -56.0f);
     QCOMPARE(second.stats[LinkHistory::S1].mean(), -57.0);
     QCOMPARE(second.stats[LinkHistory::Share].mean(), 75.0);
+    // A display of at most 2 points merges neighbours: 3 buckets (12 cycles), then 2 (8).
+    const std::vector<LinkHistory::Bucket> shown = history.condensed(2);
+    QCOMPARE(shown.size(), std::size_t(2));
+    QCOMPARE(shown[0].cycles, 12);
+    QCOMPARE(shown[1].lastCycle, 20);
+    QCOMPARE(shown[1].lost, 2);
 }
 
 void TestLinkHistory::memoryStaysBoundedOverADay()
@@ -208,21 +213,6 @@ void TestLinkHistory::memoryStaysBoundedOverADay()
     QVERIFY2(history.bytesHeld() < 1024 * 1024, qPrintable(QString::number(history.bytesHeld())));
     QCOMPARE(history.buckets().front().firstMs, kStart + 20);
     QCOMPARE(history.buckets().back().lastMs, kStart + kDay * 20);
-}
-
-void TestLinkHistory::condensedForTheDisplay()
-{
-    LinkHistory history(64, 1);
-    for (int i = 1; i <= 50; ++i)
-        history.add(received(i, -60 - (i % 7), -100, i));
-    QCOMPARE(history.condensed(100).size(), std::size_t(50));
-    const std::vector<LinkHistory::Bucket> shown = history.condensed(10);
-    QCOMPARE(shown.size(), std::size_t(10));
-    for (std::size_t i = 0; i < shown.size(); ++i) {
-        QCOMPARE(shown[i].cycles, 5);
-        QCOMPARE(shown[i].firstCycle, qint64(i * 5 + 1));
-    }
-    QCOMPARE(history.condensed(7).size(), std::size_t(7)); // groups of 8, the last one of 2
 }
 
 void TestLinkHistory::exportWritesWholeLinesOnly()
