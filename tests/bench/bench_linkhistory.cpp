@@ -166,6 +166,26 @@ int main(int argc, char *argv[])
     std::vector<double> stamps;
     stamps.reserve(std::size_t(cycles));
     QElapsedTimer clock;
+    // korvel-sim logs the arrival of every "L" (to the millisecond); the log is read as it comes,
+    // so that it does not pile up in this process's memory.
+    std::vector<double> arrivals;
+    arrivals.reserve(std::size_t(cycles) + 16);
+    QByteArray pending;
+    const auto readArrivals = [&] {
+        pending += sim.readAllStandardError();
+        const qsizetype end = pending.lastIndexOf('\n');
+        if (end < 0)
+            return;
+        for (const QByteArray &line : pending.left(end).split('\n')) {
+            const QList<QByteArray> fields = line.simplified().split(' ');
+            if (fields.size() == 3 && fields[1] == "rx" && fields[2] == "4C")
+                arrivals.push_back(fields[0].toDouble() * 1000.0);
+        }
+        pending.remove(0, end + 1);
+    };
+    readArrivals();
+    arrivals.clear();
+    QObject::connect(&sim, &QProcess::readyReadStandardError, readArrivals);
     // Resident memory a tenth and half-way into the run, to tell a one-time rise from growth.
     double residentTenth = 0;
     double residentHalf = 0;
@@ -195,12 +215,7 @@ int main(int argc, char *argv[])
     }
     sim.terminate();
     sim.waitForFinished(3000);
-    std::vector<double> arrivals;
-    for (const QByteArray &line : sim.readAllStandardError().split('\n')) {
-        const QList<QByteArray> fields = line.simplified().split(' ');
-        if (fields.size() == 3 && fields[1] == "rx" && fields[2] == "4C")
-            arrivals.push_back(fields[0].toDouble() * 1000.0);
-    }
+    readArrivals();
     if (stamps.size() < 3 || !messages.isEmpty()) {
         std::fprintf(stderr, "LinkControl did not run cleanly (%s)\n",
                      qPrintable(messages.join(QLatin1Char('|'))));
