@@ -33,3 +33,7 @@ struct MessageText {
 
 // The language choice could not be written next to the settings file.
 extern const MessageText kLanguageNotSaved;
+
+// The LinkControl export button while no export runs, and while one runs.
+extern const MessageText kLinkExportCaption;
+extern const MessageText kLinkExportStopCaption;

@@ -40,6 +40,17 @@ void inform(QWidget *parent, const QString &text)
     QMessageBox::information(parent, title(), text, QMessageBox::Ok);
 }
 
+void notify(QWidget *parent, const QString &text)
+{
+    if (presenter()) {
+        presenter()(Kind::Information, text);
+        return;
+    }
+    auto *box = new QMessageBox(QMessageBox::Information, title(), text, QMessageBox::Ok, parent);
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    box->open();
+}
+
 bool ask(QWidget *parent, const QString &text)
 {
     const NormalCursor pointer;

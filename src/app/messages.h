@@ -25,6 +25,9 @@ inline const QString &choose(int languageIndex, const QString &german, const QSt
 }
 
 void inform(QWidget *parent, const QString &text);
+// Information with OK that does not wait for the OK, for reports from inside a running
+// activity, which must go on while the box is shown.
+void notify(QWidget *parent, const QString &text);
 bool ask(QWidget *parent, const QString &text);
 // A message with OK and Cancel; true for OK.
 bool confirm(QWidget *parent, const QString &text);

@@ -50,8 +50,10 @@ const UiText kTexts[] = {
     // Page HF_Test, LinkControl group (GroupBox_Linkcontrol)
     {"GroupBox_Linkcontrol", TextKind::Caption, "LinkControl", "LinkControl"},
     {"BtnLinkControl_Clear", TextKind::Caption, "Clear Statisik", "Clear statistics"},
+    {"BtnLinkControl_Export", TextKind::Caption, "Export CSV", "Export CSV"},
     {"BtnLinkControl_konfig", TextKind::Caption, "Start Wizard", "Start wizard"},
     {"BtnLinkControl_PeakReset", TextKind::Caption, "Peak Reset", "Peak reset"},
+    {"BtnLinkControl_Verlauf", TextKind::Caption, "Verlauf", "History"},
     {"BtnStartLinkControl", TextKind::Caption, "Start", "Start"},
     {"CBoxLinkControl_Empf", TextKind::Caption, "Empfindlichkeitsmessung", "Sensitivity measurement"},
     {"LabelDatarate", TextKind::Caption, "Funkdatenrate:", "Radio datarate:"},
@@ -80,6 +82,9 @@ const UiText kTexts[] = {
 // clang-format on
 
 } // namespace
+
+const MessageText kLinkExportCaption{"Export CSV", "Export CSV"};
+const MessageText kLinkExportStopCaption{"Export beenden", "Stop export"};
 
 std::span<const UiText> testPageTexts()
 {

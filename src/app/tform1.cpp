@@ -22,6 +22,7 @@
 #include "monitor/monitorsweep.h"
 #include "rf/carriertest.h"
 #include "rf/linkcontrol.h"
+#include "rf/linkrecorder.h"
 #include "rf/linkwizard.h"
 
 #include <QCheckBox>

@@ -20,6 +20,7 @@ class ComPort;
 class LinkControl;
 class ModuleTests;
 class SensitivityOption;
+class LinkRecorder;
 class TPasswordDlg;
 class ExchangeLog;
 class ModuleData;
@@ -55,6 +56,7 @@ public:
     ModuleData &module() { return *m_module; }
     CarrierTest &carrier() { return *m_carrier; }
     LinkControl &linkControl() { return *m_linkControl; }
+    LinkRecorder &linkRecorder() { return *m_linkRecorder; }
     SharedState &shared() { return m_shared; }
     int languageIndex() const { return m_shared.languageIndex; }
     void setLanguageIndex(int index);
@@ -208,6 +210,7 @@ private:
     std::unique_ptr<LinkControl> m_linkControl;
     TPasswordDlg *m_passwordDlg = nullptr;
     SensitivityOption *m_sensitivity = nullptr;
+    LinkRecorder *m_linkRecorder = nullptr;
     UnlockSequence m_unlock;
     int m_shownPage = -1;
     int m_debugShift = 0; // how far the opened debug window moved the window to the left

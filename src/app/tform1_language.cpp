@@ -5,6 +5,7 @@
 #include "app/languagetexts.h"
 #include "monitor/monitorhandlers.h"
 #include "monitor/monitorsweep.h"
+#include "rf/linkrecorder.h"
 
 #include <QComboBox>
 #include <QPushButton>
@@ -38,6 +39,7 @@ void TForm1::applyLanguage()
     const bool monitorRunning = monitorHandlers->sweep()->isRunning();
     keepingRunningCaptions([this] { applyLanguageTexts(this, languageIndex()); });
     monitorHandlers->applyLanguage(languageIndex(), monitorRunning);
+    m_linkRecorder->applyLanguage();
     useQtTranslation(languageIndex());
     fitWidth();
 }
@@ -50,6 +52,7 @@ void TForm1::CBoxLanguageChange()
     const bool monitorRunning = monitorHandlers->sweep()->isRunning();
     keepingRunningCaptions([this] { switchLanguageTexts(this, languageIndex()); });
     monitorHandlers->applyLanguage(languageIndex(), monitorRunning);
+    m_linkRecorder->applyLanguage();
     useQtTranslation(languageIndex());
     fitWidth();
     if (languageIndex() < 0)

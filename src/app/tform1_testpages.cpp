@@ -7,6 +7,7 @@
 #include "module/moduledata.h"
 #include "moduletest/moduletests.h"
 #include "rf/linkcontrol.h"
+#include "rf/linkrecorder.h"
 #include "rf/passworddlg.h"
 #include "rf/sensitivityoption.h"
 
@@ -69,6 +70,9 @@ void TForm1::buildTestPages()
     onClick(hfTest.BtnStartLinkControl, [&l] { l.BtnStartLinkControlClick(); });
     onClick(hfTest.BtnLinkControl_Clear, [&l] { l.BtnLinkControl_ClearClick(); });
     onClick(hfTest.BtnLinkControl_PeakReset, [&l] { l.BtnLinkControl_PeakResetClick(); });
+    m_linkRecorder =
+        new LinkRecorder(l, hfTest.BtnLinkControl_Verlauf, hfTest.BtnLinkControl_Export,
+                         &m_shared.languageIndex, &m_LinkControlRunning, this);
 
     m_passwordDlg = new TPasswordDlg(this);
     m_sensitivity =

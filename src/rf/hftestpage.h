@@ -60,6 +60,9 @@ struct HfTestControls {
     QLabel *LabelLinkControl_HFbaud = nullptr;
     QLabel *LabelLinkControl_RBW = nullptr;
     QLabel *LabelLinkControl_RS232Baud = nullptr;
+    // The run's history window and its CSV export.
+    QPushButton *BtnLinkControl_Verlauf = nullptr;
+    QPushButton *BtnLinkControl_Export = nullptr;
 };
 
 void buildHfTestPage(QWidget *page, HfTestControls &c);

@@ -10,6 +10,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QCoreApplication>
+#include <QDateTime>
 #include <QLabel>
 #include <QLineEdit>
 #include <QLocale>
@@ -328,6 +329,7 @@ void LinkControl::runCycles(int interval)
             receivedPercentText(c.EditLinkControl_rxStatistik->text().toInt(), sent));
         c.EditLinkControl_nokProzent->setText(
             lostPercentText(c.EditLinkControl_nokStatistik->text().toInt(), sent));
+        emit cycleFinished(linkCycleOf(sent, m_lastAnswer, QDateTime::currentMSecsSinceEpoch()));
 
         if (c.BtnStartLinkControl->text() == QLatin1String("Start"))
             *m_env.LinkStopFlag = true;
@@ -340,6 +342,7 @@ void LinkControl::runCycles(int interval)
 bool LinkControl::evaluateLinkAnswer()
 {
     const QByteArray answer = m_port.read(kAnswerReadLength);
+    m_lastAnswer = answer;
     const bool valid = isValidAnswer(answer);
     if (valid) {
         const LinkSamples samples = samplesOf(answer);
@@ -419,6 +422,7 @@ void LinkControl::clearLinkStatistics()
     setGauge(c.G_LinkControl_ruhe2, -128);
     m_LinkAverage = kClearedAverage;
     peakReset();
+    emit statisticsCleared();
 }
 
 void LinkControl::BtnLinkControl_PeakResetClick()

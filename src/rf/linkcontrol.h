@@ -1,6 +1,7 @@
 #pragma once
 
 #include "rf/linkformulas.h"
+#include "rf/linkhistory.h"
 #include "rf/mscountdown.h"
 
 #include <QObject>
@@ -65,6 +66,12 @@ public:
     // The window closes: a run ends at once, without waiting for its cycle.
     void endRunNow();
 
+signals:
+    // After each cycle's counters are updated, before the window's events run; a receiver only
+    // stores the values, so that the cycle's timing does not depend on it.
+    void cycleFinished(const LinkCycle &cycle);
+    void statisticsCleared();
+
 private:
     struct Rates {
         int hf = 0;
@@ -112,6 +119,7 @@ private:
     bool m_inReadWait = false;
     qint64 m_readWaitStart = 0;
     int m_stopReadWait = 0;
+    QByteArray m_lastAnswer;
 };
 
 // The texts that refuse another module operation while a run owns the port (German, English):

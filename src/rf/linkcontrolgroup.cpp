@@ -197,5 +197,14 @@ QGroupBox *buildLinkControlGroup(QWidget *page, HfTestControls &c)
         named(new QPushButton(QStringLiteral("Start Wizard"), group), "BtnLinkControl_konfig");
     grid->addWidget(c.LabelLinkControl_konfig, 24, 0);
     grid->addWidget(c.BtnLinkControl_konfig, 24, 1);
+
+    // The run's history and its export, on a row of their own below everything else.
+    c.BtnLinkControl_Verlauf =
+        named(new QPushButton(QStringLiteral("Verlauf"), group), "BtnLinkControl_Verlauf");
+    c.BtnLinkControl_Export =
+        named(new QPushButton(QStringLiteral("Export CSV"), group), "BtnLinkControl_Export");
+    const int historyRow = grid->rowCount();
+    grid->addWidget(c.BtnLinkControl_Verlauf, historyRow, 0);
+    grid->addWidget(c.BtnLinkControl_Export, historyRow, 1);
     return group;
 }
