@@ -50,20 +50,8 @@ int main(int argc, char *argv[])
     bench::Window tool;
     const QStringList &messages = tool.messages;
 
-    // The module learns the fast rates in its EEPROM and takes them at the next power-up.
-    tool.connectTo(path, QStringLiteral("19200"));
-    tool.choose("CBox_HFbaud_C", QStringLiteral("38400"));
-    tool.choose("CBox_RS232_baud_C", QStringLiteral("115200"));
-    tool.child<QCheckBox>("CheckBox_EEPROM_C")->setChecked(true);
-    tool.child<QPushButton>("BtnKonfigurieren")->click();
-    tool.child<QPushButton>("BtnTrennen")->click();
-    tool.connectTo(path, QStringLiteral("115200"));
-    if (!messages.isEmpty()) {
-        std::fprintf(stderr, "set-up failed: %s\n", qPrintable(messages.join(QLatin1Char('|'))));
+    if (!tool.prepareFastLinkControl(path, kIntervalMs))
         return 1;
-    }
-    tool.child<QTabWidget>("PageControl1")->setCurrentWidget(tool.child<QWidget>("HF_Test"));
-    tool.child<QLineEdit>("EditLinkControl_Interval")->setText(QString::number(kIntervalMs));
 
     // Each cycle ends with the sent counter going up; the spacing of those is the cycle period.
     auto *sent = tool.child<QLineEdit>("EditLinkControl_txStatistik");

@@ -8,6 +8,7 @@
 #include "link/exchangelog.h"
 #include "link/modulelink.h"
 
+#include <QCheckBox>
 #include <QComboBox>
 #include <QCoreApplication>
 #include <QDeadlineTimer>
@@ -17,9 +18,11 @@
 #include <QPushButton>
 #include <QString>
 #include <QStringList>
+#include <QTabWidget>
 #include <QTemporaryDir>
 #include <QThread>
 
+#include <cstdio>
 #include <memory>
 
 #include <sys/resource.h>
@@ -134,6 +137,28 @@ public:
         emit port->lineEdit()->textEdited(path);
         choose("CBox_RS232_baud", baud);
         child<QPushButton>("BtnVerbinden")->click();
+    }
+    // LinkControl at its fastest: the module learns radio 38400 and serial 115200 in its EEPROM
+    // and takes them at the next power-up; the tool reconnects at 115200 and shows the
+    // LinkControl page with the interval entered. False, with the set-up's messages printed,
+    // when that failed.
+    bool prepareFastLinkControl(const QString &path, int intervalMs) const
+    {
+        connectTo(path, QStringLiteral("19200"));
+        choose("CBox_HFbaud_C", QStringLiteral("38400"));
+        choose("CBox_RS232_baud_C", QStringLiteral("115200"));
+        child<QCheckBox>("CheckBox_EEPROM_C")->setChecked(true);
+        child<QPushButton>("BtnKonfigurieren")->click();
+        child<QPushButton>("BtnTrennen")->click();
+        connectTo(path, QStringLiteral("115200"));
+        if (!messages.isEmpty()) {
+            std::fprintf(stderr, "set-up failed: %s\n",
+                         qPrintable(messages.join(QLatin1Char('|'))));
+            return false;
+        }
+        child<QTabWidget>("PageControl1")->setCurrentWidget(child<QWidget>("HF_Test"));
+        child<QLineEdit>("EditLinkControl_Interval")->setText(QString::number(intervalMs));
+        return true;
     }
 
     QStringList messages;
