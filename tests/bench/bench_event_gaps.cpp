@@ -66,13 +66,10 @@ int main(int argc, char *argv[])
 {
     bench::preferOffscreenPlatform();
     QApplication app(argc, argv);
-    const QString program = bench::simProgram();
     QProcess sim;
-    const QString path = bench::startSim(sim, {}, program);
-    if (path.isEmpty()) {
-        std::fprintf(stderr, "korvel-sim did not start (%s)\n", qPrintable(program));
+    const QString path = bench::startSimOrSay(sim);
+    if (path.isEmpty())
         return 1;
-    }
     bench::Window tool;
     tool.form->show();
     QCoreApplication::processEvents();

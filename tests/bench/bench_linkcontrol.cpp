@@ -40,13 +40,10 @@ int main(int argc, char *argv[])
     QApplication app(argc, argv);
     auto timing = std::make_shared<bench::TimingDevice::Record>();
     bench::TimingDevice::install(timing);
-    const QString program = bench::simProgram();
     QProcess sim;
-    const QString path = bench::startSim(sim, {}, program);
-    if (path.isEmpty()) {
-        std::fprintf(stderr, "korvel-sim did not start (%s)\n", qPrintable(program));
+    const QString path = bench::startSimOrSay(sim);
+    if (path.isEmpty())
         return 1;
-    }
     bench::Window tool;
     const QStringList &messages = tool.messages;
 

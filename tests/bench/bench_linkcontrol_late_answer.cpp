@@ -25,16 +25,13 @@ int main(int argc, char *argv[])
 {
     bench::preferOffscreenPlatform();
     QApplication app(argc, argv);
-    const QString program = bench::simProgram();
     QProcess sim;
     // Another delay may be given as the first argument, to see where reads begin to miss.
     const double delayMs = argc > 1 ? QString::fromLocal8Bit(argv[1]).toDouble() : kAnswerDelayMs;
-    const QString path = bench::startSim(
-        sim, {QStringLiteral("--link"), QStringLiteral("delay=%1").arg(delayMs)}, program);
-    if (path.isEmpty()) {
-        std::fprintf(stderr, "korvel-sim did not start (%s)\n", qPrintable(program));
+    const QString path = bench::startSimOrSay(
+        sim, {QStringLiteral("--link"), QStringLiteral("delay=%1").arg(delayMs)});
+    if (path.isEmpty())
         return 1;
-    }
     bench::Window tool;
     tool.connectTo(path, QStringLiteral("19200"));
     tool.choose("CBox_HFbaud_C", QStringLiteral("9600"));

@@ -146,13 +146,10 @@ int main(int argc, char *argv[])
     auto timing = std::make_shared<bench::TimingDevice::Record>();
     timing->sendToReadMs.reserve(std::size_t(cycles) + 16);
     bench::TimingDevice::install(timing);
-    const QString program = bench::simProgram();
     QProcess sim;
-    const QString path = bench::startSim(sim, {}, program);
-    if (path.isEmpty()) {
-        std::fprintf(stderr, "korvel-sim did not start (%s)\n", qPrintable(program));
+    const QString path = bench::startSimOrSay(sim);
+    if (path.isEmpty())
         return 1;
-    }
     bench::Window tool;
     const QStringList &messages = tool.messages;
 

@@ -57,6 +57,17 @@ inline QString startSim(QProcess &sim, const QStringList &arguments,
     return QString::fromLocal8Bit(sim.readLine()).trimmed();
 }
 
+// korvel-sim started with arguments, or an empty path after saying on standard error that it
+// did not start.
+inline QString startSimOrSay(QProcess &sim, const QStringList &arguments = {})
+{
+    const QString program = simProgram();
+    const QString path = startSim(sim, arguments, program);
+    if (path.isEmpty())
+        std::fprintf(stderr, "korvel-sim did not start (%s)\n", qPrintable(program));
+    return path;
+}
+
 // User and system CPU time of this process so far.
 inline double cpuSeconds()
 {
