@@ -2,6 +2,7 @@
 // a script of frames sent, answers and reports received, failing port operations and changes of
 // the window's state. Nothing may crash, hang or grow without bound.
 #include "link/comport.h"
+#include "app/debugpanes.h"
 #include "link/exchangelog.h"
 #include "link/modulelink.h"
 
@@ -124,7 +125,7 @@ extern "C" int LLVMFuzzerInitialize(int *argc, char ***argv)
     static QPlainTextEdit tx, rx;
     g_tx = &tx;
     g_rx = &rx;
-    ExchangeLog warmUp(&tx, &rx);
+    PaneLog warmUp(&tx, &rx);
     warmUp.appendTx("\xB0\x00\x00");
     warmUp.appendRx("\x00\x00");
     warmUp.endExchange();
@@ -145,7 +146,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     FuzzHost host;
     QPlainTextEdit &tx = *g_tx;
     QPlainTextEdit &rx = *g_rx;
-    ExchangeLog log(&tx, &rx);
+    PaneLog log(&tx, &rx);
     log.clear();
     ModuleLink link(port, host, log);
     port.open();

@@ -13,6 +13,7 @@
 #include "app/timeofday.h"
 #include "link/catalogue.h"
 #include "link/comport.h"
+#include "app/debugpanes.h"
 #include "link/exchangelog.h"
 #include "link/linewait.h"
 #include "link/simregistry.h"
@@ -65,7 +66,7 @@ TForm1::TForm1(const QString &programFolder, QWidget *parent)
 
     m_port = std::make_unique<ComPort>();
     buildWindow();
-    m_log = std::make_unique<ExchangeLog>(MemoTX, MemoRX);
+    m_log = std::make_unique<PaneLog>(MemoTX, MemoRX);
     DispatchHost &dispatchHost = *this;
     m_link = std::make_unique<ModuleLink>(*m_port, dispatchHost, *m_log);
     fillAppControls();

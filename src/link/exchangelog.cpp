@@ -1,19 +1,9 @@
 #include "link/exchangelog.h"
 
-#include <QPlainTextEdit>
-#include <QTextBlock>
-#include <QTextCursor>
-
 #include <utility>
 
-ExchangeLog::ExchangeLog(QPlainTextEdit *tx, QPlainTextEdit *rx) : m_tx(tx), m_rx(rx)
+ExchangeLog::ExchangeLog(ExchangeLogPanes *panes) : m_panes(panes)
 {
-    // The logs run for hours; an undo history would keep every line ever removed.
-    m_tx->setUndoRedoEnabled(false);
-    m_rx->setUndoRedoEnabled(false);
-    // The panes drop their oldest lines themselves: 100 lines and the empty caret line.
-    m_tx->setMaximumBlockCount(kMaxLines + 1);
-    m_rx->setMaximumBlockCount(kMaxLines + 1);
     m_flushTimer.setSingleShot(true);
     m_flushTimer.setInterval(0);
     QObject::connect(&m_flushTimer, &QTimer::timeout, [this] { flush(); });
@@ -73,8 +63,8 @@ void ExchangeLog::flush()
     m_flushTimer.stop();
     if (m_rxWaiting.isEmpty())
         return;
-    writeLines(m_tx, m_txWaiting);
-    writeLines(m_rx, m_rxWaiting);
+    if (m_panes)
+        m_panes->write(m_txWaiting, m_rxWaiting);
     m_txWaiting.clear();
     m_rxWaiting.clear();
 }
@@ -86,26 +76,12 @@ void ExchangeLog::clear()
     m_rxLine.clear();
     m_txWaiting.clear();
     m_rxWaiting.clear();
-    m_tx->clear();
-    m_rx->clear();
-}
-
-void ExchangeLog::writeLines(QPlainTextEdit *edit, const QStringList &lines)
-{
-    // The last block is the empty caret line; the new lines go in front of the new caret line.
-    QTextCursor cursor(edit->document());
-    cursor.movePosition(QTextCursor::End);
-    cursor.insertText(lines.join(QLatin1Char('\n')) + QLatin1Char('\n'));
-    // Moving the caret only scrolls the view, which a hidden pane does not need (showLatest
-    // scrolls when the debug window opens).
-    if (edit->isVisible())
-        edit->setTextCursor(cursor);
+    if (m_panes)
+        m_panes->clear();
 }
 
 void ExchangeLog::showLatest()
 {
-    for (QPlainTextEdit *edit : {m_tx, m_rx}) {
-        edit->moveCursor(QTextCursor::End);
-        edit->ensureCursorVisible();
-    }
+    if (m_panes)
+        m_panes->showLatest();
 }

@@ -5,7 +5,16 @@
 #include <QStringList>
 #include <QTimer>
 
-class QPlainTextEdit;
+// Where the finished lines of the log are shown: the debug window's two panes in the window;
+// nothing, or standard error, in the command line.
+class ExchangeLogPanes
+{
+public:
+    virtual ~ExchangeLogPanes() = default;
+    virtual void write(const QStringList &txLines, const QStringList &rxLines) = 0;
+    virtual void clear() = 0;
+    virtual void showLatest() = 0;
+};
 
 // The two panes of the debug window: one line per exchange in each, frames sent on the left,
 // answers on the right, so that the lines of both stay paired. Only the last 100 exchanges stay.
@@ -18,7 +27,7 @@ class ExchangeLog
 public:
     static constexpr int kMaxLines = 100;
 
-    ExchangeLog(QPlainTextEdit *tx, QPlainTextEdit *rx);
+    explicit ExchangeLog(ExchangeLogPanes *panes = nullptr);
     ExchangeLog(const ExchangeLog &) = delete;
     ExchangeLog &operator=(const ExchangeLog &) = delete;
 
@@ -41,10 +50,7 @@ public:
     void showLatest();
 
 private:
-    static void writeLines(QPlainTextEdit *edit, const QStringList &lines);
-
-    QPlainTextEdit *m_tx;
-    QPlainTextEdit *m_rx;
+    ExchangeLogPanes *m_panes;
     QString m_txLine;
     QString m_rxLine;
     QStringList m_txWaiting;

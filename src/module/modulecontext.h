@@ -1,6 +1,7 @@
 #pragma once
 
 #include "module/identification.h"
+#include "module/modulinfopage.h"
 #include "module/konfigbpage.h"
 #include "module/konfigcpage.h"
 #include "module/modulehost.h"

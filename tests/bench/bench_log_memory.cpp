@@ -5,6 +5,7 @@
 //   bench_log_memory [exchanges, default 300000]
 #include "support_bench.h"
 
+#include "app/debugpanes.h"
 #include "link/exchangelog.h"
 
 #include <QApplication>
@@ -57,7 +58,7 @@ int main(int argc, char *argv[])
     const int exchanges = argc > 1 ? std::max(1000, atoi(argv[1])) : 300000;
 
     QPlainTextEdit tx, rx;
-    ExchangeLog log(&tx, &rx);
+    PaneLog log(&tx, &rx);
     // The logs first fill up to their 100 lines; from there on they should stay as they are.
     constexpr int kWarmUp = 1000;
     for (int i = 0; i < kWarmUp; ++i)

@@ -5,6 +5,7 @@
 #include "app/messages.h"
 #include "app/tform1.h"
 #include "link/comport.h"
+#include "app/debugpanes.h"
 #include "link/exchangelog.h"
 #include "link/modulelink.h"
 
@@ -103,7 +104,7 @@ struct BareLink {
 
     ComPort port;
     QPlainTextEdit tx, rx;
-    ExchangeLog log{&tx, &rx};
+    PaneLog log{&tx, &rx};
     QuietHost host;
     ModuleLink link;
 };

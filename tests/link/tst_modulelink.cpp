@@ -1,4 +1,5 @@
 #include "link/comport.h"
+#include "app/debugpanes.h"
 #include "link/exchangelog.h"
 #include "link/modulelink.h"
 #include "sim/emulatordevice.h"
@@ -49,7 +50,7 @@ struct Rig {
         port = std::make_unique<ComPort>();
         ComPort::setDeviceFactoryForTest({});
         host.letter = QString(QChar(type));
-        log = std::make_unique<ExchangeLog>(&tx, &rx);
+        log = std::make_unique<PaneLog>(&tx, &rx);
         link = std::make_unique<ModuleLink>(*port, host, *log);
         port->setPortName(QStringLiteral("COM1"));
         port->setReadTimeout(200);

@@ -1,4 +1,5 @@
 #include "link/comport.h"
+#include "app/debugpanes.h"
 #include "link/exchangelog.h"
 #include "link/modulelink.h"
 #include "module/moduledata.h"
@@ -128,7 +129,7 @@ struct Rig {
         host.port = port.get();
         host.app = &app;
         host.folder = folder.path() + QLatin1Char('/');
-        log = std::make_unique<ExchangeLog>(&tx, &rx);
+        log = std::make_unique<PaneLog>(&tx, &rx);
         link = std::make_unique<ModuleLink>(*port, dispatch, *log);
         data = std::make_unique<ModuleData>(*link, host, app, shared);
         dispatch.data = data.get();
