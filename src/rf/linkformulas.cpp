@@ -40,7 +40,7 @@ QString dropTrailingZeros(QString text)
     return text;
 }
 
-QString percentText(int part, int sent, int digits, const QLocale &locale)
+QString percentText(qint64 part, qint64 sent, int digits, const QLocale &locale)
 {
     const double percent = sent > 0 ? double(part) * 100.0 / double(sent) : 0.0;
     return generalFormat(percent, digits, locale) + QLatin1Char('%');
@@ -90,12 +90,12 @@ QString generalFormat(double value, int digits, const QLocale &locale)
            QLatin1Char(exponent < 0 ? '-' : '+') + exponentDigits;
 }
 
-QString receivedPercentText(int received, int sent, const QLocale &locale)
+QString receivedPercentText(qint64 received, qint64 sent, const QLocale &locale)
 {
     return percentText(received, sent, 4, locale);
 }
 
-QString lostPercentText(int lost, int sent, const QLocale &locale)
+QString lostPercentText(qint64 lost, qint64 sent, const QLocale &locale)
 {
     return percentText(lost, sent, 3, locale);
 }

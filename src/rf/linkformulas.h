@@ -37,8 +37,8 @@ constexpr bool intervalInRange(int ms)
 QString generalFormat(double value, int digits, const QLocale &locale = QLocale());
 
 // Received and lost percentages as shown: "66.67%" (4 digits) and "33.3%" (3 digits).
-QString receivedPercentText(int received, int sent, const QLocale &locale = QLocale());
-QString lostPercentText(int lost, int sent, const QLocale &locale = QLocale());
+QString receivedPercentText(qint64 received, qint64 sent, const QLocale &locale = QLocale());
+QString lostPercentText(qint64 lost, qint64 sent, const QLocale &locale = QLocale());
 
 // A 7-byte answer 4C S2 x x N2 S1 N1 in the 5-byte layout 4C S2 N2 S1 N1; other answers as given.
 QByteArray compactAnswer(const QByteArray &answer);

@@ -1,0 +1,215 @@
+#include "rf/linkrun.h"
+
+#include "link/comport.h"
+#include "link/exchangelog.h"
+
+#include <QCoreApplication>
+#include <QDateTime>
+
+#include <algorithm>
+#include <utility>
+
+using namespace LinkFormulas;
+
+namespace
+{
+
+// More than the longest answer, so that one read takes whatever has come.
+constexpr int kAnswerReadLength = 64;
+constexpr int kSettleMs = 10;
+constexpr int kRtsPulseMs = 1;
+// Far longer than any exchange takes (the longest minimum interval is 324 ms).
+constexpr int kStopReadMs = 1000;
+constexpr int kIdleReadTimeoutMs = 500;
+constexpr int kRunReadTimeoutMs = 1;
+
+} // namespace
+
+LinkRun::LinkRun(ComPort &port, ExchangeLog &log, const LinkRunShared &shared)
+    : m_port(port), m_log(log), m_shared(shared)
+{
+}
+
+int LinkRun::minimumInterval(const LinkRates &rates, bool sensitive)
+{
+    return minLinkInterval(rates.hf, rates.rs, rates.hfPosition, rates.rsPosition, sensitive);
+}
+
+int LinkRun::shownAverage(int channel) const
+{
+    return roundHalfEven(m_LinkAverage[channel]);
+}
+
+void LinkRun::run(int interval, const LinkRates &rates, bool sensitive)
+{
+    // A stopped run still finishing its last cycle: a second loop would run inside the first.
+    if (running())
+        return;
+    *m_shared.LinkControlRunning = true;
+    m_stopRequested = false;
+    m_portFailureReported = false;
+    const auto watch =
+        QObject::connect(&m_port, &ComPort::failed, [this] { m_portFailureReported = true; });
+    try {
+        m_port.setReadTimeout(kRunReadTimeoutMs);
+        runCycles(interval, rates, sensitive);
+    } catch (const PortError &) {
+        QObject::disconnect(watch);
+        // A disconnect during the run closes the port on purpose, and a port that went away
+        // by itself has been reported already: either way the run just ends.
+        const bool closedOnPurpose = !m_port.isOpen() && m_stopRequested;
+        const bool reported = m_portFailureReported;
+        endRun();
+        if (!closedOnPurpose && !reported)
+            throw;
+        return;
+    } catch (...) {
+        QObject::disconnect(watch);
+        endRun();
+        throw;
+    }
+    QObject::disconnect(watch);
+    endRun();
+}
+
+void LinkRun::endRun()
+{
+    // A disconnect during the run has set the closed port's own read timeout already.
+    if (m_port.isOpen())
+        m_port.setReadTimeout(kIdleReadTimeoutMs);
+    *m_shared.LinkControlRunning = false;
+    m_endNow = false;
+    m_inReadWait = false;
+    if (std::exchange(m_ownsTimer, false))
+        m_shared.timerSlot->stop();
+}
+
+void LinkRun::requestStop()
+{
+    m_stopRequested = true;
+    hastenLastRead();
+}
+
+void LinkRun::endNow()
+{
+    if (running())
+        m_endNow = true;
+}
+
+bool LinkRun::mustEndAtOnce() const
+{
+    return m_endNow || !m_port.isOpen();
+}
+
+bool LinkRun::wait()
+{
+    waitForCountdown(*m_shared.countdown, *m_shared.timerSlot, [this] { return mustEndAtOnce(); });
+    return !mustEndAtOnce();
+}
+
+void LinkRun::hastenLastRead()
+{
+    if (!m_inReadWait)
+        return;
+    const qint64 left = m_readWaitStart + m_stopReadWait - m_shared.timerSlot->ticks();
+    if (m_shared.countdown->load() > left)
+        m_shared.countdown->store(qint32(std::max<qint64>(left, 0)));
+}
+
+void LinkRun::runCycles(int interval, const LinkRates &rates, bool sensitive)
+{
+    // Another activity owning the timer is excluded by the front end's checks at Start.
+    m_ownsTimer = m_shared.timerSlot->start();
+    if (!m_ownsTimer)
+        return;
+    *m_shared.LinkStopFlag = false;
+    m_clearRequest = false;
+    m_endNow = false;
+    m_answerWait = answerWait(rates.hf, rates.rs, sensitive);
+    // The first cycle waits the full interval after the purge.
+    int extra = m_answerWait;
+
+    MsCountdown &countdown = *m_shared.countdown;
+    countdown.store(kSettleMs);
+    if (!wait())
+        return;
+    while (!*m_shared.LinkStopFlag) {
+        m_port.write(QByteArray(1, 'L'));
+        countdown.store(m_answerWait);
+        if (!wait())
+            return;
+        // Whatever came before the module had the free module's answer is not the answer.
+        m_port.clearBuffers(true, true);
+        m_log.appendTxMarker(QStringLiteral("4C"));
+        // The answer is read one interval after its "L", counted in whole ticks; reading earlier
+        // would miss an answer that completes just before the interval ends. After a stop request
+        // a long interval is not waited out: the answer is read a second after its "L".
+        m_readWaitStart = m_shared.timerSlot->ticks();
+        m_stopReadWait = std::min(interval, kStopReadMs) + extra - m_answerWait;
+        countdown.store(interval + extra - m_answerWait);
+        extra = 0;
+        m_inReadWait = true;
+        if (m_stopRequested)
+            hastenLastRead();
+        const bool waited = wait();
+        m_inReadWait = false;
+        if (!waited)
+            return;
+
+        QByteArray answer;
+        LinkSamples samples;
+        if (evaluateLinkAnswer(answer, samples)) {
+            ++m_received;
+        } else {
+            m_port.setRts(false);
+            countdown.store(kRtsPulseMs);
+            const bool pulsed = wait();
+            if (!pulsed && !m_port.isOpen())
+                return;
+            m_port.setRts(true);
+            ++m_lost;
+        }
+        ++m_sent;
+        if (m_observer)
+            m_observer->cycleEnded(
+                *this, linkCycleOf(m_sent, answer, QDateTime::currentMSecsSinceEpoch()), samples);
+
+        if (m_stopRequested)
+            *m_shared.LinkStopFlag = true;
+        if (m_clearRequest)
+            clearStatistics();
+        QCoreApplication::processEvents();
+    }
+}
+
+bool LinkRun::evaluateLinkAnswer(QByteArray &answer, LinkSamples &samples)
+{
+    answer = m_port.read(kAnswerReadLength);
+    const bool valid = isValidAnswer(answer);
+    if (valid) {
+        samples = samplesOf(answer);
+        for (int ch = 0; ch < samples.channels; ++ch)
+            m_LinkAverage[ch] = averaged(m_LinkAverage[ch], samples.values[ch], m_averaging);
+        m_peaks.add(m_LinkAverage, samples.channels, 20 * m_peakPosition, *m_shared.PeakWriteSlot);
+    } else {
+        m_log.appendRxMarker(QStringLiteral("ERR_LINK"));
+    }
+    m_log.appendRx(valid ? compactAnswer(answer) : answer);
+    m_log.endExchange();
+    return valid;
+}
+
+void LinkRun::clearStatistics()
+{
+    m_clearRequest = false;
+    m_sent = m_received = m_lost = 0;
+    m_LinkAverage = kClearedAverage;
+    m_peaks.reset();
+    if (m_observer)
+        m_observer->cleared(*this);
+}
+
+void LinkRun::peakReset()
+{
+    m_peaks.reset();
+}
