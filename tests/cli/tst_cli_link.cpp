@@ -217,7 +217,8 @@ void TestCliLink::refusalsAndLimits()
     VERIFY_RUN(runCli({"link", "-p", sim.devicePath(), "--csv", dir.path()}), 2);
 
     // Half a second at the default interval, the window's minimum for radio 9600 and serial
-    // 19200: 49 ms, so at most ten cycles. The text form.
+    // 19200: 49 ms, so ten cycles at most; a busy machine may notice the deadline a cycle or two
+    // late, but a run that ignored it would go on for far more. The text form.
     const CliResult timed = runCli({"link", "-p", sim.devicePath(), "--seconds", "0.5"});
     VERIFY_RUN(timed, 0);
     const QRegularExpression form(QStringLiteral(
@@ -225,7 +226,7 @@ void TestCliLink::refusalsAndLimits()
     const QRegularExpressionMatch match = form.match(timed.out);
     QVERIFY2(match.hasMatch(), qPrintable(timed.out));
     const int sent = match.captured(1).toInt();
-    QVERIFY2(sent >= 1 && sent <= 10, qPrintable(timed.out));
+    QVERIFY2(sent >= 1 && sent <= 14, qPrintable(timed.out));
     QCOMPARE(match.captured(2).toInt() + match.captured(3).toInt(), sent);
     QCOMPARE(exchangesOf(sim).requests, sent);
 }
