@@ -28,11 +28,11 @@ void MonitorPlan::message(const QString &german, const QString &english)
 
 void MonitorPlan::placePlan(const QList<int> &items, double spacing)
 {
-    for (int n = 0; n < items.size() && n < MonitorControls::kSlots; ++n) {
+    const QList<int> slotItems = planSlotItems(items, c.CBoxMonitor[0]->count());
+    for (int n = 0; n < slotItems.size(); ++n) {
         QComboBox *box = c.CBoxMonitor[n];
-        // A plan of the other band can name items the box does not hold: that slot stays empty.
-        if (items[n] >= 0 && items[n] < box->count()) {
-            box->setCurrentIndex(items[n]);
+        if (slotItems[n] >= 0) {
+            box->setCurrentIndex(slotItems[n]);
         } else {
             box->setCurrentIndex(-1);
             box->setEditText(QString());
