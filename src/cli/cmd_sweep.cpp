@@ -247,7 +247,10 @@ int runSweep(const QStringList &arguments)
         Cli::writeLine(csvHeader());
     }
 
-    QObject::connect(&Cli::Interrupt::instance(), &Cli::Interrupt::requested,
+    // A signal ends the sweep as the window's Stop does: the slot being measured completes, then
+    // the module is tuned back to its receive channel.
+    QObject whileSweeping;
+    QObject::connect(&Cli::Interrupt::instance(), &Cli::Interrupt::requested, &whileSweeping,
                      [&sweep] { sweep.core().requestStop(); });
     if (!Cli::Interrupt::isRequested())
         sweep.core().run(options.baud);
