@@ -16,6 +16,7 @@
 #include <algorithm>
 #include <array>
 #include <climits>
+#include <csignal>
 
 namespace
 {
@@ -71,7 +72,6 @@ public:
     void setSweeps(int sweeps) { m_wanted = sweeps; }
     void setFile(SweepCsvFile *file) { m_file = file; }
 
-    int sweepsDone() const { return m_done; }
     bool receiveFailed() const { return m_receiveFailed; }
     QString writeError() const { return m_writeError; }
 
@@ -103,6 +103,12 @@ public:
         } else {
             for (const SlotReading &reading : readings)
                 Cli::writeLine(csvLine(now, reading));
+            // A reader that has gone (a pipe into head) ends the sweep as a stop does.
+            if (Cli::out().status() != QTextStream::Ok) {
+                m_writeError = QStringLiteral("standard output is closed");
+                m_core.requestStop();
+                return;
+            }
         }
         ++m_done;
         if (m_wanted > 0 && m_done >= m_wanted)
@@ -136,23 +142,26 @@ int runSweep(const QStringList &arguments)
                        "per slot and sweep, as the window's export writes them."));
     QCommandLineParser &parser = command.parser();
     parser.addOption({QStringLiteral("autoset"),
-                      QStringLiteral("the band's fixed plan of 30 channels (default)")});
+                      QStringLiteral("The band's fixed plan of 30 channels (the default).")});
     parser.addOption({QStringLiteral("center"),
-                      QStringLiteral("centre frequency of the plan in MHz (with --span)"),
+                      QStringLiteral("The centre frequency of the plan in MHz (with --span)."),
                       QStringLiteral("MHZ")});
     parser.addOption({QStringLiteral("span"),
-                      QStringLiteral("span of the plan in kHz; the spacing follows the "
-                                     "configured bandwidth, at most 30 channels"),
+                      QStringLiteral("The span of the plan in kHz; the spacing follows "
+                                     "the configured bandwidth, at most 30 channels."),
                       QStringLiteral("KHZ")});
     parser.addOption({QStringLiteral("sweeps"),
-                      QStringLiteral("number of sweeps (default 1; 0: until interrupted)"),
+                      QStringLiteral("The number of sweeps (default 1; 0: until "
+                                     "interrupted)."),
                       QStringLiteral("N")});
     parser.addOption({QStringLiteral("speed"),
-                      QStringLiteral("the monitor's speed, 0 (slow) to 10 (fast, default): the "
-                                     "settle wait after each tune is (10 - N) x 10 + 5 ms"),
+                      QStringLiteral("The monitor's speed, 0 (slow) to 10 (fast, the "
+                                     "default): the settle wait after each tune is (10 - "
+                                     "N) x 10 + 5 ms."),
                       QStringLiteral("N")});
     parser.addOption({QStringLiteral("csv"),
-                      QStringLiteral("write the rows into FILE instead of standard output"),
+                      QStringLiteral("Write the rows into FILE instead of standard "
+                                     "output."),
                       QStringLiteral("FILE")});
     command.process(arguments);
 
@@ -192,6 +201,9 @@ int runSweep(const QStringList &arguments)
         command.usage(QStringLiteral("--csv needs a file name"));
     const Cli::CommonOptions options = command.common();
 
+    // Rows written into a closed pipe fail instead of ending the program before the module is
+    // tuned back.
+    std::signal(SIGPIPE, SIG_IGN);
     Cli::Session session(options);
     session.connect();
     session.requireConfigurable();
@@ -256,8 +268,10 @@ int runSweep(const QStringList &arguments)
         sweep.core().run(options.baud);
 
     if (!sweep.writeError().isEmpty())
-        Cli::fail(Cli::UsageError,
-                  QStringLiteral("cannot write %1: %2").arg(csvPath, sweep.writeError()));
+        Cli::fail(
+            Cli::UsageError,
+            QStringLiteral("cannot write %1: %2")
+                .arg(csvPath.isEmpty() ? QStringLiteral("the rows") : csvPath, sweep.writeError()));
     if (!session.port().isOpen())
         Cli::fail(Cli::PortFailed, QStringLiteral("the port was closed during the sweep"));
     if (sweep.receiveFailed())

@@ -116,6 +116,7 @@ private slots:
     void failuresEndWithTheirStatus();
     void signalKeepsWholeSweepsAndTunesBack_data();
     void signalKeepsWholeSweepsAndTunesBack();
+    void closedOutputStopsTheSweepAndTunesBack();
 };
 
 void TestCliSweep::autosetRowsShowTheCarriers_data()
@@ -340,6 +341,32 @@ void TestCliSweep::signalKeepsWholeSweepsAndTunesBack()
         QCOMPARE(rows[n].slot, n % 30 + 1);
     // The module listens on its configured receive channel again.
     QCOMPARE(lastFrameSent(result.err), QStringLiteral("B0,09,%1,").arg(receiveChannel));
+}
+
+// A script that reads the first rows and goes (korvel-cli sweep --sweeps 0 | head): the module
+// is tuned back all the same.
+void TestCliSweep::closedOutputStopsTheSweepAndTunesBack()
+{
+    SimProcess sim;
+    QVERIFY(sim.start({"--type", "B", "--band", "433"}));
+    QTemporaryDir dir;
+    const QString err = dir.filePath(QStringLiteral("err"));
+    const QString status = dir.filePath(QStringLiteral("status"));
+    const QString out = dir.filePath(QStringLiteral("out"));
+    QProcess shell;
+    shell.start(QStringLiteral("sh"),
+                {QStringLiteral("-c"),
+                 QStringLiteral("{ \"$0\" sweep -p \"$1\" --sweeps 0 --debug 2>\"$2\"; echo $? "
+                                ">\"$3\"; } | head -n 31 >\"$4\""),
+                 CliProcess::program(), sim.devicePath(), err, status, out});
+    QVERIFY(shell.waitForFinished(60000));
+    QCOMPARE(rowsOf(fileText(out)).size(), 30);
+    QCOMPARE(fileText(status).trimmed(), QStringLiteral("2"));
+    const QString log = fileText(err);
+    QVERIFY2(log.trimmed().endsWith(
+                 QStringLiteral("korvel-cli: cannot write the rows: standard output is closed")),
+             qPrintable(log.right(300)));
+    QCOMPARE(lastFrameSent(log), QStringLiteral("B0,09,46,"));
 }
 
 QTEST_MAIN(TestCliSweep)
