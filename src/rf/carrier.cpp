@@ -58,6 +58,16 @@ std::optional<int> carrierCodingB(int coding, bool modulated)
     return modulated ? kManchester : 0;
 }
 
+quint8 packDataOptions(const int (&items)[5])
+{
+    quint8 bits = 0;
+    for (int i = 0; i < 5; ++i) {
+        if (items[i] == 1)
+            bits |= quint8(1u << i);
+    }
+    return bits;
+}
+
 CarrierOutput::CarrierOutput(const CarrierLine &line, CarrierHost &host)
     : m_line(line), m_host(host)
 {

@@ -51,6 +51,9 @@ std::optional<int> carrierCodingB(int coding, bool modulated);
 // The data options (bit i = option i) a C module needs for the stream: handshake and fast-send
 // on, CRC and the RSSI telegrams off.
 constexpr quint8 kCarrierDataOptionsC = 6;
+// The data options as bits from the items of the five option boxes: bit i is set when box i is
+// at its item 1; no selection counts as item 0.
+quint8 packDataOptions(const int (&items)[5]);
 
 // The part of a module's configuration that the carrier changes: the coding of a B module, the
 // data options of a C module.

@@ -25,15 +25,13 @@ std::array<QComboBox *, 5> dataOptionBoxes(const KonfigCControls &c)
 }
 
 // Bit i is the item position of CBox_Data_Ci.
-quint8 packDataOptions(const KonfigCControls &c)
+quint8 dataOptionsShown(const KonfigCControls &c)
 {
     const auto boxes = dataOptionBoxes(c);
-    quint8 bits = 0;
-    for (int i = 0; i < 5; ++i) {
-        if (boxes[i]->currentIndex() == 1)
-            bits |= quint8(1u << i);
-    }
-    return bits;
+    int items[5];
+    for (int i = 0; i < 5; ++i)
+        items[i] = boxes[i]->currentIndex();
+    return packDataOptions(items);
 }
 
 void selectDataOptions(const KonfigCControls &c, quint8 bits)
@@ -199,7 +197,7 @@ CarrierConfiguration CarrierTest::configuration() const
     CarrierConfiguration now;
     now.cModule = cVersion();
     now.codingB = m_ctx.b.CBox_Code_B->currentIndex();
-    now.dataOptionsC = packDataOptions(m_ctx.c);
+    now.dataOptionsC = dataOptionsShown(m_ctx.c);
     return now;
 }
 
