@@ -53,7 +53,7 @@ public:
 
     bool isC() const { return m_c.has_value(); }
     std::optional<CPageValues> cPage() const { return m_c; }
-    // Why the module is left as it is, when it is.
+    // Why the run failed, or empty.
     QString failure() const { return m_failure; }
     bool configurationChanged() const { return m_changed; }
     bool restored() const { return m_restored; }
@@ -114,7 +114,7 @@ public:
     void moduleLost() override
     {
         m_failure = QStringLiteral("the module on %1 did not answer the transmitter switch (5 "
-                                   "attempts); it was left as it was")
+                                   "attempts) and is left alone")
                         .arg(m_session.options().port);
         // As the window's disconnect: the output ends without talking to the module again.
         if (m_output)
