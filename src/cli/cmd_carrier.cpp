@@ -56,7 +56,6 @@ public:
     // Why the run failed, or empty.
     QString failure() const { return m_failure; }
     bool configurationChanged() const { return m_changed; }
-    bool restored() const { return m_restored; }
 
     // CarrierHost
     bool cModule() const override { return isC(); }
@@ -81,8 +80,9 @@ public:
     void restoreConfiguration(const CarrierConfiguration &saved, bool writeToModule) override
     {
         apply(saved);
+        // A failed write is the run's failure.
         if (writeToModule)
-            m_restored = write(QStringLiteral("restoring its configuration"));
+            write(QStringLiteral("restoring its configuration"));
     }
     void runningChanged(bool running) override
     {
@@ -185,7 +185,6 @@ private:
     std::optional<CPageValues> m_c;
     bool m_byCommand = true;
     bool m_changed = false;
-    bool m_restored = false;
     QString m_failure;
 };
 
