@@ -71,6 +71,7 @@ private slots:
     void failuresEndWithTheirStatus_data();
     void failuresEndWithTheirStatus();
     void lostPortEndsWithStatus3();
+    void stopDuringAnExchangeWaitsForItsEnd();
 };
 
 void TestCliCarrier::endsInReceiveWithItsConfiguration_data()
@@ -284,6 +285,39 @@ void TestCliCarrier::lostPortEndsWithStatus3()
     VERIFY_RUN(result, 3);
     QCOMPARE(result.err.count("korvel-cli: "), 1);
     QCOMPARE(result.out, QString());
+}
+
+void TestCliCarrier::stopDuringAnExchangeWaitsForItsEnd()
+{
+    // A slow module: nearly all of each phase is the switch's exchange, so SIGTERM comes while
+    // the program waits for an answer.
+    SimProcess sim;
+    QVERIFY(sim.start({"--type", "B", "--processing-ms", "150"}));
+    CliProcess cli;
+    cli.start({"carrier", "-p", sim.devicePath(), "--mode", "unmodulated", "--tx-ms", "20",
+               "--rx-ms", "20"});
+    QString log;
+    QTRY_VERIFY_WITH_TIMEOUT(Received(log += sim.log()).frames.filter("B0 20 ").size() >= 3, 30000);
+    cli.signal(SIGTERM);
+    const CliResult result = cli.finish();
+    VERIFY_RUN(result, 0);
+    sim.stop();
+    log += sim.log();
+
+    // No frame goes out before the module has answered the one before.
+    QString unanswered;
+    for (const QString &line : log.split('\n')) {
+        const QString text = line.trimmed().section(' ', 1);
+        if (text.startsWith("rx B0 ")) {
+            QVERIFY2(unanswered.isEmpty(), qPrintable(unanswered + " before " + text));
+            unanswered = text;
+        } else if (text.startsWith("tx ")) {
+            unanswered.clear();
+        }
+    }
+    const Received received(log);
+    QCOMPARE(received.lastOf("B0 20 "), QStringLiteral("B0 20 00"));
+    QCOMPARE(received.lastOf("B0 0D "), QStringLiteral("B0 0D 01"));
 }
 
 QTEST_MAIN(TestCliCarrier)
