@@ -97,6 +97,17 @@ QByteArray recalibrationFrame(const QString &letter)
     return Frame::make(isBOrCalibration(letter) ? Frame::RecalibrateB : Frame::RecalibrateC, 0x00);
 }
 
+RecalibrationStatus recalibrationStatus(const QString &shown)
+{
+    if (shown == QLatin1String("gestartet"))
+        return RecalibrationStatus::Started;
+    if (shown == QLatin1String("erfolgreich"))
+        return RecalibrationStatus::Successful;
+    if (shown == QLatin1String("nicht erfolgreich"))
+        return RecalibrationStatus::NotSuccessful;
+    return RecalibrationStatus::None;
+}
+
 } // namespace ModuleTestFormat
 
 using namespace ModuleTestFormat;

@@ -40,6 +40,11 @@ bool isBOrCalibration(const QString &letter);
 QByteArray sleepFrame(const QString &letter, quint8 mode);
 QByteArray recalibrationFrame(const QString &letter);
 
+// The recalibration status the dispatcher shows from the module's reports: "gestartet",
+// "erfolgreich" or "nicht erfolgreich" (German in both languages).
+enum class RecalibrationStatus { None, Started, Successful, NotSuccessful };
+RecalibrationStatus recalibrationStatus(const QString &shown);
+
 } // namespace ModuleTestFormat
 
 // The module tests over the transaction, each with the retry pattern of five attempts. letter is
