@@ -43,11 +43,11 @@ endif()
 # gzip -n keeps the build time out of the files.
 set(doc_dir ${CMAKE_BINARY_DIR}/packaging)
 set(compressed)
-foreach(page Korvel_Config.1 korvel-sim.1)
+foreach(page Korvel_Config.1 korvel-sim.1 korvel-cli.1)
     configure_file(packaging/man/${page}.in ${doc_dir}/${page} @ONLY)
 endforeach()
 configure_file(packaging/changelog ${doc_dir}/changelog COPYONLY)
-foreach(name Korvel_Config.1 korvel-sim.1 changelog)
+foreach(name Korvel_Config.1 korvel-sim.1 korvel-cli.1 changelog)
     add_custom_command(OUTPUT ${doc_dir}/${name}.gz
                        COMMAND gzip -9nkf ${doc_dir}/${name}
                        DEPENDS ${doc_dir}/${name}
@@ -58,11 +58,11 @@ add_custom_target(korvel_docs ALL DEPENDS ${compressed})
 configure_file(packaging/korvel-config.metainfo.xml.in
                ${doc_dir}/org.example.korvel_config.metainfo.xml @ONLY)
 
-install(TARGETS Korvel_Config korvel-sim RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+install(TARGETS Korvel_Config korvel-sim korvel-cli RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 # A stripped install (the package's) also drops the compiler's notes, as Debian's tools do.
 install(CODE "
     if(CMAKE_INSTALL_DO_STRIP)
-        foreach(program Korvel_Config korvel-sim)
+        foreach(program Korvel_Config korvel-sim korvel-cli)
             execute_process(COMMAND \"${CMAKE_STRIP}\" --remove-section=.comment --remove-section=.note
                 \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/${CMAKE_INSTALL_BINDIR}/\${program}\"
                 COMMAND_ERROR_IS_FATAL ANY)
@@ -73,7 +73,7 @@ install(FILES packaging/korvel-config.svg
         DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps)
 install(FILES ${doc_dir}/org.example.korvel_config.metainfo.xml
         DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
-install(FILES ${doc_dir}/Korvel_Config.1.gz ${doc_dir}/korvel-sim.1.gz
+install(FILES ${doc_dir}/Korvel_Config.1.gz ${doc_dir}/korvel-sim.1.gz ${doc_dir}/korvel-cli.1.gz
         DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
 # The tool is GPLv3 (it links Qt Charts, which is GPLv3 only); the copyright file points to
 # Debian's copy of the licence.
@@ -95,7 +95,8 @@ its configuration, keeps configurations in nine memory locations and runs
 module and radio tests: carrier output, LinkControl and a spectrum monitor.
 The window speaks German and English.
 .
-Includes korvel-sim, an emulated module on a pseudo-terminal.")
+Includes korvel-cli, which does every module operation from scripts and
+production lines, and korvel-sim, an emulated module on a pseudo-terminal.")
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_STRIP_FILES ON)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)

@@ -431,7 +431,22 @@ void ModuleEmulator::handleFrame(const QByteArray &frame, double atMs)
     }
 
     std::function<void()> afterSent;
-    QByteArray answer = carryOut(frame, atMs, afterSent);
+    QByteArray answer;
+    if (fault && fault->kind == FaultKind::Ignored) {
+        // The module answers as usual, but nothing it holds changes.
+        const auto ram = m_ram;
+        const auto eeprom = m_eeprom;
+        answer = carryOut(frame, atMs, afterSent);
+        m_ram = ram;
+        afterSent = {};
+        if (m_eeprom != eeprom) {
+            m_eeprom = eeprom;
+            if (m_eepromWritten)
+                m_eepromWritten(); // the kept file shows the old contents again
+        }
+    } else {
+        answer = carryOut(frame, atMs, afterSent);
+    }
     if (fault) {
         switch (fault->kind) {
         case FaultKind::Silent:
@@ -452,6 +467,7 @@ void ModuleEmulator::handleFrame(const QByteArray &frame, double atMs)
             schedule(answerAt, fault->report, EmulatorLogEntry::Report);
             break;
         case FaultKind::ModuleError:
+        case FaultKind::Ignored:
             break;
         }
     }

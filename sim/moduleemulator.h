@@ -58,6 +58,8 @@ enum class FaultKind {
     ShortAnswer,       // only the first byte of the answer
     ShortContinuation, // the 4- or 5-byte identification answers lose `value` bytes (at least 1)
     ReportBefore,      // `report` goes out right before the answer
+    Ignored,           // the usual answer, but the command is not carried out (a register cell
+                       // that does not take the write)
 };
 
 // One scripted disturbance of the module's answers. Except for ModuleError the command itself is

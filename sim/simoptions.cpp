@@ -40,7 +40,8 @@ QString parseFault(const QString &text, EmulatorFault &fault)
                                    QStringLiteral("module-error"),
                                    QStringLiteral("short"),
                                    QStringLiteral("short-continuation"),
-                                   QStringLiteral("report-before")};
+                                   QStringLiteral("report-before"),
+                                   QStringLiteral("ignored")};
     const int kind = int(kinds.indexOf(parts[0]));
     if (kind < 0)
         return QStringLiteral("unknown fault kind: ") + parts[0];
@@ -106,7 +107,8 @@ QString simUsage()
         "  --settle-ms MS          the receiver's settle time after a tune (default 2)\n"
         "  --fault KIND[:FRAME[:COUNT[:ARG]]]\n"
         "                          KIND silent, wrong-code, module-error, short,\n"
-        "                          short-continuation, report-before; FRAME hex prefix of the\n"
+        "                          short-continuation, report-before, ignored (answered, not\n"
+        "                          carried out); FRAME hex prefix of the\n"
         "                          frames hit (* = all); COUNT answers hit (all = every one);\n"
         "                          ARG hex: code, error value, bytes dropped, or report bytes\n"
         "  --temperature C --voltage TENTHS --rssi DBM --rssi-max DBM\n"

@@ -3,6 +3,7 @@
 #include "app/aboutbox.h"
 #include "app/busycursor.h"
 #include "app/datafolder.h"
+#include "app/debugpanes.h"
 #include "app/language.h"
 #include "app/languagechoice.h"
 #include "app/messages.h"
@@ -13,12 +14,13 @@
 #include "app/timeofday.h"
 #include "link/catalogue.h"
 #include "link/comport.h"
-#include "app/debugpanes.h"
 #include "link/exchangelog.h"
 #include "link/linewait.h"
 #include "link/simregistry.h"
 #include "module/identification.h"
+#include "module/moduleconfig.h"
 #include "module/moduledata.h"
+#include "module/moduleidentity.h"
 #include "moduletest/moduletests.h"
 #include "monitor/monitorsweep.h"
 #include "rf/carriertest.h"
@@ -42,8 +44,6 @@
 
 namespace
 {
-
-constexpr int kBaudRates[] = {1200, 2400, 4800, 9600, 19200, 38400, 57600, 115200};
 
 QStringList comboItems(const QComboBox *box)
 {
@@ -382,8 +382,8 @@ void TForm1::applyBaudSelection(bool forced)
         int index = CBox_RS232_baud->currentIndex();
         if (index < 0 || CBox_RS232_baud->itemText(index) != CBox_RS232_baud->currentText())
             index = CBox_RS232_baud->findText(CBox_RS232_baud->currentText());
-        if (index >= 0 && index < int(std::size(kBaudRates)))
-            m_port->setBaudRate(kBaudRates[index]);
+        if (const auto baud = pcBaudRate(index))
+            m_port->setBaudRate(*baud);
         return;
     }
     CBox_RS232_baud->setCurrentIndex(-1);
@@ -402,20 +402,7 @@ void TForm1::BtnVerbindenClick()
         startDemonstration();
         return;
     }
-    m_port->setRts(false);
-    m_port->open();
-
-    // The module restarts when the line is reopened and then sends its start-up report; what
-    // it answered to the first frame is lost with the close.
-    sleepMs(200);
-    m_port->write(Frame::make(Frame::Identify, Frame::QuerySoftwareVersion));
-    sleepMs(100);
-    m_port->close();
-    sleepMs(100);
-    m_port->open();
-    m_port->clearBuffers(true, true);
-
-    m_link->dispatchAnswer();
+    powerUpModule(*m_port, *m_link, [this](int ms) { sleepMs(ms); });
     BtnVerbinden->setEnabled(false);
     if (m_module->info.Edit_Caldata->text().isEmpty()) {
         BtnTrennenClick();

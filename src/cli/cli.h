@@ -14,6 +14,7 @@
 
 #include <functional>
 #include <memory>
+#include <utility>
 
 // korvel-cli: every module operation from the command line. Machine output goes to standard
 // output, messages and progress to standard error.
@@ -35,6 +36,9 @@ struct Failure {
     QString message;
 };
 [[noreturn]] void fail(ExitCode code, const QString &message);
+// The port went away outside an exchange (an adapter pulled out): what the system said. The
+// command ends with PortFailed once it returns, whatever it returns.
+QString portLoss();
 
 QTextStream &out(); // standard output, flushed at every line end by writeLine
 QTextStream &err(); // standard error
@@ -45,10 +49,10 @@ void writeJson(const QJsonObject &object);
 
 // The options every command takes, parsed.
 struct CommonOptions {
-    QString port;       // -p, --port
+    QString port;        // -p, --port
     qint32 baud = 19200; // -b, --baud
-    bool json = false;  // --json, where the command offers it
-    bool debug = false; // --debug: the hex exchange log on standard error
+    bool json = false;   // --json, where the command offers it
+    bool debug = false;  // --debug: the hex exchange log on standard error
 };
 
 // The parser of one command: -p/--port, -b/--baud, --debug and --help come with it; the command
@@ -113,6 +117,14 @@ public:
     const IdentityRecord &identity() const { return m_identity; }
     IdentityRecord &identity() { return m_identity; }
     QString typeLetter() const { return m_identity.typeLetter; }
+    // The configuration registers the read-out read (those that failed hold nothing).
+    const RegisterRead &registers() const { return m_registers; }
+    // ModuleFailed for a module whose software type the program does not serve.
+    void requireConfigurable() const;
+    // What the start-up report told ("OK", "??? ..."), as the Modulinfo page shows it.
+    QString calibrationText() const { return m_calibrationStatus; }
+    // The module reported its wake-up since the last call.
+    bool takeWokeUp() { return std::exchange(m_wokeUp, false); }
 
     ComPort &port() { return *m_port; }
     ModuleLink &link() { return *m_link; }
@@ -142,10 +154,12 @@ private:
     std::unique_ptr<ExchangeLog> m_log;
     std::unique_ptr<ModuleLink> m_link;
     IdentityRecord m_identity;
+    RegisterRead m_registers;
     QString m_calibrationStatus;
     QString m_recalibrationStatus;
     int m_maximumRssi = 0;
     bool m_linkControlRunning = false;
+    bool m_wokeUp = false;
 };
 
 // A command: its name, a one-line summary for --help and its entry. run gets the arguments after

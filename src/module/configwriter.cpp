@@ -2,6 +2,7 @@
 
 #include "link/comport.h"
 #include "link/modulelink.h"
+#include "module/moduleconfig.h"
 #include "module/modulecontext.h"
 #include "module/readout.h"
 #include "module/widgets.h"
@@ -14,27 +15,35 @@
 namespace
 {
 
-void runStep(ModuleContext &ctx, const WriteStep &step)
+// The window's part of the write: the PC baud selector follows the module's new rate, the
+// buttons come back after every pass.
+class WindowWrite : public WriteObserver
 {
-    switch (step.kind) {
-    case WriteStep::Kind::Frame:
-        ctx.link.transaction(step.code, step.value);
-        break;
-    case WriteStep::Kind::SwitchPcBaud:
-        // The following frames go out at the module's new rate.
-        if (!ctx.link.state().errorFlag && ctx.app.CBox_RS232_baud) {
-            selectComboItem(ctx.app.CBox_RS232_baud, step.pcBaudItem);
-            ctx.host.applyBaudSelection(true);
-        }
-        break;
-    case WriteStep::Kind::SetRxTxSwitchByCommand:
-        ctx.shared.RxTxSwitchByCommand = step.flag;
-        break;
-    case WriteStep::Kind::Rts:
-        ctx.link.port().setRts(step.flag);
-        break;
+public:
+    WindowWrite(ModuleContext &ctx, bool calibration) : m_ctx(ctx), m_calibration(calibration) {}
+
+    void switchPcBaud(int item) override
+    {
+        if (!m_ctx.app.CBox_RS232_baud)
+            return;
+        selectComboItem(m_ctx.app.CBox_RS232_baud, item);
+        m_ctx.host.applyBaudSelection(true);
     }
-}
+    void setRxTxSwitchByCommand(bool byCommand) override
+    {
+        m_ctx.shared.RxTxSwitchByCommand = byCommand;
+    }
+    void passEnded() override
+    {
+        setButtonEnabled(m_ctx.app.BtnKonfigurieren, true);
+        if (!m_calibration)
+            setButtonEnabled(m_ctx.app.BtnAuslesen, true);
+    }
+
+private:
+    ModuleContext &m_ctx;
+    bool m_calibration;
+};
 
 QLineEdit *intervalEdit(ModuleContext &ctx, bool cPage, IntervalEdit edit)
 {
@@ -83,19 +92,10 @@ void writeConfiguration(ModuleContext &ctx)
 
     setButtonEnabled(ctx.app.BtnKonfigurieren, false);
     setButtonEnabled(ctx.app.BtnAuslesen, false);
-    LinkState &state = ctx.link.state();
-    state.retryCounter = 5;
-    do {
-        state.errorFlag = false;
-        for (const WriteStep &step : plan.steps)
-            runStep(ctx, step);
-        ctx.host.sleepMs(200);
-        setButtonEnabled(ctx.app.BtnKonfigurieren, true);
-        if (letter != QLatin1String("x"))
-            setButtonEnabled(ctx.app.BtnAuslesen, true);
-    } while (state.errorFlag && state.retryCounter != 0);
-
-    if (state.errorFlag)
+    WindowWrite observer(ctx, letter == QLatin1String("x"));
+    const bool written =
+        executeWritePlan(ctx.link, plan, observer, [&ctx](int ms) { ctx.host.sleepMs(ms); });
+    if (!written)
         ctx.reportCommunicationError();
     if (carrierWasStreaming)
         ctx.host.performClick(ctx.app.BtnStartHF_Test);

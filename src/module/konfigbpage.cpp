@@ -154,3 +154,16 @@ void applyKonfigB(KonfigBControls &b, const BPageValues &v)
     b.Edit_RSSI_B->setText(v.rssiText);
     b.CheckBox_EEPROM->setChecked(v.eeprom);
 }
+
+BItemCounts bItemCounts(const KonfigBControls &b)
+{
+    const std::array<QComboBox *, 16> boxes = {
+        b.CBox_Frq_RX_B,      b.CBox_Frq_TX_B,      b.CBox_HFbaud_B,      b.CBox_K_breite_B,
+        b.CBox_Code_B,        b.CBox_RX_TX_B,       b.CBox_ModArt_B,      b.CBox_Config_baud_B,
+        b.CBox_pwrup_mode_B2, b.CBox_pwrup_mode_B0, b.CBox_pwrup_mode_B4, b.CBox_pwrup_mode_B5,
+        b.CBox_pwr_cont_B1,   b.CBox_pwr_cont_B0,   b.CBox_Recal_B,       b.CBox_RSSI_B};
+    BItemCounts counts{};
+    for (size_t i = 0; i < boxes.size(); ++i)
+        counts[i] = boxes[i]->count();
+    return counts;
+}

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "module/storedconfig.h"
+
 #include "module/registers.h"
 
 class QCheckBox;
@@ -64,3 +66,6 @@ void uartSwitchRuleB(KonfigBControls &b, const QString &typeLetter);
 // texts and check mark only, no rules).
 BPageValues readKonfigB(const KonfigBControls &b);
 void applyKonfigB(KonfigBControls &b, const BPageValues &values);
+
+// Item counts of the page's boxes, in the order of the stored lines.
+BItemCounts bItemCounts(const KonfigBControls &b);

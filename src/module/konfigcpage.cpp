@@ -109,3 +109,16 @@ void applyKonfigC(KonfigCControls &c, const CPageValues &v)
     c.Edit_Recal_C->setText(v.recalText);
     c.CheckBox_EEPROM_C->setChecked(v.eeprom);
 }
+
+CItemCounts cItemCounts(const KonfigCControls &c)
+{
+    const std::array<QComboBox *, 15> boxes = {
+        c.CBox_Frq_RX_C,      c.CBox_Frq_TX_C,      c.CBox_HFbaud_C,      c.CBox_RS232_baud_C,
+        c.CBox_pwrup_mode_C2, c.CBox_pwrup_mode_C0, c.CBox_pwrup_mode_C5, c.CBox_pwr_cont_C1,
+        c.CBox_pwr_cont_C0,   c.CBox_Recal_C,       c.CBox_Data_C0,       c.CBox_Data_C1,
+        c.CBox_Data_C2,       c.CBox_Data_C3,       c.CBox_Data_C4};
+    CItemCounts counts{};
+    for (size_t i = 0; i < boxes.size(); ++i)
+        counts[i] = boxes[i]->count();
+    return counts;
+}

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "module/storedconfig.h"
+
 #include "module/registers.h"
 
 class QCheckBox;
@@ -57,3 +59,6 @@ void powerUpRuleC(KonfigCControls &c);
 
 CPageValues readKonfigC(const KonfigCControls &c);
 void applyKonfigC(KonfigCControls &c, const CPageValues &values);
+
+// Item counts of the page's boxes, in the order of the stored lines.
+CItemCounts cItemCounts(const KonfigCControls &c);

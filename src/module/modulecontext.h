@@ -1,10 +1,10 @@
 #pragma once
 
 #include "module/identification.h"
-#include "module/modulinfopage.h"
 #include "module/konfigbpage.h"
 #include "module/konfigcpage.h"
 #include "module/modulehost.h"
+#include "module/modulinfopage.h"
 
 class ModuleLink;
 

@@ -1,11 +1,11 @@
 #pragma once
 
 #include "module/identification.h"
-#include "module/modulinfopage.h"
 #include "module/konfigbpage.h"
 #include "module/konfigcpage.h"
 #include "module/modulecontext.h"
 #include "module/modulehost.h"
+#include "module/modulinfopage.h"
 #include "module/savegroup.h"
 
 #include <QObject>

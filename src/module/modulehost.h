@@ -43,11 +43,11 @@ struct AppControls {
 
 // State of the main window shared with the module data.
 struct SharedState {
-    int languageIndex = -1;            // 0 German, anything else English
-    bool RxTxSwitchByCommand = false;  // B module switched between RX and TX by command
-    bool CarrierStreaming = false;     // the carrier-output test streams its pattern
-    double RBW = 0.0;                  // receiver bandwidth of the monitor, kHz
-    double monitorStep = 0.0;          // spacing of the monitor's frequency plan, kHz
+    int languageIndex = -1;           // 0 German, anything else English
+    bool RxTxSwitchByCommand = false; // B module switched between RX and TX by command
+    bool CarrierStreaming = false;    // the carrier-output test streams its pattern
+    double RBW = 0.0;                 // receiver bandwidth of the monitor, kHz
+    double monitorStep = 0.0;         // spacing of the monitor's frequency plan, kHz
 };
 
 // Services of the main window that the module data calls.

@@ -52,6 +52,8 @@ public:
         Q_UNUSED(record);
         Q_UNUSED(registers);
     }
+    // The retries are used up; called before RTS is raised again.
+    virtual void communicationFailed() {}
 };
 
 // The start-up of a connection: the port is opened, the module restarted by the reopening and
@@ -65,5 +67,5 @@ void identificationQueries(ModuleLink &link, IdentityRecord &record, bool german
 
 // The read-out: the type query once, then identification and configuration passes with the
 // usual five attempts. True when the last pass succeeded; false once the retries are used up.
-bool readOutModule(ModuleLink &link, IdentityRecord &record, bool german,
-                   ReadoutObserver &observer, const std::function<void(int)> &sleepMs);
+bool readOutModule(ModuleLink &link, IdentityRecord &record, bool german, ReadoutObserver &observer,
+                   const std::function<void(int)> &sleepMs);

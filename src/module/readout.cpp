@@ -5,6 +5,7 @@
 #include "link/linewait.h"
 #include "link/modulelink.h"
 #include "module/identification.h"
+#include "module/moduleconfig.h"
 #include "module/modulecontext.h"
 #include "module/tables.h"
 #include "module/widgets.h"
@@ -20,103 +21,94 @@
 namespace
 {
 
-bool errorFlag(ModuleContext &ctx)
+IdentityRecord recordOf(const ModulinfoControls &info)
 {
-    return ctx.link.state().errorFlag;
+    IdentityRecord r;
+    r.typeLetter = info.Edit_SW_Typ->text();
+    r.swVersion = info.Edit_SW_Version->text();
+    r.commandSet = info.Edit_Bef_Version->text();
+    r.hardware = info.Edit_HW_Version->text();
+    r.hardwareText = info.Edit_HW_Version_Klartext->text();
+    r.speed = info.Edit_SW_Speed->text();
+    r.band = info.Edit_Frq_Version->text();
+    r.serial = info.Edit_Ser_NR->text();
+    r.designation = info.EditModTyp->text();
+    return r;
 }
 
-// Answer bytes 1 .. count of the last answer, or nothing when fewer were received.
-template <int count> std::optional<std::array<quint8, count>> answerBytes(ModuleContext &ctx)
+void setText(QLineEdit *edit, const QString &text)
 {
-    std::array<quint8, count> bytes{};
-    for (int i = 0; i < count; ++i) {
-        const auto byte = ctx.link.answerByte(i + 1);
-        if (!byte)
-            return std::nullopt;
-        bytes[i] = *byte;
-    }
-    return bytes;
+    if (edit->text() != text)
+        edit->setText(text);
 }
 
-// Sends one identification query; when it succeeds and the answer holds all its bytes, hands
-// them to the decoder. A module of unknown type is not answered for (its dispatcher reads
-// nothing), so its stale last answer is not decoded.
-template <int count, typename Decode>
-void query(ModuleContext &ctx, quint8 number, bool decodable, Decode decode)
+void showRecord(ModulinfoControls &info, const IdentityRecord &r)
 {
-    ctx.link.transaction(Frame::Identify, number);
-    if (errorFlag(ctx) || !decodable)
-        return;
-    if (const auto bytes = answerBytes<count>(ctx))
-        decode(*bytes);
+    setText(info.Edit_SW_Typ, r.typeLetter);
+    setText(info.Edit_SW_Version, r.swVersion);
+    setText(info.Edit_Bef_Version, r.commandSet);
+    setText(info.Edit_HW_Version, r.hardware);
+    if (info.Edit_HW_Version_Klartext->text() != r.hardwareText) {
+        info.Edit_HW_Version_Klartext->setText(r.hardwareText);
+        // Long descriptions show from their beginning.
+        info.Edit_HW_Version_Klartext->setCursorPosition(0);
+    }
+    setText(info.Edit_SW_Speed, r.speed);
+    setText(info.Edit_Frq_Version, r.band);
+    setText(info.Edit_Ser_NR, r.serial);
+    setText(info.EditModTyp, r.designation);
 }
 
-void identificationPass(ModuleContext &ctx)
+// The window's part of the read-out: the Modulinfo fields follow the record, the lists follow
+// the identification and the configuration page follows the registers.
+class WindowReadout : public ReadoutObserver
 {
-    ModulinfoControls &info = ctx.info;
-    const QString letter = ctx.typeLetter();
-    const QChar first = letter.isEmpty() ? QChar() : letter.at(0);
-    const bool decodable =
-        first == QLatin1Char('B') || first == QLatin1Char('C') || first == QLatin1Char('x');
+public:
+    explicit WindowReadout(ModuleContext &ctx) : m_ctx(ctx) {}
 
-    query<3>(ctx, Frame::QuerySoftwareVersion, decodable,
-             [&](auto a) { info.Edit_SW_Version->setText(softwareVersionText(a[0], a[1], a[2])); });
-    query<1>(ctx, Frame::QueryCommandSet, decodable,
-             [&](auto a) { info.Edit_Bef_Version->setText(QString::number(a[0])); });
-    query<1>(ctx, Frame::QueryHardware, decodable,
-             [&](auto a) { info.Edit_HW_Version->setText(QString::number(a[0])); });
-
-    // A command-set field that is not a number (its query never succeeded) asks for no speed.
-    if (isExtendedCModule(letter, info.Edit_Bef_Version->text().toInt())) {
-        query<1>(ctx, Frame::QuerySoftwareSpeed, decodable, [&](auto a) {
-            if (const auto speed = softwareSpeedText(a[0]))
-                info.Edit_SW_Speed->setText(*speed);
-        });
-    } else if (!errorFlag(ctx)) {
-        info.Edit_SW_Speed->setText(softwareSpeedFromHardware(info.Edit_HW_Version->text()));
+    void unknownSoftwareType(const QString &letter) override
+    {
+        m_ctx.info.Edit_SW_Typ->setText(letter);
+        // Such a module gets no answers read and no configuration page: say why.
+        m_ctx.host.showMessage(
+            QStringLiteral("Unbekannter Software-Typ \"%1\"!\r\n(Modul wird nicht "
+                           "unterstützt)")
+                .arg(letter),
+            QStringLiteral("Unknown software type \"%1\"!\r\n(Module not supported)").arg(letter));
     }
-
-    query<1>(ctx, Frame::QueryBand, decodable,
-             [&](auto a) { info.Edit_Frq_Version->setText(frequencyVersionText(a[0])); });
-    query<4>(ctx, Frame::QuerySerialNumber, decodable, [&](auto a) {
-        info.Edit_Ser_NR->setText(QString::number(serialNumber(a[0], a[1], a[2], a[3])));
-    });
-
-    if (!errorFlag(ctx)) {
-        bool numeric = false;
-        const int hardware = info.Edit_HW_Version->text().toInt(&numeric);
-        if (numeric) {
-            if (const auto text = hardwareDescription(hardware, ctx.german())) {
-                info.Edit_HW_Version_Klartext->setText(*text);
-                // Long descriptions show from their beginning.
-                info.Edit_HW_Version_Klartext->setCursorPosition(0);
-            }
-        }
-        buildRateLists(ctx);
-        buildChannelLists(ctx);
-        info.EditModTyp->setText(moduleTypeDesignation(info.Edit_Frq_Version->text(),
-                                                       info.Edit_HW_Version->text(), letter,
-                                                       info.Edit_Bef_Version->text()));
+    void identified(const IdentityRecord &record) override
+    {
+        showRecord(m_ctx.info, record);
+        buildRateLists(m_ctx);
+        buildChannelLists(m_ctx);
     }
-
-    if (!errorFlag(ctx)) {
+    void configurationRead(const IdentityRecord &record, const RegisterRead &registers) override
+    {
+        const QChar first = record.typeLetter.at(0);
         if (first == QLatin1Char('B'))
-            decodeBConfiguration(ctx);
+            decodeBConfiguration(m_ctx, registers);
         else if (first == QLatin1Char('C'))
-            decodeCConfiguration(ctx);
-        else if (first == QLatin1Char('x'))
-            applyCalibrationPreset(ctx);
+            decodeCConfiguration(m_ctx, registers);
+        else
+            applyCalibrationPreset(m_ctx);
     }
-    ctx.host.sleepMs(200);
-}
+    void communicationFailed() override
+    {
+        // Fields of the queries that succeeded before the failure stay shown.
+        showRecord(m_ctx.info, m_record);
+        m_ctx.reportCommunicationError();
+    }
 
-// Reads one configuration register; the value, or nothing once the pass has failed.
-std::optional<quint8> readRegister(ModuleContext &ctx, quint8 reg)
+    IdentityRecord m_record;
+
+private:
+    ModuleContext &m_ctx;
+};
+
+void pick(QComboBox *box, const std::optional<int> &item)
 {
-    ctx.link.transaction(Frame::ReadRegister, reg);
-    if (errorFlag(ctx))
-        return std::nullopt;
-    return ctx.link.answerByte(1);
+    if (item)
+        selectComboItem(box, *item);
 }
 
 void setEnabled(QWidget *widget, bool enabled)
@@ -135,41 +127,10 @@ void showConfigurationTab(ModuleContext &ctx, bool cPage)
 
 void readModule(ModuleContext &ctx)
 {
-    LinkState &state = ctx.link.state();
-    ComPort &port = ctx.link.port();
-    port.setRts(false);
-    state.errorFlag = false;
-    state.retryCounter = 5;
-
-    // The type query goes out once; a failure keeps the letter of the previous module.
-    ctx.link.transaction(Frame::Identify, Frame::QuerySoftwareType);
-    if (!state.errorFlag) {
-        if (const auto a1 = ctx.link.answerByte(1)) {
-            const QString letter = softwareTypeLetter(*a1);
-            ctx.info.Edit_SW_Typ->setText(letter);
-            // Such a module gets no answers read and no configuration page: say why.
-            if (!isKnownSoftwareType(letter))
-                ctx.host.showMessage(
-                    QStringLiteral("Unbekannter Software-Typ \"%1\"!\r\n(Modul wird nicht "
-                                   "unterstützt)")
-                        .arg(letter),
-                    QStringLiteral("Unknown software type \"%1\"!\r\n(Module not supported)")
-                        .arg(letter));
-        }
-    }
-    // A C module takes commands only while RTS is off.
-    if (ctx.typeLetter() != QLatin1String("C"))
-        port.setRts(true);
-
-    state.retryCounter = 5;
-    do {
-        state.errorFlag = false;
-        identificationPass(ctx);
-    } while (state.errorFlag && state.retryCounter != 0);
-
-    if (state.errorFlag)
-        ctx.reportCommunicationError();
-    port.setRts(true);
+    WindowReadout readout(ctx);
+    readout.m_record = recordOf(ctx.info);
+    readOutModule(ctx.link, readout.m_record, ctx.german(), readout,
+                  [&ctx](int ms) { ctx.host.sleepMs(ms); });
     computeRbw(ctx);
 }
 
@@ -259,7 +220,7 @@ void computeRbw(ModuleContext &ctx)
         ctx.app.LabelMonitor_Status->setText(rbwStatusText(ctx.shared.RBW, ctx.shared.monitorStep));
 }
 
-void decodeBConfiguration(ModuleContext &ctx)
+void decodeBConfiguration(ModuleContext &ctx, const RegisterRead &registers)
 {
     KonfigBControls &b = ctx.b;
     AppControls &app = ctx.app;
@@ -273,53 +234,38 @@ void decodeBConfiguration(ModuleContext &ctx)
     setEnabled(app.BtnStartLinkControl, false);
     setEnabled(app.BtnLinkControl_konfig, false);
 
-    auto itemRegister = [&](quint8 reg, QComboBox *box, bool channel) {
-        if (const auto v = readRegister(ctx, reg))
-            selectComboItem(box, channel ? channelItemForValue(*v, box->count())
-                                         : itemForValue(*v, box->count()));
-    };
-    itemRegister(0x09, b.CBox_Frq_RX_B, true);
-    itemRegister(0x0A, b.CBox_Frq_TX_B, true);
-    itemRegister(0x0B, b.CBox_HFbaud_B, false);
-    itemRegister(0x0C, b.CBox_K_breite_B, false);
-    // The RX/TX switch only means something in UART coding; it is applied with the coding.
-    const auto rxTx = readRegister(ctx, 0x10);
-    if (const auto v = readRegister(ctx, 0x0D)) {
-        selectComboItem(b.CBox_Code_B, itemForValue(*v, b.CBox_Code_B->count()));
+    const BRegisterItems d = decodeBRegisters(registers, bItemCounts(b));
+    pick(b.CBox_Frq_RX_B, d.frqRx);
+    pick(b.CBox_Frq_TX_B, d.frqTx);
+    pick(b.CBox_HFbaud_B, d.hfBaud);
+    pick(b.CBox_K_breite_B, d.kBreite);
+    if (d.code) {
+        selectComboItem(b.CBox_Code_B, *d.code);
         uartSwitchRuleB(b, ctx.typeLetter());
-        if (b.CBox_RX_TX_B->isEnabled()) {
-            selectComboItem(b.CBox_RX_TX_B, itemForValue(rxTx.value_or(0xFF), 2));
-            ctx.shared.RxTxSwitchByCommand = b.CBox_RX_TX_B->currentIndex() == 1;
-        } else {
-            selectComboItem(b.CBox_RX_TX_B, 1);
-            ctx.shared.RxTxSwitchByCommand = true;
-        }
+        pick(b.CBox_RX_TX_B, d.rxTx);
+        ctx.shared.RxTxSwitchByCommand = b.CBox_RX_TX_B->currentIndex() == 1;
     }
-    itemRegister(0x0E, b.CBox_ModArt_B, false);
-    itemRegister(0x0F, b.CBox_Config_baud_B, false);
-    if (const auto v = readRegister(ctx, 0x11)) {
-        selectComboItem(b.CBox_pwrup_mode_B0, bitItem(*v, 0));
-        selectComboItem(b.CBox_pwrup_mode_B2, bitItem(*v, 2));
-        selectComboItem(b.CBox_pwrup_mode_B4, bitItem(*v, 4));
-        selectComboItem(b.CBox_pwrup_mode_B5, bitItem(*v, 5));
+    pick(b.CBox_ModArt_B, d.modArt);
+    pick(b.CBox_Config_baud_B, d.configBaud);
+    if (d.pwrupB0) {
+        pick(b.CBox_pwrup_mode_B0, d.pwrupB0);
+        pick(b.CBox_pwrup_mode_B2, d.pwrupB2);
+        pick(b.CBox_pwrup_mode_B4, d.pwrupB4);
+        pick(b.CBox_pwrup_mode_B5, d.pwrupB5);
         powerUpRuleB(b);
     }
-    if (const auto v = readRegister(ctx, 0x12)) {
-        selectComboItem(b.CBox_pwr_cont_B0, bitItem(*v, 0));
-        selectComboItem(b.CBox_pwr_cont_B1, bitItem(*v, 1));
-    }
-    if (const auto v = readRegister(ctx, 0x13)) {
-        const IntervalDisplay shown = decodeRecalibration(*v);
-        selectComboItem(b.CBox_Recal_B, shown.item);
-        if (shown.item == 2)
-            b.Edit_Recal_B->setText(shown.text);
+    pick(b.CBox_pwr_cont_B0, d.pwrContB0);
+    pick(b.CBox_pwr_cont_B1, d.pwrContB1);
+    if (d.recal) {
+        selectComboItem(b.CBox_Recal_B, *d.recal);
+        if (d.recalText)
+            b.Edit_Recal_B->setText(*d.recalText);
         recalibrationRuleB(b);
     }
-    if (const auto v = readRegister(ctx, 0x14)) {
-        const IntervalDisplay shown = decodeAutoRssi(*v);
-        selectComboItem(b.CBox_RSSI_B, shown.item);
-        if (shown.item == 1)
-            b.Edit_RSSI_B->setText(shown.text);
+    if (d.rssi) {
+        selectComboItem(b.CBox_RSSI_B, *d.rssi);
+        if (d.rssiText)
+            b.Edit_RSSI_B->setText(*d.rssiText);
         autoRssiRuleB(b);
     }
     setEnabled(app.BtnAuslesen, true);
@@ -339,36 +285,38 @@ void applyCalibrationPreset(ModuleContext &ctx)
     setEnabled(app.BtnStartLinkControl, false);
     setEnabled(app.BtnLinkControl_konfig, false);
 
-    const int channelItem = ctx.info.Edit_Frq_Version->text() == QLatin1String("433") ? 69 : 79;
-    selectComboItem(b.CBox_Frq_RX_B, channelItem);
-    selectComboItem(b.CBox_Frq_TX_B, channelItem);
-    selectComboItem(b.CBox_HFbaud_B, 0);
-    selectComboItem(b.CBox_K_breite_B, 0);
-    selectComboItem(b.CBox_Code_B, 1);
-    selectComboItem(b.CBox_ModArt_B, 2);
-    selectComboItem(b.CBox_Config_baud_B, 5);
+    IdentityRecord identity;
+    identity.band = ctx.info.Edit_Frq_Version->text();
+    const BPageValues preset = calibrationPreset(identity);
+    selectComboItem(b.CBox_Frq_RX_B, preset.frqRx);
+    selectComboItem(b.CBox_Frq_TX_B, preset.frqTx);
+    selectComboItem(b.CBox_HFbaud_B, preset.hfBaud);
+    selectComboItem(b.CBox_K_breite_B, preset.kBreite);
+    selectComboItem(b.CBox_Code_B, preset.code);
+    selectComboItem(b.CBox_ModArt_B, preset.modArt);
+    selectComboItem(b.CBox_Config_baud_B, preset.configBaud);
     b.CBox_Config_baud_B->setEnabled(false);
     b.Label_Config_baud_B->setEnabled(false);
-    selectComboItem(b.CBox_RX_TX_B, 1);
+    selectComboItem(b.CBox_RX_TX_B, preset.rxTx);
     ctx.shared.RxTxSwitchByCommand = true;
-    selectComboItem(b.CBox_pwrup_mode_B0, 0);
-    selectComboItem(b.CBox_pwrup_mode_B2, 1);
+    selectComboItem(b.CBox_pwrup_mode_B0, preset.pwrupB0);
+    selectComboItem(b.CBox_pwrup_mode_B2, preset.pwrupB2);
     b.CBox_pwrup_mode_B2->setEnabled(false);
     b.Label_pwrup_mode_B->setEnabled(false);
-    selectComboItem(b.CBox_pwrup_mode_B4, 0);
-    selectComboItem(b.CBox_pwrup_mode_B5, 1);
-    selectComboItem(b.CBox_pwr_cont_B0, 1);
-    selectComboItem(b.CBox_pwr_cont_B1, 1);
+    selectComboItem(b.CBox_pwrup_mode_B4, preset.pwrupB4);
+    selectComboItem(b.CBox_pwrup_mode_B5, preset.pwrupB5);
+    selectComboItem(b.CBox_pwr_cont_B0, preset.pwrContB0);
+    selectComboItem(b.CBox_pwr_cont_B1, preset.pwrContB1);
 
-    selectComboItem(b.CBox_Recal_B, 0);
+    selectComboItem(b.CBox_Recal_B, preset.recal);
     recalibrationRuleB(b);
     b.CBox_Recal_B->setEnabled(false);
     b.Label_Recal_B->setEnabled(false);
-    selectComboItem(b.CBox_RSSI_B, 0);
+    selectComboItem(b.CBox_RSSI_B, preset.rssi);
     autoRssiRuleB(b);
 }
 
-void decodeCConfiguration(ModuleContext &ctx)
+void decodeCConfiguration(ModuleContext &ctx, const RegisterRead &registers)
 {
     KonfigCControls &c = ctx.c;
     AppControls &app = ctx.app;
@@ -381,35 +329,28 @@ void decodeCConfiguration(ModuleContext &ctx)
     setEnabled(app.BtnStartLinkControl, true);
     setEnabled(app.BtnLinkControl_konfig, true);
 
-    auto itemRegister = [&](quint8 reg, QComboBox *box, bool channel) {
-        if (const auto v = readRegister(ctx, reg))
-            selectComboItem(box, channel ? channelItemForValue(*v, box->count())
-                                         : itemForValue(*v, box->count()));
-    };
-    itemRegister(0x09, c.CBox_Frq_RX_C, true);
-    itemRegister(0x0A, c.CBox_Frq_TX_C, true);
-    itemRegister(0x0B, c.CBox_HFbaud_C, false);
-    itemRegister(0x0C, c.CBox_RS232_baud_C, false);
-    if (const auto v = readRegister(ctx, 0x0D)) {
-        selectComboItem(c.CBox_pwrup_mode_C0, bitItem(*v, 0));
-        selectComboItem(c.CBox_pwrup_mode_C2, bitItem(*v, 2));
-        selectComboItem(c.CBox_pwrup_mode_C5, bitItem(*v, 5));
+    const CRegisterItems d = decodeCRegisters(registers, cItemCounts(c));
+    pick(c.CBox_Frq_RX_C, d.frqRx);
+    pick(c.CBox_Frq_TX_C, d.frqTx);
+    pick(c.CBox_HFbaud_C, d.hfBaud);
+    pick(c.CBox_RS232_baud_C, d.rs232Baud);
+    if (d.pwrupC0) {
+        pick(c.CBox_pwrup_mode_C0, d.pwrupC0);
+        pick(c.CBox_pwrup_mode_C2, d.pwrupC2);
+        pick(c.CBox_pwrup_mode_C5, d.pwrupC5);
         powerUpRuleC(c);
     }
-    if (const auto v = readRegister(ctx, 0x0E)) {
-        selectComboItem(c.CBox_pwr_cont_C0, bitItem(*v, 0));
-        selectComboItem(c.CBox_pwr_cont_C1, bitItem(*v, 1));
-    }
-    if (const auto v = readRegister(ctx, 0x0F)) {
-        const IntervalDisplay shown = decodeRecalibration(*v);
-        selectComboItem(c.CBox_Recal_C, shown.item);
-        if (shown.item == 2)
-            c.Edit_Recal_C->setText(shown.text);
+    pick(c.CBox_pwr_cont_C0, d.pwrContC0);
+    pick(c.CBox_pwr_cont_C1, d.pwrContC1);
+    if (d.recal) {
+        selectComboItem(c.CBox_Recal_C, *d.recal);
+        if (d.recalText)
+            c.Edit_Recal_C->setText(*d.recalText);
         recalibrationRuleC(c);
     }
-    if (const auto v = readRegister(ctx, 0x10)) {
+    if (d.data) {
         for (int bit = 0; bit < 5; ++bit)
-            selectComboItem(c.dataBox(bit), bitItem(*v, bit));
+            selectComboItem(c.dataBox(bit), (*d.data)[bit]);
     }
     setEnabled(app.BtnAuslesen, true);
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "module/moduleidentity.h"
+
 struct ModuleContext;
 
 // Identification and read-out of the module, and the tables that follow from it.
@@ -10,6 +12,6 @@ void buildChannelLists(ModuleContext &ctx);
 void computeRbw(ModuleContext &ctx);
 
 // Configuration decoders run by the read-out after an error-free identification.
-void decodeBConfiguration(ModuleContext &ctx);
+void decodeBConfiguration(ModuleContext &ctx, const RegisterRead &registers);
 void applyCalibrationPreset(ModuleContext &ctx);
-void decodeCConfiguration(ModuleContext &ctx);
+void decodeCConfiguration(ModuleContext &ctx, const RegisterRead &registers);

@@ -1,5 +1,7 @@
 #include "module/savegroup.h"
 
+#include "module/moduleconfig.h"
+
 #include "module/modulecontext.h"
 #include "module/storedconfig.h"
 #include "module/textfile.h"
@@ -70,49 +72,10 @@ bool locationChosen(ModuleContext &ctx, const SaveControls &save)
     return false;
 }
 
-void reportDamaged(ModuleContext &ctx, int line)
-{
-    ctx.host.showMessage(
-        QStringLiteral(
-            "Gespeicherte Konfiguration beschädigt (Zeile %1)!\r\nNichts wurde geändert.")
-            .arg(line),
-        QStringLiteral("Stored configuration damaged (line %1)!\r\nNothing was changed.")
-            .arg(line));
-}
-
 void reportTooLarge(ModuleContext &ctx)
 {
-    ctx.host.showMessage(
-        QStringLiteral("Gespeicherte Konfiguration beschädigt (größer als 64 KiB)!\r\n"
-                       "Nichts wurde geändert."),
-        QStringLiteral("Stored configuration damaged (larger than 64 KiB)!\r\n"
-                       "Nothing was changed."));
-}
-
-BItemCounts itemCounts(const KonfigBControls &b)
-{
-    const std::array<QComboBox *, 16> boxes = {
-        b.CBox_Frq_RX_B,      b.CBox_Frq_TX_B,      b.CBox_HFbaud_B,      b.CBox_K_breite_B,
-        b.CBox_Code_B,        b.CBox_RX_TX_B,       b.CBox_ModArt_B,      b.CBox_Config_baud_B,
-        b.CBox_pwrup_mode_B2, b.CBox_pwrup_mode_B0, b.CBox_pwrup_mode_B4, b.CBox_pwrup_mode_B5,
-        b.CBox_pwr_cont_B1,   b.CBox_pwr_cont_B0,   b.CBox_Recal_B,       b.CBox_RSSI_B};
-    BItemCounts counts{};
-    for (size_t i = 0; i < boxes.size(); ++i)
-        counts[i] = boxes[i]->count();
-    return counts;
-}
-
-CItemCounts itemCounts(const KonfigCControls &c)
-{
-    const std::array<QComboBox *, 15> boxes = {
-        c.CBox_Frq_RX_C,      c.CBox_Frq_TX_C,      c.CBox_HFbaud_C,      c.CBox_RS232_baud_C,
-        c.CBox_pwrup_mode_C2, c.CBox_pwrup_mode_C0, c.CBox_pwrup_mode_C5, c.CBox_pwr_cont_C1,
-        c.CBox_pwr_cont_C0,   c.CBox_Recal_C,       c.CBox_Data_C0,       c.CBox_Data_C1,
-        c.CBox_Data_C2,       c.CBox_Data_C3,       c.CBox_Data_C4};
-    CItemCounts counts{};
-    for (size_t i = 0; i < boxes.size(); ++i)
-        counts[i] = boxes[i]->count();
-    return counts;
+    const WriteMessage message = storedConfigTooLarge();
+    ctx.host.showMessage(message.german, message.english);
 }
 
 } // namespace
@@ -186,45 +149,16 @@ void loadConfiguration(ModuleContext &ctx, SaveControls &save)
         reportTooLarge(ctx);
         return;
     }
-    const QStringList lines = storedConfigLines(file.bytes);
-    if (file.status != SmallFileStatus::Read || lines.size() < 2) {
-        ctx.host.showMessage(QStringLiteral("Speicherplatz leer oder File nicht gefunden!"),
-                             QStringLiteral("Memory cell empty or file not found!"));
+    const StoredConfigUse use = useStoredConfig(
+        file.bytes, file.status == SmallFileStatus::Read, ctx.typeLetter(),
+        isTabShown(ctx.app.PageControl1, ctx.app.Konfig_B),
+        isTabShown(ctx.app.PageControl1, ctx.app.Konfig_C), bItemCounts(ctx.b), cItemCounts(ctx.c));
+    if (!use.usable()) {
+        ctx.host.showMessage(use.refusal.german, use.refusal.english);
         return;
     }
-    const QString stored = storedTypeLetter(lines);
-    const QString current = ctx.typeLetter();
-    if (stored != current) {
-        ctx.host.showMessage(
-            QStringLiteral("Gespeicherte Konfiguration kan nur für gleiche Modul-Typen verwendet "
-                           "werden\r\n\r\nGespeicherte Konfiguration von ") +
-                stored + QStringLiteral("-Version\r\nAngeschlossenes Modul = ") + current +
-                QStringLiteral("-Version"),
-            QStringLiteral("Saved configuration is only valid for same module typ\r\n\r\n"
-                           "Configuration was saved with ") +
-                stored + QStringLiteral("-version\r\nConnected module = ") + current +
-                QStringLiteral("-version"));
-        return;
-    }
-
-    // The whole file is checked before anything on the page changes.
-    std::optional<BPageValues> b;
-    std::optional<CPageValues> c;
-    int damagedLine = 0;
-    if (isTabShown(ctx.app.PageControl1, ctx.app.Konfig_B)) {
-        b = parseStoredBLines(lines, itemCounts(ctx.b), &damagedLine);
-        if (!b) {
-            reportDamaged(ctx, damagedLine);
-            return;
-        }
-    }
-    if (isTabShown(ctx.app.PageControl1, ctx.app.Konfig_C)) {
-        c = parseStoredCLines(lines, itemCounts(ctx.c), &damagedLine);
-        if (!c) {
-            reportDamaged(ctx, damagedLine);
-            return;
-        }
-    }
+    const auto &b = use.b;
+    const auto &c = use.c;
     if (b)
         applyKonfigB(ctx.b, *b);
     if (c)

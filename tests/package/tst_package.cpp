@@ -129,7 +129,7 @@ void TestPackage::installedProgramSavesIntoTheUserFolder()
     QVERIFY(file.readAll().startsWith("Korvel-Config self-check\r\n"));
     // Nothing was written beside the program.
     QCOMPARE(QDir(m_usr.filePath(QStringLiteral("bin"))).entryList(QDir::Files, QDir::Name),
-             (QStringList{"Korvel_Config", "korvel-sim"}));
+             (QStringList{"Korvel_Config", "korvel-cli", "korvel-sim"}));
 }
 
 void TestPackage::programsAnswerHelpAndVersionWithoutADisplay_data()
@@ -149,6 +149,13 @@ void TestPackage::programsAnswerHelpAndVersionWithoutADisplay_data()
         << "korvel-sim" << QStringList{"--help"} << 0 << "Usage: korvel-sim [OPTION]...\n";
     QTest::newRow("korvel-sim --version")
         << "korvel-sim" << QStringList{"--version"} << 0 << "korvel-sim " KORVEL_VERSION "\n";
+    QTest::newRow("korvel-cli --help")
+        << "korvel-cli" << QStringList{"--help"} << 0 << "Usage: korvel-cli COMMAND -p PORT";
+    QTest::newRow("korvel-cli --version")
+        << "korvel-cli" << QStringList{"--version"} << 0 << "korvel-cli " KORVEL_VERSION "\n";
+    QTest::newRow("korvel-cli without a port")
+        << "korvel-cli" << QStringList{"identify"} << 2
+        << "korvel-cli: identify: no port given: use -p PORT";
     QTest::newRow("korvel-sim --version with the old firmware value")
         << "korvel-sim" << QStringList{"--version", "1/4/12"} << 2
         << "korvel-sim: --version takes no value; the module's software version is set with "
@@ -194,6 +201,7 @@ void TestPackage::manualPagesDescribeEveryOption_data()
     QTest::addColumn<QString>("program");
     QTest::newRow("Korvel_Config") << "Korvel_Config";
     QTest::newRow("korvel-sim") << "korvel-sim";
+    QTest::newRow("korvel-cli") << "korvel-cli";
 }
 
 // Every option that --help lists is described in the program's manual page.

@@ -1,0 +1,117 @@
+// korvel-cli: every module operation from the command line, for production lines and scripts.
+
+#include "cli/cli.h"
+
+#include "korvel_version.h"
+
+#include <QCoreApplication>
+
+#include <algorithm>
+#include <exception>
+
+namespace
+{
+
+QString generalHelp()
+{
+    QString text =
+        QStringLiteral("Usage: korvel-cli COMMAND -p PORT [-b BAUD] [OPTIONS]\n"
+                       "Configures and tests Korvel433/868 radio modules over a serial port.\n"
+                       "\n"
+                       "Commands:\n");
+    QList<Cli::Command> sorted = Cli::commands();
+    std::sort(sorted.begin(), sorted.end(),
+              [](const Cli::Command &a, const Cli::Command &b) { return a.name < b.name; });
+    for (const Cli::Command &command : sorted)
+        text += QStringLiteral("  %1%2\n").arg(command.name.leftJustified(10), command.summary);
+    text += QStringLiteral(
+        "\n"
+        "Options of every command:\n"
+        "  -p, --port PORT   the serial port (a device path, or a korvel-sim link)\n"
+        "  -b, --baud BAUD   the PC's serial rate (default 19200)\n"
+        "  --debug           log every exchange in hex on standard error\n"
+        "  -h, --help        the command's own options\n"
+        "\n"
+        "  korvel-cli --help | --version\n"
+        "\n"
+        "Exit status: 0 success, 1 the module failed (no answer, a refusal, a verify mismatch),\n"
+        "2 wrong usage, 3 the port could not be opened or was lost.\n");
+    return text;
+}
+
+// One line: the port's texts carry what the system said on a line of their own.
+QString oneLine(QString text)
+{
+    text.replace(QLatin1String("\r\n"), QLatin1String(": "));
+    text.replace(QLatin1Char('\n'), QLatin1String(": "));
+    return text;
+}
+
+int report(int code, const QString &message)
+{
+    Cli::err() << "korvel-cli: " << oneLine(message) << Qt::endl;
+    return code;
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    // The signals are taken before any other thread starts, so that every thread blocks them.
+    Cli::Interrupt::install();
+    QCoreApplication app(argc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("korvel-cli"));
+    QCoreApplication::setApplicationVersion(QStringLiteral(KORVEL_VERSION));
+
+    const QStringList arguments = QCoreApplication::arguments().mid(1);
+    // Options may come before the command: they are handed to it.
+    QStringList leading;
+    qsizetype at = 0;
+    while (at < arguments.size() && arguments.at(at).startsWith(QLatin1Char('-'))) {
+        const QString &option = arguments.at(at);
+        if (option == QLatin1String("-h") || option == QLatin1String("--help")) {
+            Cli::out() << generalHelp();
+            return Cli::Success;
+        }
+        if (option == QLatin1String("--version")) {
+            Cli::writeLine(QStringLiteral("korvel-cli %1").arg(QStringLiteral(KORVEL_VERSION)));
+            return Cli::Success;
+        }
+        const bool takesValue = option == QLatin1String("-p") ||
+                                option == QLatin1String("--port") ||
+                                option == QLatin1String("-b") || option == QLatin1String("--baud");
+        leading.append(option);
+        if (takesValue && at + 1 < arguments.size())
+            leading.append(arguments.at(++at));
+        ++at;
+    }
+    if (at >= arguments.size())
+        return report(Cli::UsageError, QStringLiteral("no command given (see korvel-cli --help)"));
+
+    const QString name = arguments.at(at);
+    const auto &all = Cli::commands();
+    const auto command =
+        std::find_if(all.begin(), all.end(), [&](const Cli::Command &c) { return c.name == name; });
+    if (command == all.end())
+        return report(Cli::UsageError,
+                      QStringLiteral("unknown command \"%1\" (see korvel-cli --help)").arg(name));
+
+    try {
+        const int code = command->run(leading + arguments.mid(at + 1));
+        Cli::out().flush();
+        if (!Cli::portLoss().isEmpty())
+            return report(Cli::PortFailed, Cli::portLoss());
+        return code;
+    } catch (const Cli::Failure &failure) {
+        Cli::out().flush();
+        if (!Cli::portLoss().isEmpty())
+            return report(Cli::PortFailed, Cli::portLoss());
+        return report(failure.code, failure.message);
+    } catch (const PortError &error) {
+        Cli::out().flush();
+        return report(Cli::PortFailed, error.text());
+    } catch (const std::exception &error) {
+        Cli::out().flush();
+        return report(Cli::ModuleFailed, QString::fromLocal8Bit(error.what()));
+    }
+}
