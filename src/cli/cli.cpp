@@ -22,6 +22,7 @@ namespace
 {
 
 std::atomic<bool> g_interrupted{false};
+QString g_portLoss;
 
 // The hex log of the exchanges on standard error, a line per exchange.
 class StderrPanes : public ExchangeLogPanes
@@ -51,6 +52,11 @@ public:
 void fail(ExitCode code, const QString &message)
 {
     throw Failure{code, message};
+}
+
+QString portLoss()
+{
+    return g_portLoss;
 }
 
 QTextStream &out()
@@ -217,6 +223,10 @@ Session::Session(const CommonOptions &options, QObject *parent)
     m_port->setBaudRate(options.baud);
     QObject::connect(m_port.get(), &ComPort::bytesReceived, m_link.get(),
                      [this] { m_link->receiveHandler(); });
+    QObject::connect(m_port.get(), &ComPort::failed, this, [](const QString &text) {
+        if (g_portLoss.isEmpty())
+            g_portLoss = text;
+    });
 }
 
 Session::~Session()

@@ -36,6 +36,9 @@ struct Failure {
     QString message;
 };
 [[noreturn]] void fail(ExitCode code, const QString &message);
+// The port went away outside an exchange (an adapter pulled out): what the system said. The
+// command ends with PortFailed once it returns, whatever it returns.
+QString portLoss();
 
 QTextStream &out(); // standard output, flushed at every line end by writeLine
 QTextStream &err(); // standard error

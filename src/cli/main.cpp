@@ -99,9 +99,13 @@ int main(int argc, char *argv[])
     try {
         const int code = command->run(leading + arguments.mid(at + 1));
         Cli::out().flush();
+        if (!Cli::portLoss().isEmpty())
+            return report(Cli::PortFailed, Cli::portLoss());
         return code;
     } catch (const Cli::Failure &failure) {
         Cli::out().flush();
+        if (!Cli::portLoss().isEmpty())
+            return report(Cli::PortFailed, Cli::portLoss());
         return report(failure.code, failure.message);
     } catch (const PortError &error) {
         Cli::out().flush();

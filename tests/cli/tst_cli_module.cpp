@@ -82,6 +82,7 @@ void TestCliModule::identifyAgreesWithTheWindow()
     QCOMPARE(QString::number(id.value("serialNumber").toInt()), window.text("Edit_Ser_NR"));
     QCOMPARE(id.value("calibration").toString(), window.text("Edit_Caldata"));
     QVERIFY(!id.value("designation").toString().isEmpty());
+    window.button("BtnTrennen")->click();
 
     // The text form carries the same values, a line each.
     const CliResult text = runCli({"identify", "-p", sim.devicePath()});
@@ -180,6 +181,9 @@ void TestCliModule::failuresEndWithTheirStatus_data()
 
     QTest::newRow("silent module")
         << QStringList{"--silent"} << QStringList{"identify", "-p", "PORT"} << 1
+        << "stopped answering during the identification (5 attempts)";
+    QTest::newRow("no start-up report")
+        << QStringList{"--no-startup-report"} << QStringList{"read", "-p", "PORT", "--json"} << 1
         << "no start-up report from the module on";
     QTest::newRow("module stops answering")
         << QStringList{"--fault", "silent:B00005:all"} << QStringList{"identify", "-p", "PORT"} << 1
