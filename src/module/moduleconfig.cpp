@@ -65,6 +65,19 @@ std::optional<int> item(const RegisterRead &r, quint8 reg, int count)
     return std::nullopt;
 }
 
+// An interval register: its item, and the edit's text when the item shows the edit.
+template <typename Decode>
+void interval(const RegisterRead &r, quint8 reg, Decode decode, int itemWithEdit,
+              std::optional<int> &item, std::optional<QString> &text)
+{
+    if (const auto v = r.at(reg)) {
+        const IntervalDisplay shown = decode(*v);
+        item = shown.item;
+        if (shown.item == itemWithEdit)
+            text = shown.text;
+    }
+}
+
 template <typename T> void assign(int &target, const std::optional<T> &value)
 {
     if (value)
@@ -144,18 +157,9 @@ BRegisterItems decodeBRegisters(const RegisterRead &r, const BItemCounts &counts
         d.pwrContB0 = bitItem(*v, 0);
         d.pwrContB1 = bitItem(*v, 1);
     }
-    if (const auto v = r.at(0x13)) {
-        const IntervalDisplay shown = decodeRecalibration(*v);
-        d.recal = shown.item;
-        if (shown.item == 2)
-            d.recalText = shown.text;
-    }
-    if (const auto v = r.at(0x14)) {
-        const IntervalDisplay shown = decodeAutoRssi(*v);
-        d.rssi = shown.item;
-        if (shown.item == 1)
-            d.rssiText = shown.text;
-    }
+    interval(r, 0x13, decodeRecalibration, 2, d.recal, d.recalText);
+    interval(
+        r, 0x14, [](quint8 v) { return decodeAutoRssi(v); }, 1, d.rssi, d.rssiText);
     return d;
 }
 
@@ -197,12 +201,7 @@ CRegisterItems decodeCRegisters(const RegisterRead &r, const CItemCounts &counts
         d.pwrContC0 = bitItem(*v, 0);
         d.pwrContC1 = bitItem(*v, 1);
     }
-    if (const auto v = r.at(0x0F)) {
-        const IntervalDisplay shown = decodeRecalibration(*v);
-        d.recal = shown.item;
-        if (shown.item == 2)
-            d.recalText = shown.text;
-    }
+    interval(r, 0x0F, decodeRecalibration, 2, d.recal, d.recalText);
     if (const auto v = r.at(0x10)) {
         std::array<int, 5> data{};
         for (int bit = 0; bit < 5; ++bit)

@@ -64,7 +64,9 @@ void showRecord(ModulinfoControls &info, const IdentityRecord &r)
 class WindowReadout : public ReadoutObserver
 {
 public:
-    explicit WindowReadout(ModuleContext &ctx) : m_ctx(ctx) {}
+    WindowReadout(ModuleContext &ctx, const IdentityRecord &record) : m_ctx(ctx), m_record(record)
+    {
+    }
 
     void unknownSoftwareType(const QString &letter) override
     {
@@ -99,10 +101,9 @@ public:
         m_ctx.reportCommunicationError();
     }
 
-    IdentityRecord m_record;
-
 private:
     ModuleContext &m_ctx;
+    const IdentityRecord &m_record; // the record the read-out fills
 };
 
 void pick(QComboBox *box, const std::optional<int> &item)
@@ -127,9 +128,9 @@ void showConfigurationTab(ModuleContext &ctx, bool cPage)
 
 void readModule(ModuleContext &ctx)
 {
-    WindowReadout readout(ctx);
-    readout.m_record = recordOf(ctx.info);
-    readOutModule(ctx.link, readout.m_record, ctx.german(), readout,
+    IdentityRecord record = recordOf(ctx.info);
+    WindowReadout readout(ctx, record);
+    readOutModule(ctx.link, record, ctx.german(), readout,
                   [&ctx](int ms) { ctx.host.sleepMs(ms); });
     computeRbw(ctx);
 }

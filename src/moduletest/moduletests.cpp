@@ -1,8 +1,6 @@
 #include "moduletest/moduletests.h"
 
 #include "app/timeofday.h"
-#include "link/catalogue.h"
-#include "link/comport.h"
 #include "link/modulelink.h"
 #include "module/modulehost.h"
 #include "moduletest/moduletestpage.h"
@@ -12,51 +10,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-
-namespace ModuleTestFormat
-{
-
-QString temperatureText(quint8 v)
-{
-    return QString::number(int(qint8(v))) + QStringLiteral("°C");
-}
-
-QString rssiText(quint8 v)
-{
-    return QString::number(int(qint8(v))) + QStringLiteral("dBm");
-}
-
-QString voltageText(quint8 v, const QLocale &locale)
-{
-    return locale.toString(v / 10.0, 'g', QLocale::FloatingPointShortest) + QLatin1Char('V');
-}
-
-std::optional<quint8> sleepMode(int afterWakeup, int wakeupPin, int otherPins)
-{
-    if (afterWakeup < 0 || wakeupPin < 0 || otherPins < 0)
-        return std::nullopt;
-    return quint8(afterWakeup | 16 * wakeupPin | 32 * otherPins);
-}
-
-bool isBOrCalibration(const QString &letter)
-{
-    return letter == QLatin1String("B") || letter == QLatin1String("x");
-}
-
-QByteArray sleepFrame(const QString &letter, quint8 mode)
-{
-    // A C module has no wake-up pin choice: bit 4 stays clear.
-    if (isBOrCalibration(letter))
-        return Frame::make(Frame::SleepB, mode);
-    return Frame::make(Frame::SleepC, mode & 0xEF);
-}
-
-QByteArray recalibrationFrame(const QString &letter)
-{
-    return Frame::make(isBOrCalibration(letter) ? Frame::RecalibrateB : Frame::RecalibrateC, 0x00);
-}
-
-} // namespace ModuleTestFormat
 
 using namespace ModuleTestFormat;
 
@@ -82,15 +35,9 @@ bool ModuleTests::refusedWhileLinkControlRuns() const
     return true;
 }
 
-bool ModuleTests::withRetries(const std::function<void()> &send)
+bool ModuleTests::transmitted(bool ok)
 {
-    LinkState &state = m_link.state();
-    state.retryCounter = 5;
-    do {
-        state.errorFlag = false;
-        send();
-    } while (state.errorFlag && state.retryCounter != 0);
-    if (!state.errorFlag)
+    if (ok)
         return true;
     m_host.disconnectModule();
     m_host.showMessage(QStringLiteral("Kommunikationsfehler!\r\n(COM und Baudrate überprüfen)"),
@@ -98,64 +45,43 @@ bool ModuleTests::withRetries(const std::function<void()> &send)
     return false;
 }
 
-void ModuleTests::measure(quint8 param, QLineEdit *edit, QLabel *timeLabel,
-                          const std::function<QString(quint8)> &format)
+void ModuleTests::measure(Measurement measurement, QLineEdit *edit, QLabel *timeLabel)
 {
     if (refusedWhileLinkControlRuns())
         return;
-    const bool cModule = !isBOrCalibration(letter());
-    ComPort &port = m_link.port();
-    const bool ok = withRetries([&] {
-        // A C module takes commands only while RTS is off.
-        if (cModule)
-            port.setRts(false);
-        m_link.transaction(Frame::Measure, param);
-        if (cModule)
-            port.setRts(true);
-    });
-    if (!ok)
+    const ModuleTest::MeasureResult result = ModuleTest::measure(m_link, letter(), measurement);
+    if (!transmitted(!result.failed) || !result.value)
         return;
-    const auto v = m_link.answerByte(1);
-    if (!v)
-        return;
-    edit->setText(format(*v));
+    edit->setText(measurementText(measurement, *result.value));
     timeLabel->setText(timeOfDayText());
     timeLabel->show();
 }
 
 void ModuleTests::BtnTempClick()
 {
-    measure(Frame::MeasureTemperature, c.Edit_Temp, c.Label_Temp_Uhr, temperatureText);
+    measure(Measurement::Temperature, c.Edit_Temp, c.Label_Temp_Uhr);
 }
 
 void ModuleTests::BtnVCCClick()
 {
-    measure(Frame::MeasureVoltage, c.Edit_VCC, c.Label_VCC_Uhr,
-            [](quint8 v) { return voltageText(v); });
+    measure(Measurement::Voltage, c.Edit_VCC, c.Label_VCC_Uhr);
 }
 
 void ModuleTests::BtnRSSI_AktuellClick()
 {
-    measure(Frame::MeasureRssi, c.Edit_RSSI_Aktuell, c.Label_last_RSSI_Aktuell_Uhr, rssiText);
+    measure(Measurement::CurrentRssi, c.Edit_RSSI_Aktuell, c.Label_last_RSSI_Aktuell_Uhr);
 }
 
 void ModuleTests::BtnRSSI_MAXClick()
 {
-    measure(Frame::MeasureRssiMax, c.Edit_RSSI_MAX, c.Label_last_RSSI_MAX_Uhr, rssiText);
+    measure(Measurement::MaximumRssi, c.Edit_RSSI_MAX, c.Label_last_RSSI_MAX_Uhr);
 }
 
 void ModuleTests::BtnRecalClick()
 {
     if (refusedWhileLinkControlRuns())
         return;
-    const QString type = letter();
-    // The dispatcher shows "gestartet" from the answer and the result from the later report;
-    // a C module stays with RTS off until that report.
-    withRetries([&] {
-        if (!isBOrCalibration(type))
-            m_link.port().setRts(false);
-        m_link.transaction(recalibrationFrame(type));
-    });
+    transmitted(ModuleTest::startRecalibration(m_link, letter()));
 }
 
 void ModuleTests::BtnSleepClick()
@@ -169,13 +95,7 @@ void ModuleTests::BtnSleepClick()
                            QStringLiteral("Choose sleep configuration first"));
         return;
     }
-    const QString type = letter();
-    const bool ok = withRetries([&] {
-        if (!isBOrCalibration(type))
-            m_link.port().setRts(false);
-        m_link.transaction(sleepFrame(type, *mode));
-    });
-    if (!ok)
+    if (!transmitted(ModuleTest::sendToSleep(m_link, letter(), *mode)))
         return;
     c.BtnWakeup->setEnabled(true);
     for (QPushButton *button :
@@ -189,23 +109,13 @@ void ModuleTests::BtnWakeupClick()
 {
     if (refusedWhileLinkControlRuns())
         return;
-    ComPort &port = m_link.port();
-    if (isBOrCalibration(letter())) {
-        if (c.CBox_sleep_4->currentIndex() != 0) {
-            m_host.showMessage(
-                QStringLiteral("Bei \"Pin9 = Wakeuppin\" kann Modul nur mit Taste auf Evalkit "
-                               "aufgeweckt werden!"),
-                QStringLiteral(
-                    "If \"Pin9 = wakeuppin\", wakeup only with  pushbutton  on the EvalKit!"));
-            return;
-        }
-        port.setRts(false);
-        m_host.sleepMs(10);
-        port.setRts(true);
+    if (isBOrCalibration(letter()) && c.CBox_sleep_4->currentIndex() != 0) {
+        m_host.showMessage(
+            QStringLiteral("Bei \"Pin9 = Wakeuppin\" kann Modul nur mit Taste auf Evalkit "
+                           "aufgeweckt werden!"),
+            QStringLiteral(
+                "If \"Pin9 = wakeuppin\", wakeup only with  pushbutton  on the EvalKit!"));
         return;
     }
-    // The rising edge wakes a C module; the pulse is kept short, the module needs no more.
-    port.setRts(true);
-    m_host.sleepMs(1);
-    port.setRts(false);
+    ModuleTest::wakeUpPulse(m_link.port(), letter(), [this](int ms) { m_host.sleepMs(ms); });
 }

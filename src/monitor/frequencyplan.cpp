@@ -31,6 +31,14 @@ QList<int> placePlanItems(int first, int end, double spacing)
     return items;
 }
 
+QList<int> planSlotItems(const QList<int> &items, int channelCount)
+{
+    QList<int> placed;
+    for (int n = 0; n < items.size() && n < 30; ++n)
+        placed.append(items[n] >= 0 && items[n] < channelCount ? items[n] : -1);
+    return placed;
+}
+
 AutosetPlan autosetPlan(const QString &frqVersion)
 {
     if (frqVersion == QLatin1String("433"))

@@ -21,6 +21,11 @@ int roundHalfEven(double value);
 // item end, spacing channels apart, at most 30 of them.
 QList<int> placePlanItems(int first, int end, double spacing);
 
+// What a plan's items make of the slots 1, 2, 3 ...: at most 30 of them get an item; an item
+// that the channel list (channelCount items) does not hold, as a plan of the other band can
+// name, leaves its slot empty (-1). Slots beyond the plan keep what they hold.
+QList<int> planSlotItems(const QList<int> &items, int channelCount);
+
 // The fixed plan of the band that Autoset lays.
 struct AutosetPlan {
     int first;

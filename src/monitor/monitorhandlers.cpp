@@ -74,14 +74,7 @@ QList<SlotReading> MonitorHandlers::activeReadings() const
         const int item = c.CBoxMonitor[n]->currentIndex();
         if (item < 0)
             continue;
-        SlotReading reading;
-        reading.slot = n + 1;
-        reading.channel = item + 1;
-        reading.frequencyMHz =
-            frequencyOfChannelItem(c.CBoxMonitor[n]->itemText(item)).value_or(0.0);
-        reading.levelDbm = m_sweep->shownLevel(n);
-        reading.peakDbm = m_sweep->slotState(n).peak();
-        readings << reading;
+        readings << m_sweep->core().reading(n, item, c.CBoxMonitor[n]->itemText(item));
     }
     return readings;
 }

@@ -26,7 +26,6 @@ public:
     void placePlan(const QList<int> &items, double spacing);
 
 private:
-    QString numberText(double value) const;
     void message(const QString &german, const QString &english);
 
     MonitorControls &c;

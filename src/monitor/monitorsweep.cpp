@@ -1,14 +1,10 @@
 #include "monitor/monitorsweep.h"
 
-#include "link/catalogue.h"
-#include "link/comport.h"
 #include "link/modulelink.h"
 #include "module/modulehost.h"
-#include "monitor/frequencyplan.h"
 
 #include <QCheckBox>
 #include <QComboBox>
-#include <QCoreApplication>
 #include <QEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -19,12 +15,6 @@
 
 namespace
 {
-
-// B0 09 nn sets the receive channel in the module's RAM: the receiver tunes to channel nn.
-constexpr quint8 kTune = Frame::FirstRegister;
-constexpr int kConnectedTimeoutMs = 500;
-// With no active slot a sweep sends nothing; a short wait keeps the idle loop off the CPU.
-constexpr int kIdleSweepWaitMs = 10;
 
 const QString kStop = QStringLiteral("Stop");
 const QString kStart = QStringLiteral("Start");
@@ -38,7 +28,8 @@ QString dbmText(int dbm)
 
 MonitorSweep::MonitorSweep(MonitorControls &controls, const MonitorEnvironment &environment,
                            QObject *parent)
-    : QObject(parent), c(controls), env(environment)
+    : QObject(parent), c(controls), env(environment),
+      m_core(*env.link, *env.countdown, *env.timerSlot, *this)
 {
     for (QLabel *label : c.LabelMonitor)
         label->installEventFilter(this);
@@ -57,31 +48,42 @@ bool MonitorSweep::eventFilter(QObject *watched, QEvent *event)
     return QObject::eventFilter(watched, event);
 }
 
-std::optional<int> MonitorSweep::baudOf(const QString &text)
-{
-    bool ok = false;
-    const int baud = text.trimmed().toInt(&ok, 10);
-    if (!ok || baud <= 0)
-        return std::nullopt;
-    return baud;
-}
-
-int MonitorSweep::sweepReadTimeoutMs(int baud)
-{
-    return roundHalfEven(100000.0 / baud) + 10;
-}
-
-int MonitorSweep::settleMs(int tempoPosition)
-{
-    return (10 - tempoPosition) * 10 + 5;
-}
-
 bool MonitorSweep::isRunning() const
 {
     return c.BtnMonitor_Start->text() == kStop;
 }
 
-bool MonitorSweep::connected() const
+int MonitorSweep::slotItem(int slot) const
+{
+    return c.CBoxMonitor[slot]->currentIndex();
+}
+
+int MonitorSweep::speedPosition() const
+{
+    return c.TBarMonitor_Tempo->value();
+}
+
+int MonitorSweep::meanPosition() const
+{
+    return c.TBarMonitor_Mittlung->value();
+}
+
+int MonitorSweep::peakWindowPosition() const
+{
+    return c.TBarMonitor_peak->value();
+}
+
+bool MonitorSweep::instantaneousRssi() const
+{
+    return c.RButtonMonitor_momentan->isChecked();
+}
+
+bool MonitorSweep::keepPeaks() const
+{
+    return c.CBoxMonitor_noPeakReset->isChecked();
+}
+
+bool MonitorSweep::moduleConnected() const
 {
     return !env.BtnVerbinden->isEnabled();
 }
@@ -91,14 +93,39 @@ bool MonitorSweep::cModule() const
     return env.Edit_SW_Typ->text() == QLatin1String("C");
 }
 
+int MonitorSweep::receiveChannelItem() const
+{
+    return (cModule() ? env.CBox_Frq_RX_C : env.CBox_Frq_RX_B)->currentIndex();
+}
+
+void MonitorSweep::slotMeasured(int slot, int level, int peak)
+{
+    if (displaySlot() == slot) {
+        c.EditMonitor_Momentan->setText(dbmText(level));
+        c.EditMonitor_Peak->setText(dbmText(peak));
+    }
+    setMonitorBar(c.GaugeMonitor_akt[slot], level);
+    setMonitorBar(c.GaugeMonitor_peak[slot], peak);
+}
+
+void MonitorSweep::sweepMeasured()
+{
+    emit sweepCompleted();
+}
+
+void MonitorSweep::stopFromSweep()
+{
+    env.host->performClick(c.BtnMonitor_Start);
+}
+
+void MonitorSweep::receiveError()
+{
+    message("empfangsfehler", "Receive error");
+}
+
 void MonitorSweep::message(const char *german, const char *english)
 {
     env.host->showMessage(QString::fromUtf8(german), QString::fromUtf8(english));
-}
-
-int MonitorSweep::shownLevel(int slot) const
-{
-    return roundHalfEven(m_slots.at(slot).level);
 }
 
 void MonitorSweep::BtnMonitor_StartClick()
@@ -114,12 +141,7 @@ void MonitorSweep::stopRequest()
 {
     c.BtnMonitor_Start->setText(kStart);
     c.TBarMonitor_peak->setEnabled(true);
-}
-
-void MonitorSweep::waitMs(int ms)
-{
-    env.countdown->store(ms);
-    waitForCountdown(*env.countdown, *env.timerSlot);
+    m_core.requestStop();
 }
 
 void MonitorSweep::startRequest()
@@ -133,150 +155,35 @@ void MonitorSweep::startRequest()
         message("Träger wird ausgegeben, zuerst stoppen!", "Carrierout is running, stop first!");
         return;
     }
-    if (m_loopActive) {
+    if (m_core.loopActive()) {
         // The previous run has been told to stop but has not yet tuned back; two sweeps never
         // run at once.
         message("Monitor wird noch beendet, bitte erneut starten!",
                 "Monitor is still stopping, please start again!");
         return;
     }
-    const auto baud = baudOf(env.CBox_RS232_baud->currentText());
+    const auto baud = sweepBaudOf(env.CBox_RS232_baud->currentText());
     if (!baud) {
         message("Baudrate ungültig, Monitor nicht gestartet!",
                 "Invalid baudrate, monitor not started!");
         return;
     }
 
-    ModuleLink &link = *env.link;
-    ComPort &port = link.port();
-    LinkState &state = link.state();
     c.BtnMonitor_Start->setText(kStop);
-    m_loopActive = true;
-    env.timerSlot->start();
-    port.setReadTimeout(sweepReadTimeoutMs(*baud));
     c.TBarMonitor_peak->setEnabled(false);
     try {
-        waitMs(5);
-        if (cModule())
-            port.setRts(false);
-        // The first tune does not count against the retries, whatever its outcome.
-        state.errorFlag = false;
-        state.retryCounter = 5;
-        if (port.isOpen())
-            link.transaction(kTune, quint8(c.CBoxMonitor[0]->currentIndex() + 1));
-        state.errorFlag = false;
-        state.retryCounter = 5;
-        sweepLoop();
-        stopSteps();
+        m_core.run(*baud);
     } catch (...) {
         // The port itself failed: the monitor ends without talking to the module again.
         stopRequest();
-        port.setReadTimeout(kConnectedTimeoutMs);
-        env.timerSlot->stop();
-        m_loopActive = false;
         throw;
     }
-    m_loopActive = false;
-}
-
-void MonitorSweep::sweepLoop()
-{
-    while (isRunning()) {
-        const int window = 20 * c.TBarMonitor_peak->value();
-        for (int j = 1; j <= window; ++j) {
-            bool sent = false;
-            int visited = 0;
-            while (visited < MonitorControls::kSlots) {
-                sent = measureSlot(visited, j) || sent;
-                ++visited;
-                QCoreApplication::processEvents();
-                if (!isRunning())
-                    break;
-            }
-            // A stop during the last slot's yield still leaves a complete sweep.
-            if (visited == MonitorControls::kSlots)
-                emit sweepCompleted();
-            if (!isRunning())
-                break;
-            if (!sent)
-                waitMs(kIdleSweepWaitMs);
-        }
-        QCoreApplication::processEvents();
-    }
-}
-
-bool MonitorSweep::measureSlot(int n, int j)
-{
-    const int k = c.CBoxMonitor[n]->currentIndex();
-    if (k < 0)
-        return false;
-    ModuleLink &link = *env.link;
-    LinkState &state = link.state();
-    // A disconnect or a lost device while the loop yielded has closed the port: nothing more
-    // can be measured, so the monitor stops instead of circling without a wait.
-    const auto portClosed = [this, &link] {
-        if (link.port().isOpen())
-            return false;
-        if (isRunning())
-            env.host->performClick(c.BtnMonitor_Start);
-        return true;
-    };
-    if (portClosed())
-        return false;
-    link.transaction(kTune, quint8(k + 1));
-    waitMs(settleMs(c.TBarMonitor_Tempo->value()));
-    if (portClosed())
-        return false;
-    link.transaction(Frame::Measure, c.RButtonMonitor_momentan->isChecked()
-                                         ? Frame::MeasureRssi
-                                         : Frame::MeasureRssiMax);
-    if (state.errorFlag) {
-        state.errorFlag = false;
-        if (state.retryCounter == 0) {
-            env.host->performClick(c.BtnMonitor_Start);
-            message("empfangsfehler", "Receive error");
-        }
-        return true;
-    }
-    state.retryCounter = 5;
-    const int reading = qint8(link.answerByte(1).value_or(quint8(SlotMeasurement::kFloorDbm)));
-    SlotMeasurement &slot = m_slots[n];
-    const int v =
-        takeReading(slot, reading, c.TBarMonitor_Mittlung->value(), j,
-                    20 * c.TBarMonitor_peak->value(), c.CBoxMonitor_noPeakReset->isChecked());
-    if (displaySlot() == n) {
-        c.EditMonitor_Momentan->setText(dbmText(v));
-        c.EditMonitor_Peak->setText(dbmText(slot.peak()));
-    }
-    setMonitorBar(c.GaugeMonitor_akt[n], v);
-    setMonitorBar(c.GaugeMonitor_peak[n], slot.peak());
-    return true;
-}
-
-void MonitorSweep::stopSteps()
-{
-    ModuleLink &link = *env.link;
-    ComPort &port = link.port();
-    if (connected() && port.isOpen()) {
-        // A receive error leaves the retry counter at 0; the tune back starts afresh so that its
-        // own failure cannot wrap the counter.
-        LinkState &state = link.state();
-        state.errorFlag = false;
-        state.retryCounter = 5;
-        QComboBox *rx = cModule() ? env.CBox_Frq_RX_C : env.CBox_Frq_RX_B;
-        link.transaction(kTune, quint8(rx->currentIndex() + 1));
-        state.errorFlag = false;
-        port.setReadTimeout(kConnectedTimeoutMs);
-        if (cModule())
-            port.setRts(true);
-    }
-    env.timerSlot->stop();
 }
 
 void MonitorSweep::BtnMonitor_peakResetClick()
 {
+    m_core.resetPeaks();
     for (int n = 0; n < MonitorControls::kSlots; ++n) {
-        m_slots[n].reset();
         setMonitorBar(c.GaugeMonitor_akt[n], SlotMeasurement::kFloorDbm);
         setMonitorBar(c.GaugeMonitor_peak[n], SlotMeasurement::kFloorDbm);
     }
@@ -312,5 +219,5 @@ void MonitorSweep::showSelectedSlot()
         return;
     }
     c.EditMonitor_Momentan->setText(dbmText(shownLevel(n)));
-    c.EditMonitor_Peak->setText(dbmText(m_slots[n].peak()));
+    c.EditMonitor_Peak->setText(dbmText(m_core.slot(n).peak()));
 }

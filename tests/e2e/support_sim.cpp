@@ -5,6 +5,7 @@
 #include <QComboBox>
 #include <QCoreApplication>
 #include <QDeadlineTimer>
+#include <QFile>
 #include <QFileInfo>
 #include <QLineEdit>
 #include <QPushButton>
@@ -26,6 +27,7 @@ bool SimProcess::start(const QStringList &arguments)
 {
     m_process.setProgram(program());
     m_process.setArguments(arguments);
+    m_process.setStandardErrorFile(m_logDir.filePath(QStringLiteral("korvel-sim.log")));
     m_process.start();
     if (!m_process.waitForStarted(5000))
         return false;
@@ -68,7 +70,12 @@ void SimProcess::stop()
 
 QString SimProcess::log() const
 {
-    return QString::fromLocal8Bit(const_cast<QProcess &>(m_process).readAllStandardError());
+    QFile file(m_logDir.filePath(QStringLiteral("korvel-sim.log")));
+    if (!file.open(QIODevice::ReadOnly) || !file.seek(m_logRead))
+        return {};
+    const QByteArray bytes = file.readAll();
+    m_logRead += bytes.size();
+    return QString::fromLocal8Bit(bytes);
 }
 
 SimWindow::SimWindow(std::function<void(const QString &text)> onMessage)

@@ -23,6 +23,7 @@ public:
 
     QString devicePath() const { return m_path; }
     qint64 processId() const { return m_process.processId(); }
+    // What korvel-sim logged since the last call.
     QString log() const;
     // Whether the emulator runs in a real-time scheduling class, ahead of the machine's other
     // load (it does wherever the system allows it).
@@ -32,6 +33,10 @@ private:
     void runAheadOfOtherLoad();
 
     QProcess m_process;
+    // The log goes to a file: a pipe that nobody reads while the test waits for another
+    // program would fill up and stop the emulator.
+    QTemporaryDir m_logDir;
+    mutable qint64 m_logRead = 0;
     QString m_path;
     bool m_realTime = false;
 };

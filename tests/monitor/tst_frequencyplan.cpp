@@ -1,4 +1,5 @@
 #include "monitor/frequencyplan.h"
+#include "monitor/frequencyset.h"
 
 #include <QtTest>
 
@@ -27,6 +28,10 @@ private slots:
     void placement();
     void spacing_data();
     void spacing();
+    void slotsOfAPlan_data();
+    void slotsOfAPlan();
+    void enteredCentreAndSpan_data();
+    void enteredCentreAndSpan();
 };
 
 void TestFrequencyPlan::frequencySet_data()
@@ -198,6 +203,119 @@ void TestFrequencyPlan::spacing()
     QFETCH(int, item);
     QFETCH(int, q);
     QCOMPARE(planSpacing(type, item).value_or(0), q);
+}
+
+void TestFrequencyPlan::slotsOfAPlan_data()
+{
+    QTest::addColumn<QList<int>>("items");
+    QTest::addColumn<int>("channelCount");
+    QTest::addColumn<QList<int>>("slotItems");
+    QTest::newRow("items of the list fill slots from 1")
+        << QList<int>{2, 7, 11} << 139 << QList<int>{2, 7, 11};
+    QTest::newRow("items beyond the list leave their slot empty")
+        << QList<int>{136, 140, 156} << 139 << QList<int>{136, -1, -1};
+    QTest::newRow("at most 30 slots") << stepping(0, 40, 1) << 159 << stepping(0, 29, 1);
+    QTest::newRow("no items touch no slot") << QList<int>{} << 139 << QList<int>{};
+}
+
+void TestFrequencyPlan::slotsOfAPlan()
+{
+    QFETCH(QList<int>, items);
+    QFETCH(int, channelCount);
+    QFETCH(QList<int>, slotItems);
+    QCOMPARE(planSlotItems(items, channelCount), slotItems);
+}
+
+// The entered texts in the notation of a locale: the window reads the user's, the command line
+// the C locale's.
+void TestFrequencyPlan::enteredCentreAndSpan_data()
+{
+    QTest::addColumn<QString>("locale");
+    QTest::addColumn<QString>("type");
+    QTest::addColumn<int>("spacingItem");
+    QTest::addColumn<QString>("centre");
+    QTest::addColumn<QString>("span");
+    QTest::addColumn<int>("refusal");
+    QTest::addColumn<QStringList>("english");
+    QTest::addColumn<QList<int>>("items");
+    QTest::addColumn<QString>("centreLabel");
+
+    const int none = FrequencySetResult::None;
+    QTest::newRow("C locale, B module at 100 kHz width")
+        << "C"
+        << "B" << 3 << "434.0"
+        << "300" << none << QStringList{} << stepping(63, 83, 4) << "434MHz";
+    QTest::newRow("German notation")
+        << "de_DE"
+        << "B" << 4 << "433,925"
+        << "1675" << none << QStringList{} << stepping(2, 130, 8) << "433,925MHz";
+    QTest::newRow("a point is no decimal separator in German")
+        << "de_DE"
+        << "B" << 4 << "433.925"
+        << "1675" << int(FrequencySetResult::NotANumber)
+        << QStringList{"Invalid entry!\r\n(Enter the center in MHz and the span in kHz as "
+                       "numbers)"}
+        << QList<int>{} << "";
+    QTest::newRow("lower edge notice in the locale's notation")
+        << "de_DE"
+        << "C" << 1 << "433,1"
+        << "100" << none
+        << QStringList{"Lowest valid frequency = 433,0625MHz\r\n=> Span to large, lower end is cut"}
+        << stepping(0, 7, 1) << "433,1MHz";
+    QTest::newRow("C module at 76800 has no step")
+        << "C"
+        << "C" << 6 << "434"
+        << "300" << int(FrequencySetResult::NoSpacing)
+        << QStringList{"No monitor step for the configured radio datarate!\r\n(Choose a "
+                       "datarate up to 38400)"}
+        << QList<int>{} << "";
+    QTest::newRow("too many channels for the bandwidth")
+        << "C"
+        << "B" << 2 << "433.925"
+        << "1675" << int(FrequencySetResult::TooManyChannels)
+        << QStringList{"Span to small for actual RBW!\r\n(Reduce span or raise radio datarate)"}
+        << QList<int>{} << "";
+    QTest::newRow("negative span")
+        << "C"
+        << "B" << 4 << "434"
+        << "-1" << int(FrequencySetResult::NegativeSpan)
+        << QStringList{"Invalid entry!\r\n(The span must not be negative)"} << QList<int>{} << "";
+    QTest::newRow("empty centre") << "C"
+                                  << "B" << 4 << ""
+                                  << "300" << int(FrequencySetResult::EmptyEntry)
+                                  << QStringList{"Invalid entry!"} << QList<int>{} << "";
+}
+
+void TestFrequencyPlan::enteredCentreAndSpan()
+{
+    QFETCH(QString, locale);
+    QFETCH(QString, type);
+    QFETCH(int, spacingItem);
+    QFETCH(QString, centre);
+    QFETCH(QString, span);
+    QFETCH(int, refusal);
+    QFETCH(QStringList, english);
+    QFETCH(QList<int>, items);
+    QFETCH(QString, centreLabel);
+
+    FrequencySetRequest request;
+    request.centreText = centre;
+    request.spanText = span;
+    request.frqVersion = QStringLiteral("433");
+    request.typeLetter = type;
+    request.spacingItem = spacingItem;
+    request.locale = QLocale(locale);
+    const FrequencySetResult result = ::frequencySet(request);
+    QCOMPARE(int(result.refusal), refusal);
+    QStringList shown;
+    for (const PlanMessage &message : result.messages) {
+        QVERIFY(!message.german.isEmpty());
+        shown << message.english;
+    }
+    QCOMPARE(shown, english);
+    QCOMPARE(result.items, items);
+    QCOMPARE(result.centreLabel, centreLabel);
+    QCOMPARE(result.spanLabel, centreLabel.isEmpty() ? QString() : span + QStringLiteral("kHz"));
 }
 
 QTEST_APPLESS_MAIN(TestFrequencyPlan)

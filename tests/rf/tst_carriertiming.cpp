@@ -11,6 +11,8 @@ private slots:
     void alternationBurst();
     void timeEdits_data();
     void timeEdits();
+    void codingOfABModule_data();
+    void codingOfABModule();
     void streamKeepsTheLineRate_data();
     void streamKeepsTheLineRate();
     void writeAnsweringAnEventStartsWhereTheLineEmptied();
@@ -77,6 +79,31 @@ void TestCarrierTiming::timeEdits()
     QFETCH(int, ms);
     const std::optional<int> parsed = parseWholeMs(text);
     QCOMPARE(parsed.value_or(-1), ms);
+}
+
+void TestCarrierTiming::codingOfABModule_data()
+{
+    QTest::addColumn<int>("coding"); // 0 NRZ, 1 Manchester, 2 UART
+    QTest::addColumn<bool>("modulated");
+    QTest::addColumn<int>("switchTo"); // -1: the module's own coding serves
+    QTest::addColumn<int>("pattern");
+
+    QTest::newRow("unmodulated, Manchester: NRZ") << 1 << false << 0 << 0xFF;
+    QTest::newRow("unmodulated, NRZ: kept") << 0 << false << -1 << 0xFF;
+    QTest::newRow("unmodulated, UART: kept") << 2 << false << -1 << 0xFF;
+    QTest::newRow("modulated, NRZ: Manchester") << 0 << true << 1 << 0xAA;
+    QTest::newRow("modulated, UART: Manchester") << 2 << true << 1 << 0xAA;
+    QTest::newRow("modulated, Manchester: kept") << 1 << true << -1 << 0xAA;
+}
+
+void TestCarrierTiming::codingOfABModule()
+{
+    QFETCH(int, coding);
+    QFETCH(bool, modulated);
+    QFETCH(int, switchTo);
+    QFETCH(int, pattern);
+    QCOMPARE(carrierCodingB(coding, modulated).value_or(-1), switchTo);
+    QCOMPARE(int(carrierPatternByte(modulated)), pattern);
 }
 
 void TestCarrierTiming::streamKeepsTheLineRate_data()

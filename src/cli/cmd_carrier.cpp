@@ -1,0 +1,372 @@
+// korvel-cli carrier: the module transmits a carrier for a measurement until the time is up or
+// the user stops it; then it is back in receive with its configuration as before.
+
+#include "cli/cli.h"
+#include "link/linewait.h"
+#include "module/moduleconfig.h"
+#include "module/tables.h"
+#include "rf/carrier.h"
+
+#include <QElapsedTimer>
+#include <QEventLoop>
+#include <QTimer>
+
+#include <exception>
+#include <functional>
+
+namespace
+{
+
+// The longest run --seconds asks for: the timer counts milliseconds in an int.
+constexpr double kMaxSeconds = 1000000;
+
+// The rate an item of a rate selector stands for (0 when it is not a number).
+int rateOfItem(const QString &items, int item)
+{
+    return splitItems(items).value(item).toInt();
+}
+
+// The carrier's front end without a window: the page values of the read-out are the module's
+// record, a configuration change is the window's write of that page, and the events the window
+// shows as messages end up on standard error or in the exit status.
+class CliCarrier : public CarrierHost, public WriteObserver
+{
+public:
+    CliCarrier(Cli::Session &session, CarrierPhases phases, QEventLoop &loop)
+        : m_session(session), m_phases(phases), m_loop(loop)
+    {
+        const IdentityRecord &id = session.identity();
+        m_letter = id.typeLetter;
+        m_b = bPageAfterReadout(id, session.registers());
+        m_c = cPageAfterReadout(id, session.registers());
+        // As the read-out leaves it: the RX/TX switch by command unless UART coding asks for
+        // the TX_EN line.
+        m_byCommand = !m_b || m_b->rxTx == 1;
+    }
+
+    void setOutput(CarrierOutput *output) { m_output = output; }
+    // Called when the carrier goes on and when it goes off.
+    void setRunningChanged(std::function<void(bool)> changed)
+    {
+        m_changedRunning = std::move(changed);
+    }
+
+    bool isC() const { return m_c.has_value(); }
+    std::optional<CPageValues> cPage() const { return m_c; }
+    // Why the run failed, or empty.
+    QString failure() const { return m_failure; }
+    bool configurationChanged() const { return m_changed; }
+
+    // CarrierHost
+    bool cModule() const override { return isC(); }
+    bool rxTxSwitchByCommand() const override { return m_byCommand; }
+    bool connected() const override { return m_session.port().isOpen() && m_failure.isEmpty(); }
+    CarrierConfiguration configuration() const override
+    {
+        CarrierConfiguration now;
+        now.cModule = isC();
+        if (m_b)
+            now.codingB = m_b->code;
+        if (m_c)
+            now.dataOptionsC = packDataOptions(m_c->data);
+        return now;
+    }
+    bool writeConfiguration(const CarrierConfiguration &configuration) override
+    {
+        apply(configuration);
+        m_changed = write(QStringLiteral("changing its configuration for the carrier"));
+        return m_changed;
+    }
+    void restoreConfiguration(const CarrierConfiguration &saved, bool writeToModule) override
+    {
+        apply(saved);
+        // A failed write is the run's failure.
+        if (writeToModule)
+            write(QStringLiteral("restoring its configuration"));
+    }
+    void runningChanged(bool running) override
+    {
+        if (m_changedRunning)
+            m_changedRunning(running);
+        if (!running)
+            m_loop.quit();
+    }
+    bool phaseTimesGiven() const override { return true; }
+    std::optional<CarrierPhases> phaseTimes() const override { return m_phases; }
+    int radioBaud() const override { return m_c ? rateOfItem(hfBaudItems(), m_c->hfBaud) : 0; }
+    void report(Report report) override
+    {
+        switch (report) {
+        case Report::ConfigurationChanges:
+            Cli::progress(
+                isC() ? QStringLiteral("the module's data options go to handshake and fast-send "
+                                       "in RAM until the end")
+                      : QStringLiteral("the module's coding changes in RAM until the end"));
+            break;
+        case Report::PhaseTimesMissing:
+            break;
+        case Report::TransmitTimeTooShort:
+            // Refused before the start; a module that changed its rate meanwhile ends here.
+            m_failure = QStringLiteral("the transmit time is too short for the radio rate");
+            break;
+        }
+    }
+    void moduleLost() override
+    {
+        m_failure = QStringLiteral("the module on %1 did not answer the transmitter switch (5 "
+                                   "attempts) and is left alone")
+                        .arg(m_session.options().port);
+        // As the window's disconnect: the output ends without talking to the module again.
+        if (m_output)
+            m_output->stop();
+    }
+
+    // WriteObserver: the PC follows the module's serial rate, as the window's selector does.
+    void switchPcBaud(int item) override
+    {
+        if (const auto baud = pcBaudRate(item))
+            m_session.port().setBaudRate(*baud);
+    }
+    void setRxTxSwitchByCommand(bool byCommand) override { m_byCommand = byCommand; }
+
+    QString hfBaudItems() const { return rateLists().hfBaudC; }
+    QString rs232BaudItems() const { return rateLists().rs232BaudC; }
+
+private:
+    RateLists rateLists() const
+    {
+        const IdentityRecord &id = m_session.identity();
+        if (const auto lists = rateListsFor(id.typeLetter, id.commandSet.toInt(), id.speed))
+            return *lists;
+        return {designHfBaudB(), designConfigBaudB(), designHfBaudC(), designRs232BaudC()};
+    }
+
+    void apply(const CarrierConfiguration &configuration)
+    {
+        if (m_c) {
+            for (int i = 0; i < 5; ++i)
+                m_c->data[i] = bitItem(configuration.dataOptionsC, i);
+        } else if (m_b) {
+            m_b->code = configuration.codingB;
+        }
+    }
+
+    // The window's write of the page, into RAM only.
+    bool write(const QString &doing)
+    {
+        WritePlan plan;
+        if (m_c) {
+            m_c->eeprom = false;
+            plan = planCWrite(*m_c);
+        } else {
+            m_b->eeprom = false;
+            plan = m_letter == QLatin1String("x") ? planCalibrationWrite(*m_b) : planBWrite(*m_b);
+        }
+        if (plan.refused()) {
+            m_failure = QStringLiteral("%1: the read-out left settings without a value").arg(doing);
+            return false;
+        }
+        if (!executeWritePlan(m_session.link(), plan, *this,
+                              [](int ms) { LineWait::sleepMs(ms); })) {
+            m_failure = QStringLiteral("the module on %1 stopped answering while %2 (5 attempts)")
+                            .arg(m_session.options().port, doing);
+            return false;
+        }
+        return true;
+    }
+
+    Cli::Session &m_session;
+    CarrierPhases m_phases;
+    QEventLoop &m_loop;
+    CarrierOutput *m_output = nullptr;
+    std::function<void(bool)> m_changedRunning;
+    QString m_letter;
+    std::optional<BPageValues> m_b;
+    std::optional<CPageValues> m_c;
+    bool m_byCommand = true;
+    bool m_changed = false;
+    QString m_failure;
+};
+
+int runCarrier(const QStringList &arguments)
+{
+    Cli::CommandParser parser(
+        QStringLiteral("carrier"),
+        QStringLiteral("carrier -p PORT [-b BAUD] --mode unmodulated|modulated [--seconds S] "
+                       "[--tx-ms MS --rx-ms MS]"),
+        QStringLiteral(
+            "Makes the module transmit a carrier for a measurement: unmodulated (pattern FF) or "
+            "modulated (pattern AA), continuously, or with --tx-ms and --rx-ms alternating "
+            "between transmit and receive. The configuration the carrier needs goes to the "
+            "module's RAM only. Runs until --seconds have passed, Ctrl+C or SIGTERM; then the "
+            "module is switched back to receive and its previous configuration restored."));
+    parser.parser().addOptions({
+        {QStringLiteral("mode"), QStringLiteral("unmodulated or modulated."),
+         QStringLiteral("MODE")},
+        {QStringLiteral("seconds"),
+         QStringLiteral("Stop after S seconds (default: run until Ctrl+C or SIGTERM)."),
+         QStringLiteral("S")},
+        {QStringLiteral("tx-ms"), QStringLiteral("Alternate: transmit MS milliseconds..."),
+         QStringLiteral("MS")},
+        {QStringLiteral("rx-ms"), QStringLiteral("...then receive MS milliseconds."),
+         QStringLiteral("MS")},
+    });
+    parser.process(arguments);
+    const Cli::CommonOptions options = parser.common();
+
+    const QString mode = parser.parser().value(QStringLiteral("mode"));
+    if (mode.isEmpty())
+        parser.usage(QStringLiteral("no mode given: use --mode unmodulated or --mode modulated"));
+    if (mode != QLatin1String("unmodulated") && mode != QLatin1String("modulated"))
+        parser.usage(QStringLiteral("--mode \"%1\": unmodulated or modulated").arg(mode));
+    const bool modulated = mode == QLatin1String("modulated");
+    const bool timed = parser.parser().isSet(QStringLiteral("seconds"));
+    const double seconds =
+        timed ? parser.doubleValue(QStringLiteral("seconds"), 0.001, kMaxSeconds) : 0;
+    const bool alternate = parser.parser().isSet(QStringLiteral("tx-ms")) ||
+                           parser.parser().isSet(QStringLiteral("rx-ms"));
+    CarrierPhases phases;
+    if (alternate) {
+        if (!parser.parser().isSet(QStringLiteral("tx-ms")) ||
+            !parser.parser().isSet(QStringLiteral("rx-ms")))
+            parser.usage(QStringLiteral("--tx-ms and --rx-ms go together"));
+        phases.transmitMs = parser.intValue(QStringLiteral("tx-ms"), kPhaseMinMs, kPhaseMaxMs);
+        phases.receiveMs = parser.intValue(QStringLiteral("rx-ms"), kPhaseMinMs, kPhaseMaxMs);
+    }
+
+    Cli::Session session(options);
+    session.connect();
+    session.requireConfigurable();
+
+    QEventLoop loop;
+    CliCarrier host(session, phases, loop);
+    if (host.isC()) {
+        // A C module sends what the PC feeds it: the line must outrun the radio.
+        const int moduleBaud = rateOfItem(host.rs232BaudItems(), host.cPage()->rs232Baud);
+        if (moduleBaud != options.baud)
+            Cli::fail(Cli::ModuleFailed,
+                      QStringLiteral("the module's RS232 rate is %1 baud, the PC's %2: they must "
+                                     "be the same for the carrier")
+                          .arg(moduleBaud)
+                          .arg(options.baud));
+        const int radio = host.radioBaud();
+        if (radio <= 0 || options.baud <= radio)
+            Cli::fail(Cli::ModuleFailed,
+                      QStringLiteral("the PC's rate (%1 baud) must be higher than the module's "
+                                     "radio rate (%2 baud) for the carrier")
+                          .arg(options.baud)
+                          .arg(radio));
+        if (alternate && carrierBurst(phases.transmitMs, radio).tooShort())
+            Cli::fail(Cli::ModuleFailed,
+                      QStringLiteral("--tx-ms %1 is too short for the radio rate of %2 baud")
+                          .arg(phases.transmitMs)
+                          .arg(radio));
+    }
+
+    MsCountdown countdown{0};
+    MmTimerSlot timer(countdown);
+    bool streaming = false;
+    int txState = 0;
+    CarrierOutput output(CarrierLine{session.link(), countdown, timer, streaming, txState}, host);
+    host.setOutput(&output);
+
+    // Failures of the port inside an event handler end the run; they are thrown on afterwards.
+    std::exception_ptr portError;
+    QString portLost;
+    const auto guarded = [&](const std::function<void()> &handler) {
+        try {
+            handler();
+        } catch (const PortError &) {
+            if (!portError)
+                portError = std::current_exception();
+            loop.quit();
+        }
+    };
+    QObject::connect(&session.port(), &ComPort::outputEmpty, &loop,
+                     [&] { guarded([&] { output.transmitBufferEmpty(); }); });
+    QObject::connect(&session.port(), &ComPort::failed, &loop, [&](const QString &text) {
+        portLost = text;
+        output.portFailed();
+        loop.quit();
+    });
+
+    // Stop as the window's Stop button: never in the middle of an exchange with the module.
+    bool stopRequested = false;
+    std::function<void()> requestStop = [&] {
+        stopRequested = true;
+        if (LineWait::active()) {
+            LineWait::afterWait(&loop, requestStop);
+            return;
+        }
+        guarded([&] {
+            if (output.running())
+                output.stop();
+        });
+        loop.quit();
+    };
+    QObject::connect(&Cli::Interrupt::instance(), &Cli::Interrupt::requested, &loop,
+                     [&] { requestStop(); });
+    QTimer deadline;
+    deadline.setSingleShot(true);
+    deadline.setTimerType(Qt::PreciseTimer);
+    QObject::connect(&deadline, &QTimer::timeout, &loop, [&] { requestStop(); });
+    if (Cli::Interrupt::isRequested()) {
+        Cli::progress(QStringLiteral("interrupted before the carrier started"));
+        return Cli::Success;
+    }
+
+    const QString what =
+        QStringLiteral("%1 carrier (pattern %2) from the %3 module on %4")
+            .arg(mode, QString::number(carrierPatternByte(modulated), 16).toUpper(),
+                 session.typeLetter(), options.port);
+    const QString how = alternate ? QStringLiteral("alternating %1 ms transmit, %2 ms receive")
+                                        .arg(phases.transmitMs)
+                                        .arg(phases.receiveMs)
+                                  : QStringLiteral("transmitting continuously");
+    const QString until = timed ? QStringLiteral("for %1 s or until Ctrl+C").arg(seconds)
+                                : QStringLiteral("press Ctrl+C to stop");
+    // The time counts from the moment the carrier goes on, after the configuration change.
+    QElapsedTimer elapsed;
+    qint64 carrierMs = 0;
+    host.setRunningChanged([&](bool running) {
+        if (!running) {
+            carrierMs = elapsed.isValid() ? elapsed.elapsed() : 0;
+            return;
+        }
+        Cli::progress(QStringLiteral("carrier on: %1, %2; %3").arg(what, how, until));
+        elapsed.start();
+        if (timed)
+            deadline.start(int(seconds * 1000 + 0.5));
+    });
+    // An alternation returns when it has stopped; a continuous carrier runs in the event loop.
+    output.start(modulated, alternate);
+    if (output.running() && stopRequested)
+        output.stop();
+    if (output.running() && !portError)
+        loop.exec();
+    if (output.running())
+        output.stop();
+    deadline.stop();
+    if (portError)
+        std::rethrow_exception(portError);
+    if (!portLost.isEmpty())
+        Cli::fail(Cli::PortFailed, portLost);
+    if (!host.failure().isEmpty())
+        Cli::fail(Cli::ModuleFailed, host.failure());
+
+    Cli::progress(host.configurationChanged()
+                      ? QStringLiteral("carrier off: the module is back in receive, its "
+                                       "configuration restored")
+                      : QStringLiteral("carrier off: the module is back in receive"));
+    Cli::writeLine(
+        QStringLiteral("carrier: %1, %2, %3 s")
+            .arg(mode, alternate ? QStringLiteral("alternating") : QStringLiteral("continuous"))
+            .arg(carrierMs / 1000.0, 0, 'f', 3));
+    return Cli::Success;
+}
+
+const Cli::Registration registration{{QStringLiteral("carrier"),
+                                      QStringLiteral("transmit a carrier for a measurement"),
+                                      runCarrier}};
+
+} // namespace

@@ -1,0 +1,287 @@
+// korvel-cli sweep: the monitor's sweeps over the autoset plan or a centre and span, as the
+// CSV rows of the monitor's export.
+#include "cli/cli.h"
+
+#include "link/comport.h"
+#include "module/moduleconfig.h"
+#include "module/tables.h"
+#include "monitor/csvexport.h"
+#include "monitor/frequencyplan.h"
+#include "monitor/frequencyset.h"
+#include "monitor/sweepcore.h"
+#include "rf/mscountdown.h"
+
+#include <QDateTime>
+
+#include <algorithm>
+#include <array>
+#include <climits>
+#include <csignal>
+
+namespace
+{
+
+QString oneLine(const QString &text)
+{
+    return QString(text).replace(QStringLiteral("\r\n"), QStringLiteral(" "));
+}
+
+// What the read-out selected on the configuration page, as the window's monitor reads it: the
+// receive channel the module goes back to after the sweep, and the channel width (C: radio data
+// rate) whose bandwidth sets the spacing of a centre-and-span plan.
+struct SweepConfiguration {
+    int receiveItem = -1;
+    int spacingItem = -1;
+};
+
+SweepConfiguration sweepConfiguration(const Cli::Session &session)
+{
+    const IdentityRecord &identity = session.identity();
+    if (const auto c = cPageAfterReadout(identity, session.registers()))
+        return {c->frqRx, c->hfBaud};
+    const BPageValues b = bPageAfterReadout(identity, session.registers()).value_or(BPageValues{});
+    return {b.frqRx, b.kBreite};
+}
+
+// The sweep's settings and output: the slots of the plan, the settings of the window's design
+// (no smoothing, the instantaneous signal strength, a peak window of 200 sweeps), and a block of
+// CSV rows for every completed sweep.
+class CliSweep : public SweepHost
+{
+public:
+    CliSweep(Cli::Session &session, MsCountdown &countdown, MmTimerSlot &timerSlot)
+        : m_session(session), m_core(session.link(), countdown, timerSlot, *this)
+    {
+        m_items.fill(-1);
+    }
+
+    SweepCore &core() { return m_core; }
+    void setSlots(const QList<int> &items)
+    {
+        for (int n = 0; n < items.size() && n < kSlots; ++n)
+            m_items[n] = items[n];
+    }
+    int activeSlots() const
+    {
+        return int(std::count_if(m_items.begin(), m_items.end(), [](int k) { return k >= 0; }));
+    }
+    void setChannelItems(const QStringList &items) { m_channelItems = items; }
+    void setSpeed(int position) { m_speed = position; }
+    void setReceiveItem(int item) { m_receiveItem = item; }
+    // 0: until a stop is requested.
+    void setSweeps(int sweeps) { m_wanted = sweeps; }
+    void setFile(SweepCsvFile *file) { m_file = file; }
+
+    bool receiveFailed() const { return m_receiveFailed; }
+    QString writeError() const { return m_writeError; }
+
+    // SweepHost
+    int slotItem(int slot) const override { return m_items[slot]; }
+    int speedPosition() const override { return m_speed; }
+    int meanPosition() const override { return 0; }
+    int peakWindowPosition() const override { return 10; }
+    bool instantaneousRssi() const override { return true; }
+    bool keepPeaks() const override { return false; }
+    bool moduleConnected() const override { return m_session.port().isOpen(); }
+    bool cModule() const override { return m_session.typeLetter() == QLatin1String("C"); }
+    int receiveChannelItem() const override { return m_receiveItem; }
+    void slotMeasured(int, int, int) override {}
+    void sweepMeasured() override
+    {
+        QList<SlotReading> readings;
+        for (int n = 0; n < kSlots; ++n) {
+            if (m_items[n] >= 0)
+                readings << m_core.reading(n, m_items[n], m_channelItems.value(m_items[n]));
+        }
+        const QDateTime now = QDateTime::currentDateTimeUtc();
+        if (m_file) {
+            if (!m_file->writeSweep(now, readings)) {
+                m_writeError = m_file->errorString();
+                m_core.requestStop();
+                return;
+            }
+        } else {
+            for (const SlotReading &reading : readings)
+                Cli::writeLine(csvLine(now, reading));
+            // A reader that has gone (a pipe into head) ends the sweep as a stop does.
+            if (Cli::out().status() != QTextStream::Ok) {
+                m_writeError = QStringLiteral("standard output is closed");
+                m_core.requestStop();
+                return;
+            }
+        }
+        ++m_done;
+        if (m_wanted > 0 && m_done >= m_wanted)
+            m_core.requestStop();
+    }
+    void stopFromSweep() override { m_core.requestStop(); }
+    void receiveError() override { m_receiveFailed = true; }
+
+private:
+    Cli::Session &m_session;
+    SweepCore m_core;
+    std::array<int, kSlots> m_items;
+    QStringList m_channelItems;
+    int m_speed = 10;
+    int m_receiveItem = -1;
+    int m_wanted = 1;
+    int m_done = 0;
+    SweepCsvFile *m_file = nullptr;
+    bool m_receiveFailed = false;
+    QString m_writeError;
+};
+
+int runSweep(const QStringList &arguments)
+{
+    Cli::CommandParser command(
+        QStringLiteral("sweep"),
+        QStringLiteral("sweep [--autoset | --center MHZ --span KHZ] [--sweeps N] [--speed N] "
+                       "[--csv FILE] -p PORT [-b BAUD]"),
+        QStringLiteral("Sweeps the monitor's slots: the module's receiver is tuned to each "
+                       "slot's channel in turn and its signal strength read. Prints one CSV row "
+                       "per slot and sweep, as the window's export writes them."));
+    QCommandLineParser &parser = command.parser();
+    parser.addOption({QStringLiteral("autoset"),
+                      QStringLiteral("The band's fixed plan of 30 channels (the default).")});
+    parser.addOption({QStringLiteral("center"),
+                      QStringLiteral("The centre frequency of the plan in MHz (with --span)."),
+                      QStringLiteral("MHZ")});
+    parser.addOption({QStringLiteral("span"),
+                      QStringLiteral("The span of the plan in kHz; the spacing follows "
+                                     "the configured bandwidth, at most 30 channels."),
+                      QStringLiteral("KHZ")});
+    parser.addOption({QStringLiteral("sweeps"),
+                      QStringLiteral("The number of sweeps (default 1; 0: until "
+                                     "interrupted)."),
+                      QStringLiteral("N")});
+    parser.addOption({QStringLiteral("speed"),
+                      QStringLiteral("The monitor's speed, 0 (slow) to 10 (fast, the "
+                                     "default): the settle wait after each tune is (10 - "
+                                     "N) x 10 + 5 ms."),
+                      QStringLiteral("N")});
+    parser.addOption({QStringLiteral("csv"),
+                      QStringLiteral("Write the rows into FILE instead of standard "
+                                     "output."),
+                      QStringLiteral("FILE")});
+    command.process(arguments);
+
+    const bool autoset = parser.isSet(QStringLiteral("autoset"));
+    const bool centre = parser.isSet(QStringLiteral("center"));
+    const bool span = parser.isSet(QStringLiteral("span"));
+    if (autoset && (centre || span))
+        command.usage(QStringLiteral("--autoset excludes --center and --span"));
+    if (centre != span)
+        command.usage(QStringLiteral("--center and --span go together"));
+    const int sweeps = parser.isSet(QStringLiteral("sweeps"))
+                           ? command.intValue(QStringLiteral("sweeps"), 0, INT_MAX)
+                           : 1;
+    const int speed = parser.isSet(QStringLiteral("speed"))
+                          ? command.intValue(QStringLiteral("speed"), 0, 10)
+                          : 10;
+    FrequencySetRequest request;
+    request.locale = QLocale::c();
+    if (centre) {
+        request.centreText = parser.value(QStringLiteral("center"));
+        request.spanText = parser.value(QStringLiteral("span"));
+        // What the entry alone decides is wrong usage, found before the module is touched.
+        request.typeLetter = QStringLiteral("B");
+        request.spacingItem = 0;
+        const FrequencySetResult entry = frequencySet(request);
+        switch (entry.refusal) {
+        case FrequencySetResult::EmptyEntry:
+        case FrequencySetResult::NotANumber:
+        case FrequencySetResult::NegativeSpan:
+            command.usage(oneLine(entry.messages.first().english));
+        default:
+            break;
+        }
+    }
+    const QString csvPath = parser.value(QStringLiteral("csv"));
+    if (parser.isSet(QStringLiteral("csv")) && csvPath.isEmpty())
+        command.usage(QStringLiteral("--csv needs a file name"));
+    const Cli::CommonOptions options = command.common();
+
+    // Rows written into a closed pipe fail instead of ending the program before the module is
+    // tuned back.
+    std::signal(SIGPIPE, SIG_IGN);
+    Cli::Session session(options);
+    session.connect();
+    session.requireConfigurable();
+    const IdentityRecord &identity = session.identity();
+    const bool knownBand =
+        identity.band == QLatin1String("433") || identity.band == QLatin1String("868");
+    const QStringList channels =
+        knownBand ? channelItems(identity.band.toInt()) : designTimeChannelItems();
+    const SweepConfiguration configuration = sweepConfiguration(session);
+
+    MsCountdown countdown(0);
+    MmTimerSlot timerSlot(countdown);
+    CliSweep sweep(session, countdown, timerSlot);
+    sweep.setChannelItems(channels);
+    sweep.setSpeed(speed);
+    sweep.setSweeps(sweeps);
+    sweep.setReceiveItem(configuration.receiveItem);
+    if (centre) {
+        request.frqVersion = identity.band;
+        request.typeLetter = identity.typeLetter;
+        request.spacingItem = configuration.spacingItem;
+        const FrequencySetResult plan = frequencySet(request);
+        for (const PlanMessage &message : plan.messages) {
+            if (plan.placed())
+                Cli::progress(oneLine(message.english));
+        }
+        switch (plan.refusal) {
+        case FrequencySetResult::None:
+            break;
+        case FrequencySetResult::OutOfRange:
+            command.usage(oneLine(plan.messages.first().english));
+        default:
+            Cli::fail(Cli::ModuleFailed, oneLine(plan.messages.first().english));
+        }
+        sweep.setSlots(planSlotItems(plan.items, int(channels.size())));
+    } else {
+        const AutosetPlan plan = autosetPlan(identity.band);
+        sweep.setSlots(planSlotItems(placePlanItems(plan.first, plan.end, plan.spacing),
+                                     int(channels.size())));
+    }
+    if (sweep.activeSlots() == 0)
+        Cli::fail(Cli::ModuleFailed,
+                  QStringLiteral("no channel of the span lies in the module's %1 MHz band")
+                      .arg(identity.band == QLatin1String("433") ? 433 : 868));
+
+    SweepCsvFile file;
+    if (!csvPath.isEmpty()) {
+        if (!file.open(csvPath))
+            Cli::fail(Cli::UsageError,
+                      QStringLiteral("cannot create %1: %2").arg(csvPath, file.errorString()));
+        sweep.setFile(&file);
+    } else {
+        Cli::writeLine(csvHeader());
+    }
+
+    // A signal ends the sweep as the window's Stop does: the slot being measured completes, then
+    // the module is tuned back to its receive channel.
+    QObject whileSweeping;
+    QObject::connect(&Cli::Interrupt::instance(), &Cli::Interrupt::requested, &whileSweeping,
+                     [&sweep] { sweep.core().requestStop(); });
+    if (!Cli::Interrupt::isRequested())
+        sweep.core().run(options.baud);
+
+    if (!sweep.writeError().isEmpty())
+        Cli::fail(
+            Cli::UsageError,
+            QStringLiteral("cannot write %1: %2")
+                .arg(csvPath.isEmpty() ? QStringLiteral("the rows") : csvPath, sweep.writeError()));
+    if (!session.port().isOpen())
+        Cli::fail(Cli::PortFailed, QStringLiteral("the port was closed during the sweep"));
+    if (sweep.receiveFailed())
+        Cli::fail(Cli::ModuleFailed,
+                  QStringLiteral("Receive error: the module stopped answering the signal "
+                                 "strength queries"));
+    return Cli::Success;
+}
+
+const Cli::Registration registration({QStringLiteral("sweep"),
+                                      QStringLiteral("monitor sweeps as CSV rows"), runSweep});
+
+} // namespace
