@@ -101,6 +101,7 @@ private slots:
     void summaryAndCsvFollowTheModule();
     void signalStopsLikeTheWindowsStop_data();
     void signalStopsLikeTheWindowsStop();
+    void lostPortEndsTheRunWithStatus3();
     void refusalsAndLimits();
 };
 
@@ -195,6 +196,26 @@ void TestCliLink::signalStopsLikeTheWindowsStop()
              qPrintable(result.out));
     QVERIFY(result.out.contains("module 1 signal: min -70, mean -70.0, max -70 dBm\n"));
     QVERIFY(result.out.contains("module 2 SNR: min 34, mean 34.0, max 34 dB\n"));
+}
+
+void TestCliLink::lostPortEndsTheRunWithStatus3()
+{
+    SimProcess sim;
+    QVERIFY(sim.start({"--type", "C", "--link", "delay=100"}));
+    QTemporaryDir dir;
+    const QString csv = dir.filePath("link.csv");
+    CliProcess cli;
+    cli.start({"link", "-p", sim.devicePath(), "--interval", "200", "--csv", csv});
+    QTRY_VERIFY_WITH_TIMEOUT(csvRows(csv).size() >= 2, 20000);
+    // The module goes away in the middle of the run, as an adapter pulled out.
+    sim.stop();
+    const CliResult result = cli.finish(10000);
+    VERIFY_RUN(result, 3);
+    QCOMPARE(result.err.count(QStringLiteral("korvel-cli: ")), 1);
+    // What was measured is still told, and every cycle of it is in the file.
+    const int sent = result.out.section("sent: ", 1).section('\n', 0, 0).toInt();
+    QVERIFY2(sent >= 2, qPrintable(result.out));
+    QCOMPARE(int(csvRows(csv).size()), sent);
 }
 
 void TestCliLink::refusalsAndLimits()
