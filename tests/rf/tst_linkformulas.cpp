@@ -14,6 +14,7 @@ private slots:
     void minimumIntervalTable();
     void percentagesInGeneralFormat_data();
     void percentagesInGeneralFormat();
+    void percentagesOfRunsBeyondTwoBillionCycles();
     void answersGiveSamples_data();
     void answersGiveSamples();
     void averagingFollowsTheTrackBar_data();
@@ -133,6 +134,14 @@ void TestLinkFormulas::percentagesInGeneralFormat()
     const QLocale l(locale);
     QCOMPARE(receivedPercentText(count, sent, l), received);
     QCOMPARE(lostPercentText(count, sent, l), lost);
+}
+
+void TestLinkFormulas::percentagesOfRunsBeyondTwoBillionCycles()
+{
+    // Four weeks at the shortest interval: the counters pass the range of a 32-bit integer.
+    const qint64 sent = 2419200000LL;
+    QCOMPARE(receivedPercentText(sent - sent / 4, sent, QLocale::c()), QStringLiteral("75%"));
+    QCOMPARE(lostPercentText(sent / 4, sent, QLocale::c()), QStringLiteral("25%"));
 }
 
 void TestLinkFormulas::answersGiveSamples_data()
