@@ -2,6 +2,8 @@
 
 #include "e2e/support_sim.h"
 
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QProcess>
 #include <QString>
 #include <QStringList>
@@ -33,3 +35,15 @@ private:
 
 // Runs korvel-cli to its end.
 CliResult runCli(const QStringList &arguments, int timeoutMs = 60000);
+
+// The standard output of a run as one JSON object.
+inline QJsonObject json(const CliResult &result)
+{
+    return QJsonDocument::fromJson(result.out.toUtf8()).object();
+}
+
+// The run ended by itself with the exit status; else its status and standard error are shown.
+#define VERIFY_RUN(result, code)                                                                   \
+    QVERIFY2((result).finished && (result).exitCode == (code),                                     \
+             qPrintable(                                                                           \
+                 QStringLiteral("exit %1, stderr: %2").arg((result).exitCode).arg((result).err)))

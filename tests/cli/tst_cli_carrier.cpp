@@ -14,11 +14,6 @@
 namespace
 {
 
-#define VERIFY_RUN(result, code)                                                                   \
-    QVERIFY2((result).finished && (result).exitCode == (code),                                     \
-             qPrintable(                                                                           \
-                 QStringLiteral("exit %1, stderr: %2").arg((result).exitCode).arg((result).err)))
-
 // The frames the module received, in order, as "B0 0D 00", with the second of each.
 struct Received {
     QStringList frames;

@@ -17,11 +17,6 @@
 namespace
 {
 
-#define VERIFY_RUN(result, code)                                                                   \
-    QVERIFY2((result).finished && (result).exitCode == (code),                                     \
-             qPrintable(                                                                           \
-                 QStringLiteral("exit %1, stderr: %2").arg((result).exitCode).arg((result).err)))
-
 QStringList csvRows(const QString &path)
 {
     QFile file(path);

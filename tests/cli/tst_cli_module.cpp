@@ -24,16 +24,6 @@ QByteArray fileBytes(const QString &path)
     return file.readAll();
 }
 
-QJsonObject json(const CliResult &result)
-{
-    return QJsonDocument::fromJson(result.out.toUtf8()).object();
-}
-
-#define VERIFY_RUN(result, code)                                                                   \
-    QVERIFY2((result).finished && (result).exitCode == (code),                                     \
-             qPrintable(                                                                           \
-                 QStringLiteral("exit %1, stderr: %2").arg((result).exitCode).arg((result).err)))
-
 } // namespace
 
 class TestCliModule : public QObject

@@ -21,11 +21,6 @@ using Carriers = QHash<int, int>; // channel number: dBm
 
 const QString kHeader = QStringLiteral("timestamp,slot,channel,frequency_mhz,level_dbm,peak_dbm");
 
-#define VERIFY_RUN(result, code)                                                                   \
-    QVERIFY2((result).finished && (result).exitCode == (code),                                     \
-             qPrintable(                                                                           \
-                 QStringLiteral("exit %1, stderr: %2").arg((result).exitCode).arg((result).err)))
-
 struct Row {
     QString timestamp;
     int slot = 0;

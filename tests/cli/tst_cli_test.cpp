@@ -9,21 +9,6 @@
 
 #include <csignal>
 
-namespace
-{
-
-QJsonObject json(const CliResult &result)
-{
-    return QJsonDocument::fromJson(result.out.toUtf8()).object();
-}
-
-#define VERIFY_RUN(result, code)                                                                   \
-    QVERIFY2((result).finished && (result).exitCode == (code),                                     \
-             qPrintable(                                                                           \
-                 QStringLiteral("exit %1, stderr: %2").arg((result).exitCode).arg((result).err)))
-
-} // namespace
-
 class TestCliTest : public QObject
 {
     Q_OBJECT
