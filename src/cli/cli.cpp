@@ -59,6 +59,19 @@ QString portLoss()
     return g_portLoss;
 }
 
+QString oneLine(QString text)
+{
+    text.replace(QLatin1String("\r\n\r\n"), QLatin1String(": "));
+    text.replace(QLatin1String("\r\n"), QLatin1String(" "));
+    return text;
+}
+
+QString hexByte(quint8 value)
+{
+    return QStringLiteral("0x") +
+           QStringLiteral("%1").arg(value, 2, 16, QLatin1Char('0')).toUpper();
+}
+
 QTextStream &out()
 {
     static QTextStream stream(stdout);

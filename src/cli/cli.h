@@ -40,6 +40,12 @@ struct Failure {
 // command ends with PortFailed once it returns, whatever it returns.
 QString portLoss();
 
+// A window message in one line: a blank line between its parts becomes ": ", a line break a
+// blank.
+QString oneLine(QString text);
+// A byte as the log and the verify name registers and values: "0x0B".
+QString hexByte(quint8 value);
+
 QTextStream &out(); // standard output, flushed at every line end by writeLine
 QTextStream &err(); // standard error
 void writeLine(const QString &line);

@@ -36,12 +36,6 @@ QJsonObject cJson(const CPageValues &v)
             {QStringLiteral("recalText"), v.recalText}, {QStringLiteral("data"), data}};
 }
 
-QString hexByte(quint8 value)
-{
-    return QStringLiteral("0x") +
-           QStringLiteral("%1").arg(value, 2, 16, QLatin1Char('0')).toUpper();
-}
-
 int runRead(const QStringList &arguments)
 {
     Cli::CommandParser parser(
@@ -82,7 +76,7 @@ int runRead(const QStringList &arguments)
         QJsonObject registers;
         for (const quint8 reg : configurationRegisters(id.typeLetter)) {
             if (const auto value = session.registers().at(reg))
-                registers.insert(hexByte(reg), int(*value));
+                registers.insert(Cli::hexByte(reg), int(*value));
         }
         QJsonObject object{{QStringLiteral("type"), id.typeLetter},
                            {QStringLiteral("designation"), id.designation},

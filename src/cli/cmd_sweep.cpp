@@ -21,11 +21,6 @@
 namespace
 {
 
-QString oneLine(const QString &text)
-{
-    return QString(text).replace(QStringLiteral("\r\n"), QStringLiteral(" "));
-}
-
 // What the read-out selected on the configuration page, as the window's monitor reads it: the
 // receive channel the module goes back to after the sweep, and the channel width (C: radio data
 // rate) whose bandwidth sets the spacing of a centre-and-span plan.
@@ -191,7 +186,7 @@ int runSweep(const QStringList &arguments)
         case FrequencySetResult::EmptyEntry:
         case FrequencySetResult::NotANumber:
         case FrequencySetResult::NegativeSpan:
-            command.usage(oneLine(entry.messages.first().english));
+            command.usage(Cli::oneLine(entry.messages.first().english));
         default:
             break;
         }
@@ -228,15 +223,15 @@ int runSweep(const QStringList &arguments)
         const FrequencySetResult plan = frequencySet(request);
         for (const PlanMessage &message : plan.messages) {
             if (plan.placed())
-                Cli::progress(oneLine(message.english));
+                Cli::progress(Cli::oneLine(message.english));
         }
         switch (plan.refusal) {
         case FrequencySetResult::None:
             break;
         case FrequencySetResult::OutOfRange:
-            command.usage(oneLine(plan.messages.first().english));
+            command.usage(Cli::oneLine(plan.messages.first().english));
         default:
-            Cli::fail(Cli::ModuleFailed, oneLine(plan.messages.first().english));
+            Cli::fail(Cli::ModuleFailed, Cli::oneLine(plan.messages.first().english));
         }
         sweep.setSlots(planSlotItems(plan.items, int(channels.size())));
     } else {

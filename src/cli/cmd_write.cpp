@@ -9,20 +9,6 @@
 namespace
 {
 
-QString hexByte(quint8 value)
-{
-    return QStringLiteral("0x") +
-           QStringLiteral("%1").arg(value, 2, 16, QLatin1Char('0')).toUpper();
-}
-
-// The window's messages are two-line texts; the command line says them in one.
-QString oneLine(QString text)
-{
-    text.replace(QLatin1String("\r\n\r\n"), QLatin1String(": "));
-    text.replace(QLatin1String("\r\n"), QLatin1String(" "));
-    return text;
-}
-
 // The PC follows the module's new serial rate, as the window's baud selector does.
 class CliWrite : public WriteObserver
 {
@@ -71,8 +57,8 @@ int runWrite(const QStringList &arguments)
     case SmallFileStatus::Read:
         break;
     case SmallFileStatus::TooLarge:
-        Cli::fail(Cli::UsageError,
-                  QStringLiteral("%1: %2").arg(input, oneLine(storedConfigTooLarge().english)));
+        Cli::fail(Cli::UsageError, QStringLiteral("%1: %2").arg(
+                                       input, Cli::oneLine(storedConfigTooLarge().english)));
     case SmallFileStatus::NotRegular:
         Cli::fail(Cli::UsageError, QStringLiteral("%1: not a regular file").arg(input));
     default:
@@ -94,7 +80,7 @@ int runWrite(const QStringList &arguments)
         useStoredConfig(file.bytes, true, letter, !cPage, cPage, bItemCounts(id), cItemCounts(id));
     if (!use.usable())
         Cli::fail(Cli::ModuleFailed,
-                  QStringLiteral("%1: %2").arg(input, oneLine(use.refusal.english)));
+                  QStringLiteral("%1: %2").arg(input, Cli::oneLine(use.refusal.english)));
 
     WritePlan plan;
     bool storedMark = false;
@@ -110,14 +96,15 @@ int runWrite(const QStringList &arguments)
         plan = planCWrite(page);
     }
     if (plan.refused())
-        Cli::fail(Cli::ModuleFailed,
-                  QStringLiteral("%1: %2").arg(input, oneLine(plan.unselectedMessage().english)));
+        Cli::fail(Cli::ModuleFailed, QStringLiteral("%1: %2").arg(
+                                         input, Cli::oneLine(plan.unselectedMessage().english)));
     if (storedMark && !eeprom && !calibration)
         Cli::progress(QStringLiteral("note: the file was saved with \"data into EEPROM\"; "
                                      "written to RAM only (give --eeprom to store it)"));
     // A typed interval the window refuses is skipped; the rest is written.
     for (const IntervalRefusal &refusal : plan.refusals)
-        Cli::progress(QStringLiteral("refused, not written: ") + oneLine(refusal.message.english));
+        Cli::progress(QStringLiteral("refused, not written: ") +
+                      Cli::oneLine(refusal.message.english));
 
     CliWrite observer(session.port());
     const auto sleep = [](int ms) { LineWait::sleepMs(ms); };
@@ -138,8 +125,8 @@ int runWrite(const QStringList &arguments)
         const QList<RegisterMismatch> mismatches = verifyWrite(session.link(), plan, letter, sleep);
         for (const RegisterMismatch &m : mismatches) {
             Cli::progress(QStringLiteral("register %1: written %2, read %3")
-                              .arg(hexByte(m.reg), hexByte(m.expected),
-                                   m.actual ? hexByte(*m.actual) : QStringLiteral("nothing")));
+                              .arg(Cli::hexByte(m.reg), Cli::hexByte(m.expected),
+                                   m.actual ? Cli::hexByte(*m.actual) : QStringLiteral("nothing")));
         }
         if (!mismatches.isEmpty())
             Cli::fail(Cli::ModuleFailed, QStringLiteral("verify failed: %1 of %2 registers differ")

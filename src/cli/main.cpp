@@ -40,7 +40,7 @@ QString generalHelp()
 }
 
 // One line: the port's texts carry what the system said on a line of their own.
-QString oneLine(QString text)
+QString errorLine(QString text)
 {
     text.replace(QLatin1String("\r\n"), QLatin1String(": "));
     text.replace(QLatin1Char('\n'), QLatin1String(": "));
@@ -49,7 +49,7 @@ QString oneLine(QString text)
 
 int report(int code, const QString &message)
 {
-    Cli::err() << "korvel-cli: " << oneLine(message) << Qt::endl;
+    Cli::err() << "korvel-cli: " << errorLine(message) << Qt::endl;
     return code;
 }
 
