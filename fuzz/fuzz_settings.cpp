@@ -1,6 +1,6 @@
 // Any bytes as the settings file: the parser never crashes and what it reads is written and
 // read back the same.
-#include "app/settingsfile.h"
+#include "common/settingsfile.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -1,4 +1,4 @@
-#include "sim/carrier.h"
+#include "carrier.h"
 
 #include <QString>
 

@@ -1,4 +1,4 @@
-#include "sim/eepromfile.h"
+#include "eepromfile.h"
 
 #include <QFile>
 #include <QSaveFile>

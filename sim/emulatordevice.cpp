@@ -1,4 +1,4 @@
-#include "sim/emulatordevice.h"
+#include "emulatordevice.h"
 
 #include <QTimer>
 

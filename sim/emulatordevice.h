@@ -1,7 +1,7 @@
 #pragma once
 
 #include "link/serialdevice.h"
-#include "sim/moduleemulator.h"
+#include "moduleemulator.h"
 
 #include <QElapsedTimer>
 #include <QHash>

@@ -1,4 +1,4 @@
-#include "sim/findable.h"
+#include "findable.h"
 
 std::unique_ptr<SimRegistry::Registration>
 makeFindable(const QString &devicePath, quint32 serial,

@@ -1,4 +1,4 @@
-#include "sim/linkpartner.h"
+#include "linkpartner.h"
 
 #include <QStringList>
 

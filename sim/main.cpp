@@ -1,8 +1,8 @@
-#include "sim/eepromfile.h"
-#include "sim/findable.h"
-#include "sim/moduleemulator.h"
-#include "sim/ptyserver.h"
-#include "sim/simoptions.h"
+#include "eepromfile.h"
+#include "findable.h"
+#include "moduleemulator.h"
+#include "ptyserver.h"
+#include "simoptions.h"
 
 #include <QStringList>
 

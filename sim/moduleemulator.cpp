@@ -1,4 +1,4 @@
-#include "sim/moduleemulator.h"
+#include "moduleemulator.h"
 
 #include <algorithm>
 

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "sim/carrier.h"
-#include "sim/linkpartner.h"
-#include "sim/spectrum.h"
+#include "carrier.h"
+#include "linkpartner.h"
+#include "spectrum.h"
 
 #include <QByteArray>
 #include <QList>

@@ -1,4 +1,4 @@
-#include "sim/ptyserver.h"
+#include "ptyserver.h"
 
 #include <cerrno>
 #include <cmath>

@@ -1,6 +1,6 @@
-#include "sim/simoptions.h"
+#include "simoptions.h"
 
-#include "sim/linkpartner.h"
+#include "linkpartner.h"
 
 #include "korvel_version.h"
 

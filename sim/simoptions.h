@@ -1,6 +1,6 @@
 #pragma once
 
-#include "sim/moduleemulator.h"
+#include "moduleemulator.h"
 
 #include <QString>
 #include <QStringList>

@@ -1,4 +1,4 @@
-#include "sim/spectrum.h"
+#include "spectrum.h"
 
 #include <QStringList>
 

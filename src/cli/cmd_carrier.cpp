@@ -1,7 +1,7 @@
 // korvel-cli carrier: the module transmits a carrier for a measurement until the time is up or
 // the user stops it; then it is back in receive with its configuration as before.
 
-#include "cli/cli.h"
+#include "cli.h"
 #include "link/linewait.h"
 #include "module/moduleconfig.h"
 #include "module/tables.h"

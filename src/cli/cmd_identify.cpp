@@ -1,6 +1,6 @@
 // korvel-cli identify: power-up and identification, as the window's connect.
 
-#include "cli/cli.h"
+#include "cli.h"
 
 namespace
 {

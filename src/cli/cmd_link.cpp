@@ -1,6 +1,6 @@
 // korvel-cli link: a LinkControl run with the window's cycle, and its summary.
 
-#include "cli/cli.h"
+#include "cli.h"
 #include "module/moduleconfig.h"
 #include "module/tables.h"
 #include "rf/linkhistorycsv.h"

@@ -1,6 +1,6 @@
 // korvel-cli ports: the serial ports and the running korvel-sim instances.
 
-#include "cli/cli.h"
+#include "cli.h"
 #include "link/simregistry.h"
 
 #include <QJsonArray>

@@ -1,6 +1,6 @@
 // korvel-cli read: the read-out of the configuration, as a stored configuration.
 
-#include "cli/cli.h"
+#include "cli.h"
 #include "module/moduleconfig.h"
 #include "module/textfile.h"
 

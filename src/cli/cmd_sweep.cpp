@@ -1,6 +1,6 @@
 // korvel-cli sweep: the monitor's sweeps over the autoset plan or a centre and span, as the
 // CSV rows of the monitor's export.
-#include "cli/cli.h"
+#include "cli.h"
 
 #include "link/comport.h"
 #include "module/moduleconfig.h"

@@ -1,7 +1,7 @@
 // korvel-cli write: a stored configuration into the module, with the window's rules and
 // refusals, and on request read back and compared register by register.
 
-#include "cli/cli.h"
+#include "cli.h"
 #include "link/linewait.h"
 #include "module/moduleconfig.h"
 #include "module/textfile.h"

@@ -1,6 +1,6 @@
 // korvel-cli: every module operation from the command line, for production lines and scripts.
 
-#include "cli/cli.h"
+#include "cli.h"
 
 #include "korvel_version.h"
 

@@ -1,6 +1,6 @@
 #include "support_sim.h"
 
-#include "app/messages.h"
+#include "texts/messages.h"
 
 #include <QComboBox>
 #include <QCoreApplication>

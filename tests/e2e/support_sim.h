@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/tform1.h"
+#include "window/tform1.h"
 
 #include <QProcess>
 #include <QString>

@@ -1,8 +1,8 @@
 #include "support_sim.h"
 
-#include "app/messages.h"
 #include "link/comport.h"
 #include "link/simregistry.h"
+#include "texts/messages.h"
 
 #include <QCheckBox>
 #include <QComboBox>

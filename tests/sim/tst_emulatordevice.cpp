@@ -1,5 +1,5 @@
+#include "emulatordevice.h"
 #include "link/comport.h"
-#include "sim/emulatordevice.h"
 
 #include <QElapsedTimer>
 #include <QSignalSpy>

@@ -1,5 +1,5 @@
-#include "sim/moduleemulator.h"
-#include "sim/simoptions.h"
+#include "moduleemulator.h"
+#include "simoptions.h"
 
 #include <QElapsedTimer>
 #include <QFile>

@@ -1,6 +1,6 @@
-#include "sim/linkpartner.h"
-#include "sim/moduleemulator.h"
-#include "sim/simoptions.h"
+#include "linkpartner.h"
+#include "moduleemulator.h"
+#include "simoptions.h"
 
 #include <QTest>
 

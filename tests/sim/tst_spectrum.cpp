@@ -1,6 +1,6 @@
 #include "support_emulator.h"
 
-#include "sim/simoptions.h"
+#include "simoptions.h"
 
 #include <QtTest>
 

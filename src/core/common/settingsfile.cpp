@@ -1,0 +1,92 @@
+#include "common/settingsfile.h"
+
+#include "module/textfile.h"
+
+#include <QList>
+
+namespace
+{
+
+std::optional<int> numberOf(const QByteArray &line)
+{
+    bool ok = false;
+    const int value = line.trimmed().toInt(&ok);
+    return ok ? std::optional<int>(value) : std::nullopt;
+}
+
+bool booleanOf(const QByteArray &line)
+{
+    const QByteArray text = line.trimmed().toLower();
+    if (text == "true")
+        return true;
+    const auto number = numberOf(text);
+    return number && *number != 0;
+}
+
+bool isKeepableName(const QString &name)
+{
+    for (const QChar c : name) {
+        if (c.category() == QChar::Other_Control)
+            return false;
+    }
+    return true;
+}
+
+} // namespace
+
+QByteArray formatComSettings(const ComSettings &settings)
+{
+    QByteArray out;
+    out += settings.save ? "-1" : "0";
+    out += "\r\n";
+    out += QByteArray::number(settings.portIndex);
+    if (!settings.portName.isEmpty() && isKeepableName(settings.portName))
+        out += '\t' + settings.portName.toUtf8();
+    out += "\r\n";
+    out += QByteArray::number(settings.baudIndex) + "\r\n";
+    return out;
+}
+
+ComSettings parseComSettings(const QByteArray &content)
+{
+    // Line feeds end the lines; a file without any ends them with CRs.
+    QList<QByteArray> lines = content.split(content.contains('\n') ? '\n' : '\r');
+    ComSettings settings;
+    if (!lines.isEmpty())
+        settings.save = booleanOf(lines.value(0));
+    QByteArray portLine = lines.value(1);
+    if (portLine.endsWith('\r'))
+        portLine.chop(1);
+    const qsizetype tab = portLine.indexOf('\t');
+    settings.portIndex = numberOf(tab < 0 ? portLine : portLine.left(tab)).value_or(-1);
+    if (tab >= 0) {
+        const QString name = QString::fromUtf8(portLine.mid(tab + 1));
+        if (isKeepableName(name))
+            settings.portName = name;
+    }
+    settings.baudIndex = numberOf(lines.value(2)).value_or(-1);
+    return settings;
+}
+
+std::optional<ComSettings> readComSettings(const QString &path)
+{
+    constexpr qint64 kLimit = 4096;
+    const SmallFileRead file = readSmallFile(path, kLimit);
+    if (file.status != SmallFileStatus::Read)
+        return std::nullopt;
+    return parseComSettings(file.bytes);
+}
+
+QString writeComSettings(const QString &path, const ComSettings &settings)
+{
+    return saveFileAtomically(path, formatComSettings(settings));
+}
+
+int shownItemIndex(const QStringList &items, int currentIndex, const QString &shownText)
+{
+    if (shownText.isEmpty())
+        return -1;
+    if (currentIndex >= 0 && currentIndex < items.size() && items.at(currentIndex) == shownText)
+        return currentIndex;
+    return int(items.indexOf(shownText));
+}

@@ -1,0 +1,121 @@
+#include "moduletest/moduletests.h"
+
+#include "link/modulelink.h"
+#include "module/modulehost.h"
+#include "moduletest/moduletestpage.h"
+#include "rf/linkcontrol.h"
+#include "window/timeofday.h"
+
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+
+using namespace ModuleTestFormat;
+
+ModuleTests::ModuleTests(ModuleLink &link, ModuleHost &host, ModultestControls &controls,
+                         const ModuleTestEnvironment &environment)
+    : m_link(link), m_host(host), c(controls), m_env(environment)
+{
+}
+
+QString ModuleTests::letter() const
+{
+    return m_env.Edit_SW_Typ->text();
+}
+
+bool ModuleTests::refusedWhileLinkControlRuns() const
+{
+    // A command now would interleave with a LinkControl cycle on the same port.
+    if (!*m_env.LinkControlRunning)
+        return false;
+    const bool stopClicked = m_env.BtnStartLinkControl->text() != QLatin1String("Stop");
+    const auto [german, english] = linkControlBusyTexts(stopClicked);
+    m_host.showMessage(german, english);
+    return true;
+}
+
+bool ModuleTests::transmitted(bool ok)
+{
+    if (ok)
+        return true;
+    m_host.disconnectModule();
+    m_host.showMessage(QStringLiteral("Kommunikationsfehler!\r\n(COM und Baudrate überprüfen)"),
+                       QStringLiteral("Transmission error!\r\n(Check COM und baudrate)"));
+    return false;
+}
+
+void ModuleTests::measure(Measurement measurement, QLineEdit *edit, QLabel *timeLabel)
+{
+    if (refusedWhileLinkControlRuns())
+        return;
+    const ModuleTest::MeasureResult result = ModuleTest::measure(m_link, letter(), measurement);
+    if (!transmitted(!result.failed) || !result.value)
+        return;
+    edit->setText(measurementText(measurement, *result.value));
+    timeLabel->setText(timeOfDayText());
+    timeLabel->show();
+}
+
+void ModuleTests::BtnTempClick()
+{
+    measure(Measurement::Temperature, c.Edit_Temp, c.Label_Temp_Uhr);
+}
+
+void ModuleTests::BtnVCCClick()
+{
+    measure(Measurement::Voltage, c.Edit_VCC, c.Label_VCC_Uhr);
+}
+
+void ModuleTests::BtnRSSI_AktuellClick()
+{
+    measure(Measurement::CurrentRssi, c.Edit_RSSI_Aktuell, c.Label_last_RSSI_Aktuell_Uhr);
+}
+
+void ModuleTests::BtnRSSI_MAXClick()
+{
+    measure(Measurement::MaximumRssi, c.Edit_RSSI_MAX, c.Label_last_RSSI_MAX_Uhr);
+}
+
+void ModuleTests::BtnRecalClick()
+{
+    if (refusedWhileLinkControlRuns())
+        return;
+    transmitted(ModuleTest::startRecalibration(m_link, letter()));
+}
+
+void ModuleTests::BtnSleepClick()
+{
+    if (refusedWhileLinkControlRuns())
+        return;
+    const auto mode = sleepMode(c.CBox_sleep_0->currentIndex(), c.CBox_sleep_4->currentIndex(),
+                                c.CBox_sleep_5->currentIndex());
+    if (!mode) {
+        m_host.showMessage(QStringLiteral("zuerst Sleep-Verhalten einstellen"),
+                           QStringLiteral("Choose sleep configuration first"));
+        return;
+    }
+    if (!transmitted(ModuleTest::sendToSleep(m_link, letter(), *mode)))
+        return;
+    c.BtnWakeup->setEnabled(true);
+    for (QPushButton *button :
+         {c.BtnSleep, c.BtnRecal, c.BtnRSSI_MAX, c.BtnRSSI_Aktuell, c.BtnTemp, c.BtnVCC,
+          m_env.BtnKonfigurieren, m_env.BtnAuslesen, m_env.BtnStartHF_Test,
+          m_env.BtnLinkControl_konfig, m_env.BtnStartLinkControl, m_env.BtnMonitor_Start})
+        button->setEnabled(false);
+}
+
+void ModuleTests::BtnWakeupClick()
+{
+    if (refusedWhileLinkControlRuns())
+        return;
+    if (isBOrCalibration(letter()) && c.CBox_sleep_4->currentIndex() != 0) {
+        m_host.showMessage(
+            QStringLiteral("Bei \"Pin9 = Wakeuppin\" kann Modul nur mit Taste auf Evalkit "
+                           "aufgeweckt werden!"),
+            QStringLiteral(
+                "If \"Pin9 = wakeuppin\", wakeup only with  pushbutton  on the EvalKit!"));
+        return;
+    }
+    ModuleTest::wakeUpPulse(m_link.port(), letter(), [this](int ms) { m_host.sleepMs(ms); });
+}

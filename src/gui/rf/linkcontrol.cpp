@@ -1,0 +1,324 @@
+#include "rf/linkcontrol.h"
+
+#include "rf/hftestpage.h"
+#include "rf/linkcontrolgroup.h"
+#include "texts/messages.h"
+#include "widgets/shapecircle.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QLocale>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QSlider>
+
+using namespace LinkFormulas;
+
+namespace
+{
+
+const QColor kGood(0, 128, 0);
+const QColor kBad(255, 0, 0);
+
+bool isStop(const QPushButton *button)
+{
+    return button && button->text() == QLatin1String("Stop");
+}
+
+std::optional<int> wholeNumber(const QString &text)
+{
+    bool ok = false;
+    const int value = text.trimmed().toInt(&ok);
+    return ok ? std::optional<int>(value) : std::nullopt;
+}
+
+} // namespace
+
+LinkControl::LinkControl(ComPort &port, ExchangeLog &log, HfTestControls &controls,
+                         const LinkControlEnvironment &environment, QObject *parent)
+    : QObject(parent), c(controls), m_env(environment),
+      m_run(port, log,
+            LinkRunShared{environment.countdown, environment.timerSlot,
+                          environment.LinkControlRunning, environment.LinkStopFlag,
+                          environment.PeakWriteSlot})
+{
+    m_run.setObserver(this);
+    // The run reads both track bars at every update, so moving them acts during a run.
+    m_run.setAveraging(c.TBar_LinkControl_Mittlung->value());
+    m_run.setPeakPosition(c.TBarLinkControl_Peak->value());
+    connect(c.TBar_LinkControl_Mittlung, &QSlider::valueChanged, this,
+            [this](int value) { m_run.setAveraging(value); });
+    connect(c.TBarLinkControl_Peak, &QSlider::valueChanged, this,
+            [this](int value) { m_run.setPeakPosition(value); });
+}
+
+void LinkControl::showMessage(const QString &german, const QString &english) const
+{
+    Messages::inform(m_env.messageParent, Messages::choose(*m_env.languageIndex, german, english));
+}
+
+bool LinkControl::ask(const QString &german, const QString &english) const
+{
+    return Messages::ask(m_env.messageParent,
+                         Messages::choose(*m_env.languageIndex, german, english));
+}
+
+bool LinkControl::sensitive() const
+{
+    return c.CBoxLinkControl_Empf->isChecked();
+}
+
+std::optional<LinkRates> LinkControl::rates() const
+{
+    const auto hf = wholeNumber(m_env.CBox_HFbaud_C->currentText());
+    const QString rsText = m_env.CBox_RS232_baud->currentText();
+    const auto rs = wholeNumber(rsText);
+    if (!hf || !rs || *hf <= 0 || *rs <= 0)
+        return std::nullopt;
+    int rsPosition = m_env.CBox_RS232_baud->findText(rsText.trimmed());
+    if (rsPosition < 0)
+        rsPosition = m_env.CBox_RS232_baud->currentIndex();
+    return LinkRates{*hf, *rs, m_env.CBox_HFbaud_C->currentIndex(), rsPosition};
+}
+
+std::optional<int> LinkControl::computeMinLinkInterval() const
+{
+    const auto r = rates();
+    if (!r)
+        return std::nullopt;
+    return LinkRun::minimumInterval(*r, sensitive());
+}
+
+bool LinkControl::refusedByOtherActivity() const
+{
+    if (isStop(m_env.BtnMonitor_Start)) {
+        showMessage(QStringLiteral("Monitor ist am laufen, zuerst ausschalten!"),
+                    QStringLiteral("Monitor is running, stop first!"));
+        return true;
+    }
+    if (isStop(m_env.BtnStartHF_Test)) {
+        showMessage(QStringLiteral("Träger wird ausgegeben, zuerst stoppen!"),
+                    QStringLiteral("Carrierout is running, stop first!"));
+        return true;
+    }
+    return false;
+}
+
+std::optional<int> LinkControl::readInterval() const
+{
+    const auto interval = wholeNumber(c.EditLinkControl_Interval->text());
+    if (!interval) {
+        showMessage(QStringLiteral("Interval [ms]: keine ganze Zahl!"),
+                    QStringLiteral("Interval [ms]: not a whole number!"));
+        return std::nullopt;
+    }
+    if (!intervalInRange(*interval)) {
+        showMessage(QStringLiteral("Interval [ms]: nur Werte von %1 bis %2 erlaubt!")
+                        .arg(kIntervalMinMs)
+                        .arg(kIntervalMaxMs),
+                    QStringLiteral("Interval [ms]: only values from %1 to %2 allowed!")
+                        .arg(kIntervalMinMs)
+                        .arg(kIntervalMaxMs));
+        return std::nullopt;
+    }
+    const auto hf = wholeNumber(m_env.CBox_HFbaud_C->currentText());
+    if (!hf || *hf <= 0) {
+        showMessage(QStringLiteral("Funkdatenrate: keine gültige Datenrate!"),
+                    QStringLiteral("Radio datarate: not a valid datarate!"));
+        return std::nullopt;
+    }
+    const auto rs = wholeNumber(m_env.CBox_RS232_baud->currentText());
+    if (!rs || *rs <= 0) {
+        showMessage(QStringLiteral("RS232-Baudrate: keine gültige Baudrate!"),
+                    QStringLiteral("RS232 baudrate: not a valid baudrate!"));
+        return std::nullopt;
+    }
+    return interval;
+}
+
+void LinkControl::BtnStartLinkControlClick()
+{
+    if (c.BtnStartLinkControl->text() != QLatin1String("Start")) {
+        // The run notices the request at the end of its current cycle, which does not wait out
+        // a long interval.
+        c.BtnStartLinkControl->setText(QStringLiteral("Start"));
+        c.TBarLinkControl_Peak->setEnabled(true);
+        c.EditLinkControl_Interval->setEnabled(true);
+        m_run.requestStop();
+        return;
+    }
+    // A stopped run still finishing its last cycle: a second loop would run inside the first.
+    if (m_run.running())
+        return;
+    if (refusedByOtherActivity())
+        return;
+    const auto interval = readInterval();
+    if (!interval)
+        return;
+    const LinkRates r = *rates();
+    const int minimum = LinkRun::minimumInterval(r, sensitive());
+    int value = *interval;
+    if (value < minimum) {
+        const QString ms = QString::number(minimum);
+        if (ask(QStringLiteral("Das min. Interval für die gewählte Konfiguration beträgt ") + ms +
+                    QStringLiteral(" ms.\r\nSoll das Interval erhöht werden?"),
+                QStringLiteral("The minimal interval for actual configuration is ") + ms +
+                    QStringLiteral(" ms.\r\nRaise interval?"))) {
+            value = minimum;
+            c.EditLinkControl_Interval->setText(ms);
+        }
+    }
+    c.BtnStartLinkControl->setText(QStringLiteral("Stop"));
+    c.TBarLinkControl_Peak->setEnabled(false);
+    c.EditLinkControl_Interval->setEnabled(false);
+    try {
+        m_run.run(value, r, sensitive());
+    } catch (...) {
+        showStopped();
+        throw;
+    }
+    showStopped();
+}
+
+void LinkControl::showStopped()
+{
+    // A run that ended by itself (a failed port) shows its end as Stop does.
+    if (c.BtnStartLinkControl->text() != QLatin1String("Start")) {
+        c.BtnStartLinkControl->setText(QStringLiteral("Start"));
+        c.TBarLinkControl_Peak->setEnabled(true);
+        c.EditLinkControl_Interval->setEnabled(true);
+    }
+}
+
+bool LinkControl::runGoing() const
+{
+    return isStop(c.BtnStartLinkControl);
+}
+
+void LinkControl::endRunNow()
+{
+    m_run.endNow();
+}
+
+std::pair<QString, QString> linkControlBusyTexts(bool stopClicked)
+{
+    if (stopClicked)
+        return {QStringLiteral("LinkControl wird beendet, bitte gleich noch einmal versuchen!"),
+                QStringLiteral("LinkControl is stopping, please try again in a moment!")};
+    return {QStringLiteral("LinkControl ist am laufen, zuerst ausschalten!"),
+            QStringLiteral("LinkControl is running, stop first!")};
+}
+
+void LinkControl::cycleEnded(const LinkRun &run, const LinkCycle &cycle, const LinkSamples &samples)
+{
+    for (int ch = 0; ch < samples.channels; ++ch)
+        showChannel(ch);
+    if (samples.channels == 2)
+        clearModule2Display();
+    if (samples.channels > 0)
+        showPeaks(samples.channels);
+
+    if (cycle.received) {
+        c.ShapeLinkControl->setBrushColor(kGood);
+        c.EditLinkControl_rxStatistik->setText(QString::number(run.received()));
+    } else {
+        c.ShapeLinkControl->setBrushColor(kBad);
+        c.EditLinkControl_nokStatistik->setText(QString::number(run.lost()));
+    }
+    c.EditLinkControl_txStatistik->setText(QString::number(run.sent()));
+    c.EditLinkControl_rxProzent->setText(receivedPercentText(run.received(), run.sent()));
+    c.EditLinkControl_nokProzent->setText(lostPercentText(run.lost(), run.sent()));
+    emit cycleFinished(cycle);
+}
+
+void LinkControl::showChannel(int channel)
+{
+    QLineEdit *const edits[] = {c.EditLinkControl_quality1, c.EditLinkControl_ruhe1,
+                                c.EditLinkControl_quality2, c.EditLinkControl_ruhe2};
+    QProgressBar *const gauges[] = {c.G_LinkControl_quality1, c.G_LinkControl_ruhe1,
+                                    c.G_LinkControl_quality2, c.G_LinkControl_ruhe2};
+    const int shown = m_run.shownAverage(channel);
+    const bool ratio = channel % 2 == 0;
+    edits[channel]->setText(QString::number(shown) +
+                            (ratio ? QStringLiteral("dB") : QStringLiteral("dBm")));
+    setGauge(gauges[channel], shown);
+}
+
+void LinkControl::clearModule2Display()
+{
+    c.EditLinkControl_ruhe2->clear();
+    c.EditLinkControl_quality2->clear();
+    setGauge(c.G_LinkControl_ruhe2, -128);
+    setGauge(c.G_LinkControl_quality2, 0);
+}
+
+void LinkControl::showPeaks(int channels)
+{
+    QProgressBar *const gauges[] = {c.G_LinkControl_quality1_peak, c.G_LinkControl_ruhe1_peak,
+                                    c.G_LinkControl_quality2_peak, c.G_LinkControl_ruhe2_peak};
+    for (int ch = 0; ch < channels; ++ch)
+        setGauge(gauges[ch], m_run.peak(ch));
+    if (channels == 2) {
+        setGauge(c.G_LinkControl_quality2_peak, 0);
+        setGauge(c.G_LinkControl_ruhe2_peak, -128);
+    }
+}
+
+void LinkControl::BtnLinkControl_ClearClick()
+{
+    if (c.BtnStartLinkControl->text() != QLatin1String("Stop"))
+        m_run.clearStatistics();
+    else
+        m_run.requestClear();
+}
+
+void LinkControl::cleared(const LinkRun &)
+{
+    for (QLineEdit *counter : {c.EditLinkControl_txStatistik, c.EditLinkControl_rxStatistik,
+                               c.EditLinkControl_nokStatistik})
+        counter->setText(QStringLiteral("0"));
+    c.EditLinkControl_rxProzent->setText(QStringLiteral("0.000%"));
+    c.EditLinkControl_nokProzent->setText(QStringLiteral("0.000%"));
+    for (QLineEdit *edit : {c.EditLinkControl_quality1, c.EditLinkControl_quality2,
+                            c.EditLinkControl_ruhe1, c.EditLinkControl_ruhe2})
+        edit->clear();
+    setGauge(c.G_LinkControl_quality1, 0);
+    setGauge(c.G_LinkControl_quality2, 0);
+    setGauge(c.G_LinkControl_ruhe1, -128);
+    setGauge(c.G_LinkControl_ruhe2, -128);
+    showPeakReset();
+    emit statisticsCleared();
+}
+
+void LinkControl::BtnLinkControl_PeakResetClick()
+{
+    m_run.peakReset();
+    showPeakReset();
+}
+
+void LinkControl::showPeakReset()
+{
+    setGauge(c.G_LinkControl_quality1_peak, 0);
+    setGauge(c.G_LinkControl_quality2_peak, 0);
+    setGauge(c.G_LinkControl_ruhe1_peak, -128);
+    setGauge(c.G_LinkControl_ruhe2_peak, -128);
+}
+
+void LinkControl::pageShown()
+{
+    if (m_env.CBox_COM->currentText() == QLatin1String("DEMO") ||
+        m_env.Edit_SW_Typ->text() != QLatin1String("C"))
+        return;
+    if (const auto minimum = computeMinLinkInterval(); minimum && !runGoing())
+        c.EditLinkControl_Interval->setText(QString::number(*minimum));
+    c.LabelLinkControl_Frq->setText(m_env.CBox_Frq_RX_C->currentText() + QStringLiteral(" MHz"));
+    c.LabelLinkControl_HFbaud->setText(m_env.CBox_HFbaud_C->currentText() +
+                                       QStringLiteral(" Baud"));
+    c.LabelLinkControl_RS232Baud->setText(m_env.CBox_RS232_baud->currentText() +
+                                          QStringLiteral(" Baud"));
+    c.LabelLinkControl_RBW->setText(
+        QLocale().toString(*m_env.RBW, 'g', QLocale::FloatingPointShortest) +
+        QStringLiteral(" kHz"));
+}

@@ -1,0 +1,174 @@
+#include "rf/linkwizard.h"
+
+#include "link/comport.h"
+#include "module/moduledata.h"
+#include "texts/messages.h"
+#include "texts/wizardtexts.h"
+#include "window/tform1.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QFile>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTabWidget>
+
+namespace
+{
+
+const QString kStop = QStringLiteral("Stop");
+const QString kTransferName = QStringLiteral("LinkControl");
+constexpr int kRfTestsPage = 4;
+
+class Wizard
+{
+public:
+    explicit Wizard(TForm1 &form) : m_form(form), m_module(form.module()) {}
+
+    void run();
+
+private:
+    QString text(const MessageText &message) const
+    {
+        return QString::fromUtf8(m_form.languageIndex() == 0 ? message.german : message.english);
+    }
+    void inform(const MessageText &message) { Messages::inform(&m_form, text(message)); }
+    bool refused();
+    void adjustModule1();
+    // Clicks a button of another part as the user would. A port failure is reported by the port
+    // and ends that part's handler; the wizard goes on with its next step.
+    void click(QAbstractButton *button);
+    void showRfTestsPage() { m_form.PageControl1->setCurrentIndex(kRfTestsPage); }
+    // A C module read out on the open port just now: a connect that failed leaves the type
+    // letter of the module before, so the letter is cleared before each connect.
+    bool cModuleConnected() const
+    {
+        return m_form.port().isOpen() && !m_form.BtnVerbinden->isEnabled() &&
+               m_module.info.Edit_SW_Typ->text() == QLatin1String("C");
+    }
+    void connectModule2()
+    {
+        m_module.info.Edit_SW_Typ->clear();
+        click(m_form.BtnVerbinden);
+        showRfTestsPage();
+    }
+    // Puts a text into the location box: its item where one matches, else the typed text.
+    void setLocation(const QString &location);
+    // Location box back as it was, transfer copy gone.
+    void cleanUp(const QString &rememberedLocation);
+
+    TForm1 &m_form;
+    ModuleData &m_module;
+};
+
+void Wizard::click(QAbstractButton *button)
+{
+    try {
+        m_form.performClick(button);
+    } catch (const PortError &error) {
+        Messages::inform(&m_form, error.text());
+    }
+}
+
+bool Wizard::refused()
+{
+    if (m_form.hfTest.BtnStartHF_Test->text() == kStop) {
+        inform(kWizardCarrierRunning);
+        return true;
+    }
+    if (m_form.monitor.BtnMonitor_Start->text() == kStop) {
+        inform(kWizardMonitorRunning);
+        return true;
+    }
+    if (m_form.hfTest.BtnStartLinkControl->text() == kStop) {
+        inform(kWizardLinkControlRunning);
+        return true;
+    }
+    return false;
+}
+
+void Wizard::adjustModule1()
+{
+    KonfigCControls &c = m_module.c;
+    c.CheckBox_EEPROM_C->setChecked(true);
+    c.CBox_Data_C3->setCurrentIndex(1); // "mit RSSI-TLG"
+    c.CBox_Data_C4->setCurrentIndex(1); // "mit RSSI-RUHE"
+
+    const int pcBaud = m_form.CBox_RS232_baud->currentIndex();
+    if (c.CBox_RS232_baud_C->currentIndex() != pcBaud) {
+        inform(kWizardBaudAdjusted);
+    }
+    c.CBox_RS232_baud_C->setCurrentIndex(pcBaud);
+
+    const int transmit = c.CBox_Frq_TX_C->currentIndex();
+    if (c.CBox_Frq_RX_C->currentIndex() != transmit) {
+        inform(kWizardChannelAdjusted);
+    }
+    c.CBox_Frq_RX_C->setCurrentIndex(transmit);
+}
+
+void Wizard::setLocation(const QString &location)
+{
+    QComboBox *box = m_module.save.CBox_Speicher;
+    const int index = box->findText(location);
+    box->setCurrentIndex(index);
+    if (index < 0)
+        box->setEditText(location);
+}
+
+void Wizard::cleanUp(const QString &rememberedLocation)
+{
+    setLocation(rememberedLocation);
+    QFile::remove(m_form.dataFolder() + kTransferName + QStringLiteral(".txt"));
+}
+
+void Wizard::run()
+{
+    if (refused())
+        return;
+    if (!Messages::ask(&m_form, text(kWizardStart)))
+        return;
+
+    adjustModule1();
+    click(m_form.BtnKonfigurieren);
+
+    const QString rememberedLocation = m_module.save.CBox_Speicher->currentText();
+    setLocation(kTransferName);
+    click(m_module.save.BtnSave);
+    click(m_form.BtnTrennen);
+
+    inform(kWizardSwapToModule2);
+    connectModule2();
+
+    // Until a C module answers. Cancel is the way out for a user without a second C module.
+    while (!cModuleConnected()) {
+        click(m_form.BtnTrennen);
+        const bool retry = Messages::confirm(&m_form, text(kWizardNeedsCModule));
+        if (!retry) {
+            cleanUp(rememberedLocation);
+            return;
+        }
+        connectModule2();
+    }
+
+    setLocation(kTransferName);
+    click(m_module.save.BtnLoad);
+    click(m_form.BtnKonfigurieren);
+    click(m_form.BtnTrennen);
+
+    inform(kWizardBackToModule1);
+    inform(kWizardAssembleModule2);
+    click(m_form.BtnVerbinden);
+    showRfTestsPage();
+
+    setLocation(rememberedLocation);
+    inform(kWizardDone);
+    cleanUp(rememberedLocation);
+}
+
+} // namespace
+
+void runLinkControlWizard(TForm1 &form)
+{
+    Wizard(form).run();
+}

@@ -1,0 +1,72 @@
+#include "texts/messages.h"
+
+#include "widgets/busycursor.h"
+
+#include <QApplication>
+#include <QMessageBox>
+
+namespace Messages
+{
+
+namespace
+{
+
+Presenter &presenter()
+{
+    static Presenter instance;
+    return instance;
+}
+
+QString title()
+{
+    return QStringLiteral("Korvel-Config");
+}
+
+} // namespace
+
+void setPresenterForTest(Presenter p)
+{
+    presenter() = std::move(p);
+}
+
+void inform(QWidget *parent, const QString &text)
+{
+    // The user's turn: the pointer over the box is the normal one even inside an operation.
+    const NormalCursor pointer;
+    if (presenter()) {
+        presenter()(Kind::Information, text);
+        return;
+    }
+    QMessageBox::information(parent, title(), text, QMessageBox::Ok);
+}
+
+void notify(QWidget *parent, const QString &text)
+{
+    if (presenter()) {
+        presenter()(Kind::Information, text);
+        return;
+    }
+    auto *box = new QMessageBox(QMessageBox::Information, title(), text, QMessageBox::Ok, parent);
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    box->open();
+}
+
+bool ask(QWidget *parent, const QString &text)
+{
+    const NormalCursor pointer;
+    if (presenter())
+        return presenter()(Kind::Question, text);
+    return QMessageBox::question(parent, title(), text, QMessageBox::Yes | QMessageBox::No) ==
+           QMessageBox::Yes;
+}
+
+bool confirm(QWidget *parent, const QString &text)
+{
+    const NormalCursor pointer;
+    if (presenter())
+        return presenter()(Kind::Confirmation, text);
+    return QMessageBox::information(parent, title(), text, QMessageBox::Ok | QMessageBox::Cancel) ==
+           QMessageBox::Ok;
+}
+
+} // namespace Messages

@@ -1,0 +1,221 @@
+#pragma once
+
+#include "link/modulelink.h"
+#include "module/modulehost.h"
+#include "moduletest/moduletestpage.h"
+#include "monitor/monitorhandlers.h"
+#include "monitor/monitorpage.h"
+#include "rf/hftestpage.h"
+#include "rf/mscountdown.h"
+#include "window/unlocksequence.h"
+
+#include <QMainWindow>
+
+#include <exception>
+#include <functional>
+#include <memory>
+
+class CarrierTest;
+class ComPort;
+class LinkControl;
+class ModuleTests;
+class SensitivityOption;
+class LinkRecorder;
+class TPasswordDlg;
+class ExchangeLog;
+class ModuleData;
+class PortComboBox;
+class QAbstractButton;
+class QCheckBox;
+class QComboBox;
+class QGroupBox;
+class QLabel;
+class QPlainTextEdit;
+class QPushButton;
+class QTabWidget;
+class TAboutBox;
+
+// The main window: connection group, the six pages, the debug window, and the connection
+// lifecycle. The controls are the program's record of the module and its configuration.
+class TForm1 : public QMainWindow, private DispatchHost, private ModuleHost
+{
+    Q_OBJECT
+public:
+    static constexpr int kNarrowWidth = 575;
+    static constexpr int kWideWidth = 970;
+    static constexpr int kHeight = 940;
+    static constexpr int kWindowMargin = 4;
+
+    // programFolder holds the settings file and the stored configurations; empty means the
+    // program's data folder (programDataFolder()).
+    explicit TForm1(const QString &programFolder = QString(), QWidget *parent = nullptr);
+    ~TForm1() override;
+
+    ComPort &port() { return *m_port; }
+    ModuleLink &link() { return *m_link; }
+    ModuleData &module() { return *m_module; }
+    CarrierTest &carrier() { return *m_carrier; }
+    LinkControl &linkControl() { return *m_linkControl; }
+    LinkRecorder &linkRecorder() { return *m_linkRecorder; }
+    SharedState &shared() { return m_shared; }
+    int languageIndex() const { return m_shared.languageIndex; }
+    void setLanguageIndex(int index);
+    bool isDisconnected() const;
+    // The folder of the settings file and the stored configurations, with a trailing separator.
+    QString dataFolder() const { return m_programFolder; }
+
+    // Handlers named after their controls.
+    void BtnVerbindenClick();
+    void BtnTrennenClick(); // Disconnect
+    void CBox_COMChange();
+    void CBox_COMDropDown();
+    void CBox_RS232_baudChange();
+    void applyBaudSelection(bool forced) override;
+    void BtnDebugfensterClick();
+    void BtnCloseClick();
+    void BtnClearClick();
+    void BtnInfoClick();
+    void CBoxLanguageChange();
+
+    // Runs a click on a button as its handler would; a port error in it travels to the caller.
+    void performClick(QAbstractButton *button) override;
+
+protected:
+    void closeEvent(QCloseEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    // Layout
+    void buildWindow();
+    QGroupBox *buildConnectionGroup();
+    QGroupBox *buildModuleGroup();
+    QGroupBox *buildDebugGroup();
+    void fillAppControls();
+    // Geometry: the window's width follows its texts, its height the screen.
+    void finishLayout();
+    void fitToScreen();
+    void fitWidth();
+    template <typename Handler> void onClick(QAbstractButton *button, Handler handler);
+    // A click that starts an operation talking to the module: the pointer shows busy until it
+    // ends.
+    template <typename Handler> void onBusyClick(QAbstractButton *button, Handler handler);
+
+    // Lifecycle
+    void formCreate();
+    void startDemonstration();
+    void selectPage(int index);
+    // +1 or -1 for a key or wheel event that turns the page, 0 for any other event.
+    int pageStepOf(QEvent *event, bool onTabBar) const;
+    // The next page in that direction that is shown and enabled.
+    void stepPage(int step);
+    void refreshPortList();
+    // The selectors, the save box and the connect button: Return there connects.
+    bool isConnectionField(const QObject *object) const;
+    void pageShown(int index);
+    void setTabVisible(QWidget *page, bool visible);
+    void setDebugWindowVisible(bool visible);
+    void applyLanguage();
+    void keepingRunningCaptions(const std::function<void()> &setTexts);
+    void buildMonitorHandlers();
+    void buildLanguageButton();
+    void guarded(const std::function<void()> &handler);
+    void buildTestPages();
+    bool refusedWhileLinkControlRuns();
+    // After the port's failure has been shown: Disconnect, unless the window is disconnected.
+    void disconnectAfterPortFailure();
+    void showCommunicationError();
+    QString settingsPath() const;
+    QString languagePath() const;
+
+    // DispatchHost
+    QString softwareTypeLetter() const override;
+    QString calibrationStatus() const override;
+    void setCalibrationStatus(const QString &text) override;
+    void showRecalibrationStatus(const QString &text) override;
+    void showMaximumRssi(int dbm) override;
+    void moduleWokeUp(bool cModule) override;
+    bool linkControlRunning() const override { return m_LinkControlRunning; }
+
+    // ModuleHost
+    void disconnectModule() override { BtnTrennenClick(); }
+    void showMessage(const QString &german, const QString &english) override;
+    void sleepMs(int ms) override;
+    QString programFolder() const override { return m_programFolder; }
+
+public:
+    // Connection group
+    QGroupBox *RS232Einstellungen = nullptr;
+    QLabel *Label_RS232_PC_1 = nullptr;
+    PortComboBox *CBox_COM = nullptr;
+    QLabel *Label_RS232_PC_2 = nullptr;
+    QComboBox *CBox_RS232_baud = nullptr;
+    QLabel *Label_RS232_PC_3 = nullptr;
+    QCheckBox *CheckBox_ComSave = nullptr;
+    QPushButton *BtnVerbinden = nullptr;
+    QPushButton *BtnTrennen = nullptr;
+    QPushButton *BtnInfo = nullptr;
+    QPushButton *BtnDebugfenster = nullptr;
+    QComboBox *CBoxLanguage = nullptr;
+    QPushButton *BtnLanguage = nullptr; // the visible way to CBoxLanguage
+
+    // Module group
+    QGroupBox *ModulEinsetlllungen = nullptr;
+    QTabWidget *PageControl1 = nullptr;
+    QWidget *Modulinfo = nullptr;
+    QWidget *Konfig_B = nullptr;
+    QWidget *Konfig_C = nullptr;
+    QWidget *Modultest = nullptr;
+    QWidget *HF_Test = nullptr;
+    QWidget *Monitor = nullptr;
+    QPushButton *BtnAuslesen = nullptr;
+    QPushButton *BtnKonfigurieren = nullptr;
+    QLabel *Panel_keine_Verbindung = nullptr;
+    QLabel *Panel_keine_Verbindung2 = nullptr;
+    QGroupBox *GBox_Save_konfig = nullptr;
+
+    // Debug window
+    QGroupBox *GBox_Debugfenster = nullptr;
+    QPlainTextEdit *MemoTX = nullptr;
+    QPlainTextEdit *MemoRX = nullptr;
+    QPushButton *BtnClose = nullptr;
+    QPushButton *BtnClear = nullptr;
+
+    TAboutBox *AboutBox = nullptr;
+
+    ModultestControls modultest;
+    HfTestControls hfTest;
+    MonitorControls monitor;
+    MonitorHandlers *monitorHandlers = nullptr;
+
+    // Running-state flags of the RF tests.
+    int m_TxState = 0;
+    bool m_LinkControlRunning = false;
+    int m_PeakWriteSlot = 1;
+    bool m_LinkStopFlag = true;
+    // The 1 ms countdown and the one periodic-timer slot shared by the carrier test, LinkControl
+    // and the monitor sweep.
+    MsCountdown m_MsCountdown{0};
+    MmTimerSlot m_MmTimerId{m_MsCountdown};
+
+private:
+    QString m_programFolder;
+    SharedState m_shared;
+    AppControls m_app;
+    std::unique_ptr<ComPort> m_port;
+    std::unique_ptr<ExchangeLog> m_log;
+    std::unique_ptr<ModuleLink> m_link;
+    ModuleData *m_module = nullptr;
+    CarrierTest *m_carrier = nullptr;
+    std::unique_ptr<ModuleTests> m_moduleTests;
+    std::unique_ptr<LinkControl> m_linkControl;
+    TPasswordDlg *m_passwordDlg = nullptr;
+    SensitivityOption *m_sensitivity = nullptr;
+    LinkRecorder *m_linkRecorder = nullptr;
+    UnlockSequence m_unlock;
+    int m_shownPage = -1;
+    int m_debugShift = 0; // how far the opened debug window moved the window to the left
+    int m_pageRulesSuppressed = 0;
+    int m_clickDepth = 0;
+    bool m_recoveringFromPortFailure = false;
+    std::exception_ptr m_pendingError;
+};

@@ -1,0 +1,93 @@
+#include "window/tform1.h"
+
+#include "link/comport.h"
+#include "link/exchangelog.h"
+#include "module/moduledata.h"
+#include "moduletest/moduletests.h"
+#include "rf/linkcontrol.h"
+#include "rf/linkrecorder.h"
+#include "rf/passworddlg.h"
+#include "rf/sensitivityoption.h"
+#include "widgets/busycursor.h"
+#include "widgets/portcombobox.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QPushButton>
+
+// The module-test and RF-test pages: their handlers and the window state they share.
+void TForm1::buildTestPages()
+{
+    ModuleTestEnvironment tests;
+    tests.Edit_SW_Typ = m_module->info.Edit_SW_Typ;
+    tests.BtnKonfigurieren = BtnKonfigurieren;
+    tests.BtnAuslesen = BtnAuslesen;
+    tests.BtnStartHF_Test = hfTest.BtnStartHF_Test;
+    tests.BtnLinkControl_konfig = hfTest.BtnLinkControl_konfig;
+    tests.BtnStartLinkControl = hfTest.BtnStartLinkControl;
+    tests.BtnMonitor_Start = monitor.BtnMonitor_Start;
+    tests.LinkControlRunning = &m_LinkControlRunning;
+    ModuleHost &host = *this;
+    m_moduleTests = std::make_unique<ModuleTests>(*m_link, host, modultest, tests);
+    ModuleTests &t = *m_moduleTests;
+    const auto onClick = [this](QAbstractButton *button, const std::function<void()> &handler) {
+        connect(button, &QAbstractButton::clicked, this, [this, handler] { guarded(handler); });
+    };
+    // Each module test talks to the module and retries: the pointer shows busy meanwhile.
+    const auto onTestClick = [this](QAbstractButton *button, const std::function<void()> &handler) {
+        connect(button, &QAbstractButton::clicked, this, [this, handler] {
+            const BusyCursor busy;
+            guarded(handler);
+        });
+    };
+    onTestClick(modultest.BtnTemp, [&t] { t.BtnTempClick(); });
+    onTestClick(modultest.BtnVCC, [&t] { t.BtnVCCClick(); });
+    onTestClick(modultest.BtnRSSI_Aktuell, [&t] { t.BtnRSSI_AktuellClick(); });
+    onTestClick(modultest.BtnRSSI_MAX, [&t] { t.BtnRSSI_MAXClick(); });
+    onTestClick(modultest.BtnRecal, [&t] { t.BtnRecalClick(); });
+    onTestClick(modultest.BtnSleep, [&t] { t.BtnSleepClick(); });
+    onTestClick(modultest.BtnWakeup, [&t] { t.BtnWakeupClick(); });
+
+    LinkControlEnvironment link;
+    link.CBox_COM = CBox_COM;
+    link.CBox_RS232_baud = CBox_RS232_baud;
+    link.CBox_HFbaud_C = m_module->c.CBox_HFbaud_C;
+    link.CBox_Frq_RX_C = m_module->c.CBox_Frq_RX_C;
+    link.Edit_SW_Typ = m_module->info.Edit_SW_Typ;
+    link.BtnMonitor_Start = monitor.BtnMonitor_Start;
+    link.BtnStartHF_Test = hfTest.BtnStartHF_Test;
+    link.RBW = &m_shared.RBW;
+    link.languageIndex = &m_shared.languageIndex;
+    link.messageParent = this;
+    link.LinkControlRunning = &m_LinkControlRunning;
+    link.LinkStopFlag = &m_LinkStopFlag;
+    link.PeakWriteSlot = &m_PeakWriteSlot;
+    link.countdown = &m_MsCountdown;
+    link.timerSlot = &m_MmTimerId;
+    m_linkControl = std::make_unique<LinkControl>(*m_port, *m_log, hfTest, link);
+    LinkControl &l = *m_linkControl;
+    onClick(hfTest.BtnStartLinkControl, [&l] { l.BtnStartLinkControlClick(); });
+    onClick(hfTest.BtnLinkControl_Clear, [&l] { l.BtnLinkControl_ClearClick(); });
+    onClick(hfTest.BtnLinkControl_PeakReset, [&l] { l.BtnLinkControl_PeakResetClick(); });
+    m_linkRecorder =
+        new LinkRecorder(l, hfTest.BtnLinkControl_Verlauf, hfTest.BtnLinkControl_Export,
+                         &m_shared.languageIndex, &m_LinkControlRunning, this);
+
+    m_passwordDlg = new TPasswordDlg(this);
+    m_sensitivity =
+        new SensitivityOption(hfTest.CBoxLinkControl_Empf, hfTest.EditLinkControl_Interval,
+                              m_passwordDlg, l, &m_shared.languageIndex, this);
+    connect(hfTest.CBoxLinkControl_Empf, &QCheckBox::toggled, this,
+            [this] { guarded([this] { m_sensitivity->CBoxLinkControl_EmpfClick(); }); });
+}
+
+bool TForm1::refusedWhileLinkControlRuns()
+{
+    // A read-out or write now would interleave its frames with a LinkControl cycle.
+    if (!m_LinkControlRunning)
+        return false;
+    const auto [german, english] = linkControlBusyTexts(!m_linkControl->runGoing());
+    showMessage(german, english);
+    return true;
+}
