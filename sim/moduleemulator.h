@@ -176,8 +176,17 @@ private:
     void handleFrame(const QByteArray &frame, double atMs);
     void handleLinkRequest(double atMs);
     int radioBaud() const;
+    // Carries out a frame and returns its answer; afterSent runs once the answer has left.
     QByteArray carryOut(const QByteArray &frame, double atMs, std::function<void()> &afterSent);
+    // The commands of a B module and the calibration software (which shares their codes), and
+    // those of a C module, beyond the queries and register accesses all firmware has.
+    QByteArray carryOutB(quint8 code, quint8 param, double atMs, std::function<void()> &afterSent);
+    QByteArray carryOutC(quint8 code, quint8 param, double atMs, std::function<void()> &afterSent);
     std::optional<EmulatorFault> takeFault(const QByteArray &frame);
+    // The frame's usual answer, with RAM and EEPROM left as they were (FaultKind::Ignored).
+    QByteArray carryOutWithoutEffect(const QByteArray &frame, double atMs);
+    // The answer as the fault lets it reach the line.
+    QByteArray hitByFault(const EmulatorFault &fault, QByteArray answer, double answerAt);
     void resetFromEeprom();
     void fallAsleep(quint8 mode);
     void wakeUp(double atMs);
