@@ -10,7 +10,9 @@
 
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QPushButton>
 #include <QSlider>
+#include <QTabWidget>
 #include <QTimer>
 
 #include <cstdio>
@@ -56,10 +58,13 @@ int main(int argc, char *argv[])
             std::fprintf(stderr, "connect failed: %s\n", qPrintable(messages.join('|')));
             return 1;
         }
-        form.PageControl1->setCurrentWidget(form.Monitor);
-        form.monitor.BtnMonitor_Autoset->click(); // 30 slots, speed 10, no smoothing
-        form.monitor.TBarMonitor_Mittlung->setValue(0);
-        form.monitor.TBarMonitor_Tempo->setValue(10);
+        window.child<QTabWidget>("PageControl1")
+            ->setCurrentWidget(window.child<QWidget>("Monitor"));
+        QPushButton *start = window.child<QPushButton>("BtnMonitor_Start");
+        window.child<QPushButton>("BtnMonitor_Autoset")
+            ->click(); // 30 slots, speed 10, no smoothing
+        window.child<QSlider>("TBarMonitor_Mittlung")->setValue(0);
+        window.child<QSlider>("TBarMonitor_Tempo")->setValue(10);
 
         // Timing counts whole sweeps, from the end of the first to the end of the last.
         QElapsedTimer clock;
@@ -68,7 +73,7 @@ int main(int argc, char *argv[])
         qint64 firstMs = -1;
         qint64 lastMs = 0;
         int sweeps = 0;
-        QObject::connect(form.monitorHandlers->sweep(), &MonitorSweep::sweepCompleted, [&] {
+        QObject::connect(form.monitorHandlers().sweep(), &MonitorSweep::sweepCompleted, [&] {
             const qint64 now = clock.elapsed();
             if (firstMs < 0) {
                 firstMs = now;
@@ -79,11 +84,11 @@ int main(int argc, char *argv[])
             lastMs = now;
             cpuAtLast = bench::cpuSeconds();
             if (now - firstMs >= kRunMs)
-                form.monitor.BtnMonitor_Start->click();
+                start->click();
         });
         clock.start();
-        form.monitor.BtnMonitor_Start->click();
-        form.BtnTrennen->click();
+        start->click();
+        window.child<QPushButton>("BtnTrennen")->click();
         sim.terminate();
         sim.waitForFinished(3000);
         if (!messages.isEmpty()) {

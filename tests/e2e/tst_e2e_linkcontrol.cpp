@@ -60,7 +60,7 @@ void TestEndToEndLinkControl::runAgainstTheEmulatedPair()
                           "4C,B8,96,BA,98,", "4C,B8,96,BA,98,", "4C,B8,96,BA,98,", "ERR_LINK",
                           "4C,B8,96,BA,98,", ""}));
     QCOMPARE(window.form->port().readTimeout(), 500);
-    QVERIFY(!window.form->m_MmTimerId.isRunning());
+    QVERIFY(!window.form->activities().timerSlot().isRunning());
 
     // The module takes commands again afterwards.
     window.button("BtnTemp")->click();

@@ -53,13 +53,14 @@ void TestEndToEndMonitor::autosetSweepFindsTheCarriers()
     window.connectTo(sim.devicePath(), baud);
     QVERIFY2(window.messages.isEmpty(), qPrintable(window.messages.join('|') + sim.log()));
 
-    form.monitor.BtnMonitor_Autoset->click();
+    window.button("BtnMonitor_Autoset")->click();
+    QPushButton *start = window.button("BtnMonitor_Start");
     int sweeps = 0;
-    connect(form.monitorHandlers->sweep(), &MonitorSweep::sweepCompleted, this, [&] {
+    connect(form.monitorHandlers().sweep(), &MonitorSweep::sweepCompleted, this, [&] {
         if (++sweeps == 3)
-            form.monitor.BtnMonitor_Start->click();
+            start->click();
     });
-    form.monitor.BtnMonitor_Start->click();
+    start->click();
     QVERIFY2(window.messages.isEmpty(), qPrintable(window.messages.join('|') + sim.log()));
     QCOMPARE(sweeps, 3);
 
@@ -67,8 +68,11 @@ void TestEndToEndMonitor::autosetSweepFindsTheCarriers()
     // planned channels is not seen.
     QList<int> found;
     for (int n = 0; n < 30; ++n) {
-        const int level = form.monitor.GaugeMonitor_akt[n]->value();
-        const int peak = form.monitor.GaugeMonitor_peak[n]->value();
+        const QByteArray slot = QByteArray::number(n + 1);
+        const int level =
+            window.find<QProgressBar>(("GaugeMonitor_akt_C" + slot).constData())->value();
+        const int peak =
+            window.find<QProgressBar>(("GaugeMonitor_peak_C" + slot).constData())->value();
         QVERIFY(peak >= level);
         if (peak > -100)
             found << n + 1;

@@ -63,7 +63,7 @@ struct CarrierRig : WindowRig {
             count += frames[i].size() == 1 ? 1 : 0;
         return count;
     }
-    bool timerRunning() const { return form->m_MmTimerId.isRunning(); }
+    bool timerRunning() const { return form->activities().timerSlot().isRunning(); }
 
     // Runs action once condition holds, looked at every 5 ms while events are processed, also
     // inside the alternation's waits. After 10 s the action runs anyway and the test fails.
@@ -141,7 +141,7 @@ void TestCarrierTest::bTransmitterByCommand()
     QCOMPARE(rig.module().ram(0x0D), quint8(0));
     QCOMPARE(rig.module().eeprom(0x0D), quint8(1));
     QVERIFY(rig.module().transmitterOn());
-    QCOMPARE(rig.form->m_TxState, 1);
+    QCOMPARE(rig.form->activities().txState(), 1);
     for (const char *name : {"CBox_Mod_Test", "CBox_RX_TX_Switch_Test"})
         QVERIFY(!rig.combo(name)->isEnabled());
     for (const char *name : {"Edit_TX_Time", "Edit_RX_Time"})
@@ -155,7 +155,7 @@ void TestCarrierTest::bTransmitterByCommand()
     QCOMPARE(rig.module().ram(0x0D), quint8(1));
     QCOMPARE(rig.combo("CBox_Code_B")->currentText(), QStringLiteral("Manchester"));
     QCOMPARE(rig.start()->text(), QStringLiteral("Start"));
-    QCOMPARE(rig.form->m_TxState, 0);
+    QCOMPARE(rig.form->activities().txState(), 0);
     QVERIFY(rig.combo("CBox_Mod_Test")->isEnabled());
     QVERIFY(rig.edit("Edit_TX_Time")->isEnabled());
     QCOMPARE(rig.messages, QStringList{kWarning});
@@ -216,7 +216,7 @@ void TestCarrierTest::bAlternation()
              QStringList({QStringLiteral("B0 20 00"), QStringLiteral("B0 20 00")}));
     QVERIFY(!rig.module().transmitterOn());
     QVERIFY(!rig.timerRunning());
-    QCOMPARE(rig.form->m_TxState, 0);
+    QCOMPARE(rig.form->activities().txState(), 0);
     QCOMPARE(rig.start()->text(), QStringLiteral("Start"));
     QCOMPARE(rig.messages, QStringList());
 }
@@ -233,7 +233,7 @@ void TestCarrierTest::cStreamTransmitOnly()
     QCOMPARE(rig.module().ram(0x10), quint8(6));
     QCOMPARE(rig.module().eeprom(0x10), quint8(0));
     QVERIFY(!rig.find<QCheckBox>("CheckBox_EEPROM_C")->isChecked());
-    QVERIFY(rig.form->shared().CarrierStreaming);
+    QVERIFY(rig.form->activities().carrierStreaming());
 
     // Each transmit-buffer-empty event feeds one more pattern byte.
     QTRY_VERIFY(rig.module().carrier().latest().bytes >= 50);
@@ -241,7 +241,7 @@ void TestCarrierTest::cStreamTransmitOnly()
 
     rig.mark();
     rig.start()->click();
-    QVERIFY(!rig.form->shared().CarrierStreaming);
+    QVERIFY(!rig.form->activities().carrierStreaming());
     QVERIFY(rig.commands().contains(QStringLiteral("B0 10 00")));
     QCOMPARE(rig.module().ram(0x10), quint8(0));
     QCOMPARE(rig.combo("CBox_Data_C1")->currentIndex(), 0);
@@ -268,7 +268,7 @@ void TestCarrierTest::cAlternation()
     QCOMPARE(rig.module().carrier().latest().modulated, 0);
     QVERIFY(rig.commands().isEmpty());
     QVERIFY(!rig.timerRunning());
-    QVERIFY(!rig.form->shared().CarrierStreaming);
+    QVERIFY(!rig.form->activities().carrierStreaming());
     QCOMPARE(rig.messages, QStringList());
 
     // 7 ms are too short at 9600: the message, then the test stops.
@@ -388,7 +388,7 @@ void TestCarrierTest::readOutWriteAndDisconnectStopTheStream()
     const qsizetype identified = commands.indexOf(QStringLiteral("B0 00 01"));
     const qsizetype prepared = commands.lastIndexOf(QStringLiteral("B0 10 06"));
     QVERIFY(restored >= 0 && restored < identified && identified < prepared);
-    QVERIFY(rig.form->shared().CarrierStreaming);
+    QVERIFY(rig.form->activities().carrierStreaming());
     QCOMPARE(rig.start()->text(), QStringLiteral("Stop"));
     const qint64 before = rig.module().carrier().totalBytes();
     QTRY_VERIFY(rig.module().carrier().totalBytes() >= before + 20);
@@ -398,7 +398,7 @@ void TestCarrierTest::readOutWriteAndDisconnectStopTheStream()
     rig.button("BtnKonfigurieren")->click();
     QVERIFY(rig.commands().indexOf(QStringLiteral("B0 10 00")) <
             rig.commands().lastIndexOf(QStringLiteral("B0 10 06")));
-    QVERIFY(rig.form->shared().CarrierStreaming);
+    QVERIFY(rig.form->activities().carrierStreaming());
     const qint64 afterWrite = rig.module().carrier().totalBytes();
     QTRY_VERIFY(rig.module().carrier().totalBytes() >= afterWrite + 20);
     QCOMPARE(rig.messages, QStringList({kWarning, kWarning, kWarning}));
@@ -406,7 +406,7 @@ void TestCarrierTest::readOutWriteAndDisconnectStopTheStream()
     // Disconnect stops the test before the port closes: the options go back first.
     rig.mark();
     rig.button("BtnTrennen")->click();
-    QVERIFY(!rig.form->shared().CarrierStreaming);
+    QVERIFY(!rig.form->activities().carrierStreaming());
     QCOMPARE(rig.start()->text(), QStringLiteral("Start"));
     QCOMPARE(rig.commands().last(), QStringLiteral("B0 10 00"));
     QCOMPARE(rig.module().ram(0x10), quint8(0));
@@ -463,8 +463,8 @@ void TestCarrierTest::portFailureEndsTheTestOnce()
     QCOMPARE(rig.messages, QStringList{report});
     QCOMPARE(rig.start()->text(), QStringLiteral("Start"));
     QVERIFY(!rig.timerRunning());
-    QVERIFY(!rig.form->shared().CarrierStreaming);
-    QCOMPARE(rig.form->m_TxState, 0);
+    QVERIFY(!rig.form->activities().carrierStreaming());
+    QCOMPARE(rig.form->activities().txState(), 0);
     QVERIFY(rig.combo("CBox_Mod_Test")->isEnabled());
     // After the failure has been shown the window disconnects, whatever failed.
     QVERIFY(!rig.form->port().isOpen());
@@ -546,7 +546,7 @@ void TestCarrierTest::silentModuleEndsTheTestWithOneMessage()
     QCOMPARE(rig.start()->text(), QStringLiteral("Start"));
     QVERIFY(!rig.timerRunning());
     QVERIFY(!rig.form->carrier().loopActive());
-    QCOMPARE(rig.form->m_TxState, 0);
+    QCOMPARE(rig.form->activities().txState(), 0);
     QVERIFY(rig.button("BtnVerbinden")->isEnabled());
     QVERIFY(!rig.form->port().isOpen());
     QCOMPARE(rig.combo("CBox_Code_B")->currentIndex(), 0);

@@ -135,7 +135,7 @@ void TestLinkControl::runCountsAveragesAndLogsEveryCycle()
             disabledWhileRunning = !rig.edit("EditLinkControl_Interval")->isEnabled() &&
                                    !rig.find<QSlider>("TBarLinkControl_Peak")->isEnabled() &&
                                    rig.find<QSlider>("TBar_LinkControl_Mittlung")->isEnabled() &&
-                                   rig.form->m_MmTimerId.isRunning();
+                                   rig.form->activities().timerSlot().isRunning();
         if (cycle == 2) {
             // A language switch during the run leaves it running.
             rig.later([&] {
@@ -184,8 +184,8 @@ void TestLinkControl::runCountsAveragesAndLogsEveryCycle()
     QCOMPARE(events.filter(QStringLiteral("rts")), (QStringList{"rts 0", "rts 1"}));
     QCOMPARE(rig.button("BtnStartLinkControl")->text(), QStringLiteral("Start"));
     QVERIFY(rig.edit("EditLinkControl_Interval")->isEnabled());
-    QVERIFY(!rig.form->m_LinkControlRunning);
-    QVERIFY(!rig.form->m_MmTimerId.isRunning());
+    QVERIFY(!rig.form->activities().linkControlRunning());
+    QVERIFY(!rig.form->activities().timerSlot().isRunning());
     QCOMPARE(rig.form->port().readTimeout(), 500);
     QVERIFY(rig.form->port().rts());
 
@@ -320,7 +320,7 @@ void TestLinkControl::startIsRefusedOrConfirmed()
                                         "Carrierout is running, stop first!"}));
     QCOMPARE(rig.device->frames(), QList<QByteArray>());
     QCOMPARE(start->text(), QStringLiteral("Start"));
-    QVERIFY(!rig.form->m_MmTimerId.isRunning());
+    QVERIFY(!rig.form->activities().timerSlot().isRunning());
 
     // Below the minimum the user is asked; No keeps the interval, Yes raises it.
     rig.messages.clear();
@@ -402,8 +402,8 @@ void TestLinkControl::runEndsCleanlyWhenThePortGoesAway()
     });
     QCOMPARE(rig.messages.size(), messages);
     QCOMPARE(rig.button("BtnStartLinkControl")->text(), QStringLiteral("Start"));
-    QVERIFY(!rig.form->m_LinkControlRunning);
-    QVERIFY(!rig.form->m_MmTimerId.isRunning());
+    QVERIFY(!rig.form->activities().linkControlRunning());
+    QVERIFY(!rig.form->activities().timerSlot().isRunning());
     QCOMPARE(rig.button("BtnVerbinden")->isEnabled(), disconnected);
     if (disconnected)
         QCOMPARE(rig.form->port().readTimeout(), 1000);
@@ -476,8 +476,8 @@ void TestLinkControl::intervalsOutsideTheRangeAreRefused()
              QStringList{QStringLiteral("Interval [ms]: only values from 1 to 60000 allowed!")});
     QCOMPARE(rig.device->frames(), QList<QByteArray>());
     QCOMPARE(rig.button("BtnStartLinkControl")->text(), QStringLiteral("Start"));
-    QVERIFY(!rig.form->m_LinkControlRunning);
-    QVERIFY(!rig.form->m_MmTimerId.isRunning());
+    QVERIFY(!rig.form->activities().linkControlRunning());
+    QVERIFY(!rig.form->activities().timerSlot().isRunning());
 }
 
 void TestLinkControl::longestIntervalEndsAtOnce_data()
@@ -520,8 +520,8 @@ void TestLinkControl::longestIntervalEndsAtOnce()
     QCOMPARE(rig.edit("EditLinkControl_txStatistik")->text(), QString::number(sent));
     QCOMPARE(rig.edit("EditLinkControl_rxStatistik")->text(), QString::number(sent));
     QCOMPARE(rig.button("BtnStartLinkControl")->text(), QStringLiteral("Start"));
-    QVERIFY(!rig.form->m_LinkControlRunning);
-    QVERIFY(!rig.form->m_MmTimerId.isRunning());
+    QVERIFY(!rig.form->activities().linkControlRunning());
+    QVERIFY(!rig.form->activities().timerSlot().isRunning());
     if (how != QLatin1String("stop") && how != QLatin1String("close"))
         QVERIFY(rig.button("BtnVerbinden")->isEnabled());
 }

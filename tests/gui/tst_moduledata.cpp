@@ -3,6 +3,7 @@
 #include "link/exchangelog.h"
 #include "link/modulelink.h"
 #include "module/moduledata.h"
+#include "window/activities.h"
 #include "window/debugpanes.h"
 
 #include <QCheckBox>
@@ -131,7 +132,7 @@ struct Rig {
         host.folder = folder.path() + QLatin1Char('/');
         log = std::make_unique<PaneLog>(&tx, &rx);
         link = std::make_unique<ModuleLink>(*port, dispatch, *log);
-        data = std::make_unique<ModuleData>(*link, host, app, shared);
+        data = std::make_unique<ModuleData>(*link, host, app, shared, activities);
         dispatch.data = data.get();
         data->buildModulinfoPage(app.Modulinfo);
         data->buildKonfigBPage(app.Konfig_B);
@@ -167,6 +168,7 @@ struct Rig {
     QTemporaryDir folder;
     AppControls app;
     SharedState shared;
+    Activities activities;
     FakeHost host;
     PageDispatchHost dispatch;
     EmulatorDevice *device = nullptr;

@@ -62,7 +62,7 @@ void answerDialog(const QString &centre, const QString &span, bool ok)
 struct SweepHook {
     SweepHook(const WindowRig &rig, std::function<void(int)> each)
     {
-        sweep = rig.form->monitorHandlers->sweep();
+        sweep = rig.form->monitorHandlers().sweep();
         start = rig.button("BtnMonitor_Start");
         QObject::connect(sweep, &MonitorSweep::sweepCompleted, sweep, [this, each] {
             ++count;
@@ -143,7 +143,7 @@ void TestMonitor::autosetAndClear()
     WindowRig rig(config);
     rig.form->setLanguageIndex(1);
     rig.connectModule();
-    rig.form->shared().RBW = rbw;
+    rig.form->setReceiverBandwidthForTest(rbw);
     rig.find<QSlider>("TBarMonitor_Tempo")->setValue(3);
     rig.find<QSlider>("TBarMonitor_Mittlung")->setValue(7);
     rig.find<QSlider>("TBarMonitor_peak")->setValue(2);
@@ -277,19 +277,18 @@ void TestMonitor::frequencyDialog()
     // No module needed: the plan reads the module record and the configuration controls.
     WindowRig rig;
     rig.form->setLanguageIndex(language);
-    ModuleData &module = rig.form->module();
-    module.info.Edit_SW_Typ->setText(type);
-    module.info.Edit_Frq_Version->setText(QStringLiteral("433"));
-    QComboBox *rate = type == "C" ? module.c.CBox_HFbaud_C : module.b.CBox_K_breite_B;
+    rig.find<QLineEdit>("Edit_SW_Typ")->setText(type);
+    rig.find<QLineEdit>("Edit_Frq_Version")->setText(QStringLiteral("433"));
+    QComboBox *rate = rig.combo(type == "C" ? "CBox_HFbaud_C" : "CBox_K_breite_B");
     if (rateItem >= rate->count())
         rate->addItem(QStringLiteral("76800"));
     rate->setCurrentIndex(rateItem);
-    rig.form->shared().RBW = 102.4;
+    rig.form->setReceiverBandwidthForTest(102.4);
     rig.button("BtnMonitor_Autoset")->click(); // a plan that the frequency set clears first
 
     answerDialog(centre, span, ok);
     rig.button("BtnMonitor_FrqSet")->click();
-    TDlg_frq *dialog = rig.form->monitorHandlers->dialog();
+    TDlg_frq *dialog = rig.form->monitorHandlers().dialog();
     QCOMPARE(dialog->windowTitle(), language == 0 ? QStringLiteral("Frequenzeinstellung")
                                                   : QStringLiteral("Set frequency"));
     QCOMPARE(dialog->LabelCenter->text(), language == 0 ? QStringLiteral("Center-Frequenz")
@@ -321,7 +320,7 @@ void TestMonitor::sweepStartStopAndDisplay()
     rig.button("BtnMonitor_Spektrum")->click();
     rig.device->clearRecords();
 
-    MmTimerSlot &timer = rig.form->m_MmTimerId;
+    const MmTimerSlot &timer = rig.form->activities().timerSlot();
     bool runningStateSeen = false;
     SweepHook hook(rig, [&](int sweeps) {
         if (sweeps == 1) {
@@ -370,7 +369,7 @@ void TestMonitor::sweepStartStopAndDisplay()
     QCOMPARE(rig.text("EditMonitor_Momentan"), QString::number(bar("GaugeMonitor_akt_C5")) + "dBm");
     QCOMPARE(rig.text("EditMonitor_Peak"), QString::number(bar("GaugeMonitor_peak_C5")) + "dBm");
 
-    SpectrumView *view = rig.form->monitorHandlers->spectrumView();
+    SpectrumView *view = rig.form->monitorHandlers().spectrumView();
     QVERIFY(view && view->isVisible());
     QCOMPARE(view->categories(), (QStringList{"868.0375", "868.1250", "868.3000"}));
     QCOMPARE(view->levels(), (QList<int>{bar("GaugeMonitor_akt_C1"), bar("GaugeMonitor_akt_C2"),
@@ -425,7 +424,7 @@ void TestMonitor::receiveErrorStop()
     QCOMPARE(rig.messages, stops ? QStringList{"Receive error"} : QStringList{});
     QCOMPARE(hook.count, stops ? 1 : 3);
     QCOMPARE(rig.button("BtnMonitor_Start")->text(), QStringLiteral("Start"));
-    QVERIFY(!rig.form->m_MmTimerId.isRunning());
+    QVERIFY(!rig.form->activities().timerSlot().isRunning());
     const QList<QByteArray> frames = rig.device->frames();
     // After the stop the module is still tuned back to its receive channel.
     QCOMPARE(frames.last(), frame(0x09, rig.combo("CBox_Frq_RX_C")->currentIndex() + 1));
@@ -453,7 +452,7 @@ void TestMonitor::refusedStarts()
                                         "Baudrate ungültig, Monitor nicht gestartet!"}));
     QCOMPARE(rig.button("BtnMonitor_Start")->text(), QStringLiteral("Start"));
     QVERIFY(rig.device->frames().isEmpty());
-    QVERIFY(!rig.form->m_MmTimerId.isRunning());
+    QVERIFY(!rig.form->activities().timerSlot().isRunning());
     rig.combo("CBox_RS232_baud")->setEditText(QStringLiteral("19200"));
 
     // A start that arrives after a stop press but before the loop has tuned back is refused;
@@ -471,7 +470,7 @@ void TestMonitor::refusedStarts()
     ++runs;
     QCOMPARE(rig.messages, QStringList{"Monitor wird noch beendet, bitte erneut starten!"});
     QCOMPARE(rig.button("BtnMonitor_Start")->text(), QStringLiteral("Start"));
-    QVERIFY(!rig.form->monitorHandlers->sweep()->loopActive());
+    QVERIFY(!rig.form->monitorHandlers().sweep()->loopActive());
     QCOMPARE(runs, 1);
 }
 
@@ -480,7 +479,7 @@ void TestMonitor::planButtonsWhileRunning()
     WindowRig rig(spectrumModule());
     rig.form->setLanguageIndex(1);
     rig.connectModule();
-    rig.form->shared().RBW = 25.6;
+    rig.form->setReceiverBandwidthForTest(25.6);
     rig.choose("CBoxMonitor_C1", rig.combo("CBoxMonitor_C1")->itemText(9));
     rig.device->clearRecords();
     bool runningAfterAutoset = false;
@@ -541,9 +540,9 @@ void TestMonitor::disconnectDuringSweep()
     // A lost device is reported once by the port; the sweep itself adds nothing.
     QCOMPARE(rig.messages.size(), cablePulled ? 1 : 0);
     QCOMPARE(rig.button("BtnMonitor_Start")->text(), QStringLiteral("Start"));
-    QVERIFY(!rig.form->m_MmTimerId.isRunning());
+    QVERIFY(!rig.form->activities().timerSlot().isRunning());
     QVERIFY(!rig.form->port().isOpen());
-    QVERIFY(!rig.form->monitorHandlers->sweep()->loopActive());
+    QVERIFY(!rig.form->monitorHandlers().sweep()->loopActive());
     // No tune back on a closed line.
     QCOMPARE(rig.device->frames().last(), frame(0x01, 0));
     if (!cablePulled) {
@@ -558,7 +557,7 @@ void TestMonitor::closingStopsTheSweep()
     rig.form->setLanguageIndex(1);
     rig.form->show();
     rig.connectModule();
-    rig.form->shared().RBW = 51.2;
+    rig.form->setReceiverBandwidthForTest(51.2);
     rig.button("BtnMonitor_Autoset")->click();
     rig.device->clearRecords();
     SweepHook hook(rig, [&rig](int sweeps) {
@@ -569,7 +568,7 @@ void TestMonitor::closingStopsTheSweep()
     QCOMPARE(hook.count, 1);
     QVERIFY(!rig.form->isVisible());
     QCOMPARE(rig.button("BtnMonitor_Start")->text(), QStringLiteral("Start"));
-    QVERIFY(!rig.form->m_MmTimerId.isRunning());
+    QVERIFY(!rig.form->activities().timerSlot().isRunning());
     QCOMPARE(rig.device->frames().last(),
              frame(0x09, rig.combo("CBox_Frq_RX_C")->currentIndex() + 1));
     QCOMPARE(rig.device->frames().size(), 1 + 30 * 2 + 1);

@@ -163,9 +163,10 @@ void TestWindowBehaviour::titlesAreTheCaptionsAndTheIconIsThePackages()
     QCOMPARE(rig.form->windowTitle(), QStringLiteral("Konfigurationstool für Korvel433/868-xx-xx"));
     QCOMPARE(rig.form->windowHandle()->title(), rig.form->windowTitle());
     QCOMPARE(rig.form->windowIcon().cacheKey(), icon.cacheKey());
-    rig.form->AboutBox->fillTexts(0);
-    QCOMPARE(rig.form->AboutBox->windowTitle(),
-             QStringLiteral("Infos zu Korvel-Config Version 2.1"));
+    auto *about = rig.form->findChild<TAboutBox *>();
+    QVERIFY(about);
+    about->fillTexts(0);
+    QCOMPARE(about->windowTitle(), QStringLiteral("Infos zu Korvel-Config Version 2.1"));
 }
 
 void TestWindowBehaviour::busyPointerDuringOperations_data()

@@ -7,6 +7,7 @@
 #include "module/readout.h"
 #include "module/writeplan.h"
 #include "widgets/controls.h"
+#include "window/activities.h"
 
 #include <QComboBox>
 #include <QLineEdit>
@@ -76,7 +77,7 @@ void writeConfiguration(ModuleContext &ctx)
         return;
     }
 
-    const bool carrierWasStreaming = ctx.shared.CarrierStreaming;
+    const bool carrierWasStreaming = ctx.activities.carrierStreaming();
     if (carrierWasStreaming) {
         ctx.host.performClick(ctx.app.BtnStartHF_Test);
         ctx.link.port().clearBuffers(true, true);

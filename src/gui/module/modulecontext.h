@@ -6,15 +6,17 @@
 #include "module/modulehost.h"
 #include "module/modulinfopage.h"
 
+class Activities;
 class ModuleLink;
 
 // Everything the module data's handlers work on: the link, the window's services and shared
-// state, and the controls of the module pages.
+// state, what else runs on the port, and the controls of the module pages.
 struct ModuleContext {
     ModuleLink &link;
     ModuleHost &host;
     AppControls &app;
     SharedState &shared;
+    const Activities &activities;
     ModulinfoControls &info;
     KonfigBControls &b;
     KonfigCControls &c;

@@ -5,12 +5,22 @@
 
 #include <QComboBox>
 #include <QGroupBox>
+#include <QLineEdit>
 #include <QPushButton>
 
 ModuleData::ModuleData(ModuleLink &link, ModuleHost &host, AppControls &app, SharedState &shared,
-                       QObject *parent)
-    : QObject(parent), m_ctx{link, host, app, shared, info, b, c}
+                       const Activities &activities, QObject *parent)
+    : QObject(parent), m_ctx{link, host, app, shared, activities, info, b, c}
 {
+}
+
+void ModuleData::disconnected()
+{
+    info.Edit_Caldata->clear();
+    // A letter of no known firmware came from a stray answer: the next connection starts as
+    // after a fresh start rather than with a dispatcher that reads nothing.
+    if (!isKnownSoftwareType(info.Edit_SW_Typ->text()))
+        info.Edit_SW_Typ->clear();
 }
 
 void ModuleData::buildModulinfoPage(QWidget *page)

@@ -22,7 +22,7 @@ class ModuleData : public QObject
     Q_OBJECT
 public:
     ModuleData(ModuleLink &link, ModuleHost &host, AppControls &app, SharedState &shared,
-               QObject *parent = nullptr);
+               const Activities &activities, QObject *parent = nullptr);
 
     void buildModulinfoPage(QWidget *page);
     void buildKonfigBPage(QWidget *page);
@@ -33,6 +33,9 @@ public:
     void BtnAuslesenClick();
     void BtnKonfigurierenClick();
     void computeRbw();
+    // The window disconnected and closed the port: no calibration status, and no type letter
+    // of a firmware that is not known.
+    void disconnected();
 
     // Change handlers of the configuration pages (run on the user's choice only).
     void CBox_Recal_BChange();

@@ -45,7 +45,6 @@ struct AppControls {
 struct SharedState {
     int languageIndex = -1;           // 0 German, anything else English
     bool RxTxSwitchByCommand = false; // B module switched between RX and TX by command
-    bool CarrierStreaming = false;    // the carrier-output test streams its pattern
     double RBW = 0.0;                 // receiver bandwidth of the monitor, kHz
     double monitorStep = 0.0;         // spacing of the monitor's frequency plan, kHz
 };

@@ -9,6 +9,7 @@
 #include "module/modulecontext.h"
 #include "module/tables.h"
 #include "widgets/controls.h"
+#include "window/activities.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -140,7 +141,7 @@ void readButtonClicked(ModuleContext &ctx)
     AppControls &app = ctx.app;
     setEnabled(app.BtnKonfigurieren, false);
     setEnabled(app.BtnAuslesen, false);
-    const bool carrierWasStreaming = ctx.shared.CarrierStreaming;
+    const bool carrierWasStreaming = ctx.activities.carrierStreaming();
     if (carrierWasStreaming) {
         ctx.host.performClick(app.BtnStartHF_Test);
         ctx.link.port().clearBuffers(true, true);

@@ -4,6 +4,7 @@
 #include "module/modulehost.h"
 #include "moduletest/moduletestpage.h"
 #include "rf/linkcontrol.h"
+#include "window/activities.h"
 #include "window/timeofday.h"
 
 #include <QComboBox>
@@ -14,9 +15,26 @@
 using namespace ModuleTestFormat;
 
 ModuleTests::ModuleTests(ModuleLink &link, ModuleHost &host, ModultestControls &controls,
-                         const ModuleTestEnvironment &environment)
-    : m_link(link), m_host(host), c(controls), m_env(environment)
+                         const ModuleTestEnvironment &environment, const Activities &activities)
+    : m_link(link), m_host(host), c(controls), m_env(environment), m_activities(activities)
 {
+}
+
+void ModuleTests::disconnected(const QString &placeholder)
+{
+    for (QLineEdit *edit : {c.Edit_Recall_stat, c.Edit_RSSI_MAX, c.Edit_RSSI_Aktuell, c.Edit_Temp})
+        edit->clear();
+    for (QLabel *label : {c.Label_last_cal_uhr, c.Label_last_RSSI_MAX_Uhr,
+                          c.Label_last_RSSI_Aktuell_Uhr, c.Label_Temp_Uhr})
+        label->hide();
+    for (QComboBox *box : {c.CBox_sleep_0, c.CBox_sleep_4, c.CBox_sleep_5}) {
+        box->setCurrentIndex(-1);
+        box->setPlaceholderText(placeholder);
+    }
+    for (QPushButton *button :
+         {c.BtnSleep, c.BtnTemp, c.BtnVCC, c.BtnRSSI_Aktuell, c.BtnRSSI_MAX, c.BtnRecal})
+        button->setEnabled(true);
+    c.BtnWakeup->setEnabled(false);
 }
 
 QString ModuleTests::letter() const
@@ -27,9 +45,9 @@ QString ModuleTests::letter() const
 bool ModuleTests::refusedWhileLinkControlRuns() const
 {
     // A command now would interleave with a LinkControl cycle on the same port.
-    if (!*m_env.LinkControlRunning)
+    if (!m_activities.linkControlRunning())
         return false;
-    const bool stopClicked = m_env.BtnStartLinkControl->text() != QLatin1String("Stop");
+    const bool stopClicked = !m_activities.linkControlStarted();
     const auto [german, english] = linkControlBusyTexts(stopClicked);
     m_host.showMessage(german, english);
     return true;

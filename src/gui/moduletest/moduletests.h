@@ -4,6 +4,7 @@
 
 #include <QString>
 
+class Activities;
 class ModuleHost;
 class ModuleLink;
 class QLabel;
@@ -21,7 +22,6 @@ struct ModuleTestEnvironment {
     QPushButton *BtnLinkControl_konfig = nullptr;
     QPushButton *BtnStartLinkControl = nullptr;
     QPushButton *BtnMonitor_Start = nullptr;
-    const bool *LinkControlRunning = nullptr;
 };
 
 // The handlers of the module-test page: each refuses while LinkControl runs, runs its module
@@ -30,7 +30,7 @@ class ModuleTests
 {
 public:
     ModuleTests(ModuleLink &link, ModuleHost &host, ModultestControls &controls,
-                const ModuleTestEnvironment &environment);
+                const ModuleTestEnvironment &environment, const Activities &activities);
 
     void BtnTempClick();
     void BtnVCCClick();
@@ -39,6 +39,8 @@ public:
     void BtnRecalClick();
     void BtnSleepClick();
     void BtnWakeupClick();
+    // The window disconnected: no results, no sleep settings, every test usable again.
+    void disconnected(const QString &placeholder);
 
 private:
     bool refusedWhileLinkControlRuns() const;
@@ -51,4 +53,5 @@ private:
     ModuleHost &m_host;
     ModultestControls &c;
     ModuleTestEnvironment m_env;
+    const Activities &m_activities;
 };

@@ -23,11 +23,11 @@ MonitorHandlers::FileChooser &fileChooser()
 } // namespace
 
 MonitorHandlers::MonitorHandlers(MonitorControls &controls, const MonitorEnvironment &environment,
-                                 QWidget *window, const Guard &guard)
-    : QObject(window), c(controls), env(environment), m_window(window)
+                                 Activities &activities, QWidget *window, const Guard &guard)
+    : c(controls), env(environment), m_window(window)
 {
     m_dialog = new TDlg_frq(window);
-    m_sweep = new MonitorSweep(c, env, this);
+    m_sweep = new MonitorSweep(c, env, activities, this);
     m_plan = new MonitorPlan(c, env, m_dialog, this);
 
     const auto onClick = [this, guard](QPushButton *button, auto handler) {
@@ -65,6 +65,12 @@ void MonitorHandlers::applyLanguage(int languageIndex, bool sweepRunning)
                                                       : QStringLiteral("Spectrum"));
     if (m_spectrum)
         m_spectrum->applyLanguage(languageIndex);
+}
+
+void MonitorHandlers::disconnected()
+{
+    env.host->performClick(c.BtnMonitor_FrqClear);
+    c.BtnMonitor_Start->setEnabled(true);
 }
 
 QList<SlotReading> MonitorHandlers::activeReadings() const

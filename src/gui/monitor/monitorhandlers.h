@@ -8,6 +8,7 @@
 
 #include <functional>
 
+class Activities;
 class MonitorPlan;
 class MonitorSweep;
 class SpectrumView;
@@ -23,8 +24,9 @@ public:
     using Guard = std::function<void(const std::function<void()> &)>;
     using FileChooser = std::function<QString()>;
 
+    // window is the parent of the page's dialogs and the spectrum picture.
     MonitorHandlers(MonitorControls &controls, const MonitorEnvironment &environment,
-                    QWidget *window, const Guard &guard);
+                    Activities &activities, QWidget *window, const Guard &guard);
     ~MonitorHandlers() override;
 
     // Captions of the export, the spectrum view and the dialog for the language. A running
@@ -33,6 +35,9 @@ public:
 
     // Replaces the save-file dialog of the export (tests); an empty chooser restores it.
     static void setExportFileChooserForTest(FileChooser chooser);
+
+    // The window disconnected: an empty plan, the start button usable again.
+    void disconnected();
 
     void BtnMonitor_ExportClick();
     void BtnMonitor_SpektrumClick();

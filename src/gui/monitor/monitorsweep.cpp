@@ -2,6 +2,7 @@
 
 #include "link/modulelink.h"
 #include "module/modulehost.h"
+#include "window/activities.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -27,9 +28,9 @@ QString dbmText(int dbm)
 } // namespace
 
 MonitorSweep::MonitorSweep(MonitorControls &controls, const MonitorEnvironment &environment,
-                           QObject *parent)
-    : QObject(parent), c(controls), env(environment),
-      m_core(*env.link, *env.countdown, *env.timerSlot, *this)
+                           Activities &activities, QObject *parent)
+    : QObject(parent), c(controls), env(environment), m_activities(activities),
+      m_core(*env.link, activities.countdown(), activities.timerSlot(), *this)
 {
     for (QLabel *label : c.LabelMonitor)
         label->installEventFilter(this);
@@ -146,12 +147,12 @@ void MonitorSweep::stopRequest()
 
 void MonitorSweep::startRequest()
 {
-    if (env.BtnStartLinkControl && env.BtnStartLinkControl->text() == kStop) {
+    if (m_activities.linkControlStarted()) {
         message("LinkControl ist am laufen, zuerst ausschalten!",
                 "LinkControl is running, stop first!");
         return;
     }
-    if (env.BtnStartHF_Test && env.BtnStartHF_Test->text() == kStop) {
+    if (m_activities.carrierStarted()) {
         message("Träger wird ausgegeben, zuerst stoppen!", "Carrierout is running, stop first!");
         return;
     }

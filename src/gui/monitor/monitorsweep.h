@@ -6,6 +6,8 @@
 
 #include <QObject>
 
+class Activities;
+
 // The monitor page's sweep: its start button, peak reset and numeric display. The sweep itself
 // runs in SweepCore inside the start button's click; this class hands it the page's controls,
 // read afresh at every use, and draws what it measures.
@@ -14,7 +16,7 @@ class MonitorSweep : public QObject, private SweepHost
     Q_OBJECT
 public:
     MonitorSweep(MonitorControls &controls, const MonitorEnvironment &environment,
-                 QObject *parent = nullptr);
+                 Activities &activities, QObject *parent = nullptr);
 
     // Handlers named after their controls.
     void BtnMonitor_StartClick();
@@ -61,5 +63,6 @@ private:
 
     MonitorControls &c;
     MonitorEnvironment env;
+    const Activities &m_activities;
     SweepCore m_core;
 };

@@ -4,6 +4,7 @@
 #include "module/konfigcpage.h"
 #include "module/modulehost.h"
 #include "rf/hftestpage.h"
+#include "window/activities.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -44,10 +45,7 @@ void selectDataOptions(const KonfigCControls &c, quint8 bits)
 } // namespace
 
 CarrierTest::CarrierTest(const CarrierContext &context, QObject *parent)
-    : QObject(parent), m_ctx(context),
-      m_output(CarrierLine{context.link, context.countdown, context.timer,
-                           context.shared.CarrierStreaming, context.TxState},
-               *this)
+    : QObject(parent), m_ctx(context), m_output(context.activities.carrierLine(context.link), *this)
 {
 }
 
@@ -110,13 +108,22 @@ void CarrierTest::portFailed()
         m_output.portFailed();
 }
 
+void CarrierTest::disconnected(const QString &placeholder)
+{
+    for (QComboBox *box : {m_ctx.hf.CBox_Mod_Test, m_ctx.hf.CBox_RX_TX_Switch_Test}) {
+        box->setCurrentIndex(-1);
+        box->setPlaceholderText(placeholder);
+    }
+    m_ctx.hf.BtnStartHF_Test->setEnabled(true);
+}
+
 bool CarrierTest::startRefused(bool cModule, bool alternate)
 {
-    if (m_ctx.BtnMonitor_Start && m_ctx.BtnMonitor_Start->text() == kStop) {
+    if (m_ctx.activities.monitorStarted()) {
         message("Monitor ist am laufen, zuerst ausschalten!", "Monitor is running, stop first!");
         return true;
     }
-    if (m_ctx.app.BtnStartLinkControl && m_ctx.app.BtnStartLinkControl->text() == kStop) {
+    if (m_ctx.activities.linkControlStarted()) {
         message("LinkControl ist am laufen, zuerst ausschalten!",
                 "LinkControl is running, stop first!");
         return true;

@@ -1,36 +1,32 @@
 #pragma once
 
 #include "rf/carrier.h"
-#include "rf/mscountdown.h"
 
 #include <QObject>
 #include <QtGlobal>
 
+class Activities;
 class ModuleLink;
 class ModuleHost;
 class QLineEdit;
-class QPushButton;
 struct AppControls;
 struct HfTestControls;
 struct KonfigBControls;
 struct KonfigCControls;
 struct SharedState;
 
-// Where the carrier test works: the controls it reads and changes, the link, the shared running
-// state and the 1 ms countdown.
+// Where the carrier test works: the controls it reads and changes, the link, the window's
+// shared state and what else runs on the port.
 struct CarrierContext {
     HfTestControls &hf;
     KonfigBControls &b;
     KonfigCControls &c;
     AppControls &app;
     QLineEdit *Edit_SW_Typ;
-    QPushButton *BtnMonitor_Start;
     ModuleLink &link;
     ModuleHost &host;
     SharedState &shared;
-    int &TxState;
-    MsCountdown &countdown;
-    MmTimerSlot &timer;
+    Activities &activities;
 };
 
 // The carrier output test of the RF-tests page: its refusals, messages, caption and controls
@@ -47,6 +43,8 @@ public:
     void CBox_RX_TX_Switch_TestChange();
     // The port went away outside an operation (already reported): the test ends without it.
     void portFailed();
+    // The window disconnected: no carrier settings chosen, the start button usable again.
+    void disconnected(const QString &placeholder);
 
     void SwitchTransmitter(int state);
     void RunRxTxAlternation();

@@ -1,9 +1,11 @@
 #include "rf/linkcontrol.h"
 
+#include "module/modulehost.h"
 #include "rf/hftestpage.h"
 #include "rf/linkcontrolgroup.h"
 #include "texts/messages.h"
 #include "widgets/shapecircle.h"
+#include "window/activities.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -37,12 +39,10 @@ std::optional<int> wholeNumber(const QString &text)
 } // namespace
 
 LinkControl::LinkControl(ComPort &port, ExchangeLog &log, HfTestControls &controls,
-                         const LinkControlEnvironment &environment, QObject *parent)
-    : QObject(parent), c(controls), m_env(environment),
-      m_run(port, log,
-            LinkRunShared{environment.countdown, environment.timerSlot,
-                          environment.LinkControlRunning, environment.LinkStopFlag,
-                          environment.PeakWriteSlot})
+                         const LinkControlEnvironment &environment, const SharedState &shared,
+                         Activities &activities, QObject *parent)
+    : QObject(parent), c(controls), m_env(environment), m_shared(shared), m_activities(activities),
+      m_run(port, log, activities.linkRunShared())
 {
     m_run.setObserver(this);
     // The run reads both track bars at every update, so moving them acts during a run.
@@ -56,13 +56,14 @@ LinkControl::LinkControl(ComPort &port, ExchangeLog &log, HfTestControls &contro
 
 void LinkControl::showMessage(const QString &german, const QString &english) const
 {
-    Messages::inform(m_env.messageParent, Messages::choose(*m_env.languageIndex, german, english));
+    Messages::inform(m_env.messageParent,
+                     Messages::choose(m_shared.languageIndex, german, english));
 }
 
 bool LinkControl::ask(const QString &german, const QString &english) const
 {
     return Messages::ask(m_env.messageParent,
-                         Messages::choose(*m_env.languageIndex, german, english));
+                         Messages::choose(m_shared.languageIndex, german, english));
 }
 
 bool LinkControl::sensitive() const
@@ -93,12 +94,12 @@ std::optional<int> LinkControl::computeMinLinkInterval() const
 
 bool LinkControl::refusedByOtherActivity() const
 {
-    if (isStop(m_env.BtnMonitor_Start)) {
+    if (m_activities.monitorStarted()) {
         showMessage(QStringLiteral("Monitor ist am laufen, zuerst ausschalten!"),
                     QStringLiteral("Monitor is running, stop first!"));
         return true;
     }
-    if (isStop(m_env.BtnStartHF_Test)) {
+    if (m_activities.carrierStarted()) {
         showMessage(QStringLiteral("Träger wird ausgegeben, zuerst stoppen!"),
                     QStringLiteral("Carrierout is running, stop first!"));
         return true;
@@ -306,6 +307,12 @@ void LinkControl::showPeakReset()
     setGauge(c.G_LinkControl_ruhe2_peak, -128);
 }
 
+void LinkControl::disconnected()
+{
+    for (QPushButton *button : {c.BtnLinkControl_konfig, c.BtnStartLinkControl})
+        button->setEnabled(true);
+}
+
 void LinkControl::pageShown()
 {
     if (m_env.CBox_COM->currentText() == QLatin1String("DEMO") ||
@@ -319,6 +326,6 @@ void LinkControl::pageShown()
     c.LabelLinkControl_RS232Baud->setText(m_env.CBox_RS232_baud->currentText() +
                                           QStringLiteral(" Baud"));
     c.LabelLinkControl_RBW->setText(
-        QLocale().toString(*m_env.RBW, 'g', QLocale::FloatingPointShortest) +
+        QLocale().toString(m_shared.RBW, 'g', QLocale::FloatingPointShortest) +
         QStringLiteral(" kHz"));
 }

@@ -9,32 +9,23 @@
 #include <optional>
 #include <utility>
 
+class Activities;
 class ComPort;
 class ExchangeLog;
 class QComboBox;
 class QLineEdit;
-class QPushButton;
 class QWidget;
 struct HfTestControls;
+struct SharedState;
 
-// What LinkControl reads outside its own group, and the window's state it shares.
+// What LinkControl reads outside its own group.
 struct LinkControlEnvironment {
     QComboBox *CBox_COM = nullptr;        // the port selection ("DEMO" shows no settings)
     QComboBox *CBox_RS232_baud = nullptr; // the PC's serial rate
     QComboBox *CBox_HFbaud_C = nullptr;   // the radio rate of the C configuration
     QComboBox *CBox_Frq_RX_C = nullptr;
     QLineEdit *Edit_SW_Typ = nullptr;
-    QPushButton *BtnMonitor_Start = nullptr;
-    QPushButton *BtnStartHF_Test = nullptr;
-    const double *RBW = nullptr; // receiver bandwidth of the configuration, kHz
-    const int *languageIndex = nullptr;
     QWidget *messageParent = nullptr;
-
-    bool *LinkControlRunning = nullptr;
-    bool *LinkStopFlag = nullptr;
-    int *PeakWriteSlot = nullptr;
-    MsCountdown *countdown = nullptr;
-    MmTimerSlot *timerSlot = nullptr;
 };
 
 // The LinkControl group: reads the interval, the rates and the options from the window into
@@ -45,8 +36,11 @@ class LinkControl : public QObject, private LinkRunObserver
 {
     Q_OBJECT
 public:
+    // shared gives the language and the configuration's receiver bandwidth; the run keeps its
+    // running state and timing in activities.
     LinkControl(ComPort &port, ExchangeLog &log, HfTestControls &controls,
-                const LinkControlEnvironment &environment, QObject *parent = nullptr);
+                const LinkControlEnvironment &environment, const SharedState &shared,
+                Activities &activities, QObject *parent = nullptr);
 
     // Click handlers.
     void BtnStartLinkControlClick();
@@ -63,6 +57,8 @@ public:
     bool runGoing() const;
     // The window closes: a run ends at once, without waiting for its cycle.
     void endRunNow();
+    // The window disconnected: the wizard and the start button usable again.
+    void disconnected();
     const LinkRun &run() const { return m_run; }
 
 signals:
@@ -93,6 +89,8 @@ private:
 
     HfTestControls &c;
     LinkControlEnvironment m_env;
+    const SharedState &m_shared;
+    const Activities &m_activities;
     LinkRun m_run;
 };
 

@@ -4,6 +4,7 @@
 #include "rf/linkhistorywindow.h"
 #include "texts/languagetexts.h"
 #include "texts/messages.h"
+#include "window/activities.h"
 
 #include <QFileDialog>
 #include <QPushButton>
@@ -21,10 +22,10 @@ LinkRecorder::FileChooser &fileChooser()
 
 LinkRecorder::LinkRecorder(LinkControl &linkControl, QPushButton *BtnLinkControl_Verlauf,
                            QPushButton *BtnLinkControl_Export, const int *languageIndex,
-                           const bool *running, QWidget *window)
-    : QObject(window), m_linkControl(linkControl), m_historyButton(BtnLinkControl_Verlauf),
-      m_exportButton(BtnLinkControl_Export), m_languageIndex(languageIndex), m_running(running),
-      m_window(window)
+                           const Activities &activities, QWidget *window)
+    : m_linkControl(linkControl), m_historyButton(BtnLinkControl_Verlauf),
+      m_exportButton(BtnLinkControl_Export), m_languageIndex(languageIndex),
+      m_activities(activities), m_window(window)
 {
     connect(&linkControl, &LinkControl::cycleFinished, this, &LinkRecorder::cycleFinished);
     connect(&linkControl, &LinkControl::statisticsCleared, this, &LinkRecorder::statisticsCleared);
@@ -66,7 +67,7 @@ void LinkRecorder::cycleFinished(const LinkCycle &cycle)
 void LinkRecorder::afterPurge()
 {
     // After the last cycle of a run everything is brought up to date.
-    const bool ended = !*m_running;
+    const bool ended = !m_activities.linkControlRunning();
     const qint64 now = m_clock.elapsed();
     if (m_view && m_view->isVisible() && (ended || now - m_lastRefreshMs >= kRefreshMs)) {
         m_lastRefreshMs = now;

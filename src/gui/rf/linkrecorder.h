@@ -11,6 +11,7 @@
 
 #include <functional>
 
+class Activities;
 class LinkControl;
 class LinkHistoryWindow;
 class QPushButton;
@@ -29,10 +30,10 @@ public:
     static constexpr int kRefreshMs = 500;
     static constexpr int kFlushMs = 1000;
 
-    // running is the window's LinkControlRunning.
+    // window is the parent of the history window and of the messages.
     LinkRecorder(LinkControl &linkControl, QPushButton *BtnLinkControl_Verlauf,
-                 QPushButton *BtnLinkControl_Export, const int *languageIndex, const bool *running,
-                 QWidget *window);
+                 QPushButton *BtnLinkControl_Export, const int *languageIndex,
+                 const Activities &activities, QWidget *window);
     ~LinkRecorder() override;
 
     // Tests name the export file instead of the save dialog.
@@ -62,7 +63,7 @@ private:
     QPushButton *m_historyButton;
     QPushButton *m_exportButton;
     const int *m_languageIndex;
-    const bool *m_running;
+    const Activities &m_activities;
     QWidget *m_window;
     LinkHistory m_history;
     LinkCsvFile m_csv;

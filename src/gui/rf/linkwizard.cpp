@@ -4,7 +4,7 @@
 #include "module/moduledata.h"
 #include "texts/messages.h"
 #include "texts/wizardtexts.h"
-#include "window/tform1.h"
+#include "window/activities.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -16,40 +16,40 @@
 namespace
 {
 
-const QString kStop = QStringLiteral("Stop");
 const QString kTransferName = QStringLiteral("LinkControl");
 constexpr int kRfTestsPage = 4;
 
 class Wizard
 {
 public:
-    explicit Wizard(TForm1 &form) : m_form(form), m_module(form.module()) {}
+    explicit Wizard(const LinkWizardContext &context) : m_ctx(context), m_module(context.module) {}
 
     void run();
 
 private:
     QString text(const MessageText &message) const
     {
-        return QString::fromUtf8(m_form.languageIndex() == 0 ? message.german : message.english);
+        return QString::fromUtf8(m_ctx.shared.languageIndex == 0 ? message.german
+                                                                 : message.english);
     }
-    void inform(const MessageText &message) { Messages::inform(&m_form, text(message)); }
+    void inform(const MessageText &message) { Messages::inform(m_ctx.window, text(message)); }
     bool refused();
     void adjustModule1();
     // Clicks a button of another part as the user would. A port failure is reported by the port
     // and ends that part's handler; the wizard goes on with its next step.
     void click(QAbstractButton *button);
-    void showRfTestsPage() { m_form.PageControl1->setCurrentIndex(kRfTestsPage); }
+    void showRfTestsPage() { m_ctx.PageControl1->setCurrentIndex(kRfTestsPage); }
     // A C module read out on the open port just now: a connect that failed leaves the type
     // letter of the module before, so the letter is cleared before each connect.
     bool cModuleConnected() const
     {
-        return m_form.port().isOpen() && !m_form.BtnVerbinden->isEnabled() &&
+        return m_ctx.port.isOpen() && !m_ctx.BtnVerbinden->isEnabled() &&
                m_module.info.Edit_SW_Typ->text() == QLatin1String("C");
     }
     void connectModule2()
     {
         m_module.info.Edit_SW_Typ->clear();
-        click(m_form.BtnVerbinden);
+        click(m_ctx.BtnVerbinden);
         showRfTestsPage();
     }
     // Puts a text into the location box: its item where one matches, else the typed text.
@@ -57,30 +57,30 @@ private:
     // Location box back as it was, transfer copy gone.
     void cleanUp(const QString &rememberedLocation);
 
-    TForm1 &m_form;
+    const LinkWizardContext &m_ctx;
     ModuleData &m_module;
 };
 
 void Wizard::click(QAbstractButton *button)
 {
     try {
-        m_form.performClick(button);
+        m_ctx.host.performClick(button);
     } catch (const PortError &error) {
-        Messages::inform(&m_form, error.text());
+        Messages::inform(m_ctx.window, error.text());
     }
 }
 
 bool Wizard::refused()
 {
-    if (m_form.hfTest.BtnStartHF_Test->text() == kStop) {
+    if (m_ctx.activities.carrierStarted()) {
         inform(kWizardCarrierRunning);
         return true;
     }
-    if (m_form.monitor.BtnMonitor_Start->text() == kStop) {
+    if (m_ctx.activities.monitorStarted()) {
         inform(kWizardMonitorRunning);
         return true;
     }
-    if (m_form.hfTest.BtnStartLinkControl->text() == kStop) {
+    if (m_ctx.activities.linkControlStarted()) {
         inform(kWizardLinkControlRunning);
         return true;
     }
@@ -94,7 +94,7 @@ void Wizard::adjustModule1()
     c.CBox_Data_C3->setCurrentIndex(1); // "mit RSSI-TLG"
     c.CBox_Data_C4->setCurrentIndex(1); // "mit RSSI-RUHE"
 
-    const int pcBaud = m_form.CBox_RS232_baud->currentIndex();
+    const int pcBaud = m_ctx.CBox_RS232_baud->currentIndex();
     if (c.CBox_RS232_baud_C->currentIndex() != pcBaud) {
         inform(kWizardBaudAdjusted);
     }
@@ -119,31 +119,31 @@ void Wizard::setLocation(const QString &location)
 void Wizard::cleanUp(const QString &rememberedLocation)
 {
     setLocation(rememberedLocation);
-    QFile::remove(m_form.dataFolder() + kTransferName + QStringLiteral(".txt"));
+    QFile::remove(m_ctx.host.programFolder() + kTransferName + QStringLiteral(".txt"));
 }
 
 void Wizard::run()
 {
     if (refused())
         return;
-    if (!Messages::ask(&m_form, text(kWizardStart)))
+    if (!Messages::ask(m_ctx.window, text(kWizardStart)))
         return;
 
     adjustModule1();
-    click(m_form.BtnKonfigurieren);
+    click(m_ctx.BtnKonfigurieren);
 
     const QString rememberedLocation = m_module.save.CBox_Speicher->currentText();
     setLocation(kTransferName);
     click(m_module.save.BtnSave);
-    click(m_form.BtnTrennen);
+    click(m_ctx.BtnTrennen);
 
     inform(kWizardSwapToModule2);
     connectModule2();
 
     // Until a C module answers. Cancel is the way out for a user without a second C module.
     while (!cModuleConnected()) {
-        click(m_form.BtnTrennen);
-        const bool retry = Messages::confirm(&m_form, text(kWizardNeedsCModule));
+        click(m_ctx.BtnTrennen);
+        const bool retry = Messages::confirm(m_ctx.window, text(kWizardNeedsCModule));
         if (!retry) {
             cleanUp(rememberedLocation);
             return;
@@ -153,12 +153,12 @@ void Wizard::run()
 
     setLocation(kTransferName);
     click(m_module.save.BtnLoad);
-    click(m_form.BtnKonfigurieren);
-    click(m_form.BtnTrennen);
+    click(m_ctx.BtnKonfigurieren);
+    click(m_ctx.BtnTrennen);
 
     inform(kWizardBackToModule1);
     inform(kWizardAssembleModule2);
-    click(m_form.BtnVerbinden);
+    click(m_ctx.BtnVerbinden);
     showRfTestsPage();
 
     setLocation(rememberedLocation);
@@ -168,7 +168,7 @@ void Wizard::run()
 
 } // namespace
 
-void runLinkControlWizard(TForm1 &form)
+void runLinkControlWizard(const LinkWizardContext &context)
 {
-    Wizard(form).run();
+    Wizard(context).run();
 }

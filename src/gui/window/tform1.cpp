@@ -15,7 +15,7 @@
 #include "rf/carriertest.h"
 #include "rf/linkcontrol.h"
 #include "rf/linkrecorder.h"
-#include "rf/linkwizard.h"
+#include "rf/sensitivityoption.h"
 #include "texts/language.h"
 #include "texts/languagechoice.h"
 #include "texts/messages.h"
@@ -70,18 +70,18 @@ TForm1::TForm1(const QString &programFolder, QWidget *parent)
     DispatchHost &dispatchHost = *this;
     m_link = std::make_unique<ModuleLink>(*m_port, dispatchHost, *m_log);
     fillAppControls();
-    m_module = new ModuleData(*m_link, *this, m_app, m_shared, this);
+    ModuleHost &moduleHost = *this;
+    m_module = std::make_unique<ModuleData>(*m_link, moduleHost, m_app, m_shared, m_activities);
     m_module->buildModulinfoPage(contentOf(Modulinfo));
     m_module->buildKonfigBPage(contentOf(Konfig_B));
     m_module->buildKonfigCPage(contentOf(Konfig_C));
     m_module->buildSaveGroup(GBox_Save_konfig);
     m_module->info.EditModTyp->installEventFilter(this);
-    ModuleHost &moduleHost = *this;
-    m_carrier = new CarrierTest(CarrierContext{hfTest, m_module->b, m_module->c, m_app,
-                                               m_module->info.Edit_SW_Typ, monitor.BtnMonitor_Start,
-                                               *m_link, moduleHost, m_shared, m_TxState,
-                                               m_MsCountdown, m_MmTimerId},
-                                this);
+    m_activities.setStartButtons(hfTest.BtnStartHF_Test, hfTest.BtnStartLinkControl,
+                                 monitor.BtnMonitor_Start);
+    m_carrier = std::make_unique<CarrierTest>(
+        CarrierContext{hfTest, m_module->b, m_module->c, m_app, m_module->info.Edit_SW_Typ, *m_link,
+                       moduleHost, m_shared, m_activities});
     buildMonitorHandlers();
 
     onBusyClick(BtnVerbinden, [this] { BtnVerbindenClick(); });
@@ -100,8 +100,42 @@ TForm1::TForm1(const QString &programFolder, QWidget *parent)
     });
     onBusyClick(m_module->save.BtnSave, [this] { m_module->BtnSaveClick(); });
     onBusyClick(m_module->save.BtnLoad, [this] { m_module->BtnLoadClick(); });
-    onBusyClick(hfTest.BtnLinkControl_konfig, [this] { runLinkControlWizard(*this); });
+    onBusyClick(hfTest.BtnLinkControl_konfig, [this] { runWizard(); });
     buildTestPages();
+    connectSelectors();
+    connect(m_port.get(), &ComPort::bytesReceived, this,
+            [this] { guarded([this] { m_link->receiveHandler(); }); });
+    // The carrier test learns of the failure first, so that its loop ends without using the port;
+    // then the user sees the failure once and the window disconnects.
+    connect(m_port.get(), &ComPort::failed, m_carrier.get(), &CarrierTest::portFailed);
+    connect(m_port.get(), &ComPort::failed, this, [this](const QString &text) {
+        Messages::inform(this, text);
+        disconnectAfterPortFailure();
+    });
+    // The carrier test runs until Stop, also when a read-out restarts it: the user's turn.
+    onClick(hfTest.BtnStartHF_Test, [this] {
+        const NormalCursor pointer;
+        m_carrier->BtnStartHF_TestClick();
+    });
+    connect(hfTest.CBox_RX_TX_Switch_Test, &QComboBox::activated, m_carrier.get(),
+            &CarrierTest::CBox_RX_TX_Switch_TestChange);
+    connect(m_port.get(), &ComPort::outputEmpty, this,
+            [this] { guarded([this] { m_carrier->ComPort1TxEmpty(); }); });
+
+    finishLayout();
+    guarded([this] { formCreate(); });
+    m_aboutBox = new TAboutBox(this);
+}
+
+TForm1::~TForm1()
+{
+    // The parts go before the widgets: nothing the port or the pages still send may reach them.
+    m_port->disconnect();
+    PageControl1->disconnect(this);
+}
+
+void TForm1::connectSelectors()
+{
     // The selectors react to the user's choices only, never to the program's own changes.
     connect(CBox_COM, &QComboBox::activated, this,
             [this] { guarded([this] { CBox_COMChange(); }); });
@@ -134,31 +168,7 @@ TForm1::TForm1(const QString &programFolder, QWidget *parent)
           static_cast<QWidget *>(CBox_RS232_baud->lineEdit()),
           static_cast<QWidget *>(CheckBox_ComSave), static_cast<QWidget *>(BtnVerbinden)})
         field->installEventFilter(this);
-    connect(m_port.get(), &ComPort::bytesReceived, this,
-            [this] { guarded([this] { m_link->receiveHandler(); }); });
-    // The carrier test learns of the failure first, so that its loop ends without using the port;
-    // then the user sees the failure once and the window disconnects.
-    connect(m_port.get(), &ComPort::failed, m_carrier, &CarrierTest::portFailed);
-    connect(m_port.get(), &ComPort::failed, this, [this](const QString &text) {
-        Messages::inform(this, text);
-        disconnectAfterPortFailure();
-    });
-    // The carrier test runs until Stop, also when a read-out restarts it: the user's turn.
-    onClick(hfTest.BtnStartHF_Test, [this] {
-        const NormalCursor pointer;
-        m_carrier->BtnStartHF_TestClick();
-    });
-    connect(hfTest.CBox_RX_TX_Switch_Test, &QComboBox::activated, m_carrier,
-            &CarrierTest::CBox_RX_TX_Switch_TestChange);
-    connect(m_port.get(), &ComPort::outputEmpty, this,
-            [this] { guarded([this] { m_carrier->ComPort1TxEmpty(); }); });
-
-    finishLayout();
-    guarded([this] { formCreate(); });
-    AboutBox = new TAboutBox(this);
 }
-
-TForm1::~TForm1() = default;
 
 template <typename Handler> void TForm1::onClick(QAbstractButton *button, Handler handler)
 {
@@ -177,17 +187,17 @@ void TForm1::guarded(const std::function<void()> &handler)
 {
     // The one place where failures of the serial port end a handler: the user sees the text and
     // the program goes on. Inside a performed click the failure is handed to the clicking handler.
+    // Any other exception is a fault of the program, not of the port, and is not shown as one.
     try {
         handler();
-    } catch (const std::exception &error) {
+    } catch (const PortError &error) {
         if (m_clickDepth > 0) {
             if (!m_pendingError)
                 m_pendingError = std::current_exception();
             return;
         }
-        Messages::inform(this, QString::fromUtf8(error.what()));
-        const auto *portError = dynamic_cast<const PortError *>(&error);
-        if (portError && portError->operation() != PortOperation::ListPorts)
+        Messages::inform(this, error.text());
+        if (error.operation() != PortOperation::ListPorts)
             disconnectAfterPortFailure();
     }
 }
@@ -205,7 +215,7 @@ void TForm1::disconnectAfterPortFailure()
             m_port->close();
         else
             BtnTrennenClick();
-    } catch (const std::exception &) {
+    } catch (const PortError &) {
         m_port->close();
     }
     m_recoveringFromPortFailure = false;
@@ -226,8 +236,6 @@ void TForm1::buildMonitorHandlers()
     env.link = m_link.get();
     env.host = this;
     env.shared = &m_shared;
-    env.countdown = &m_MsCountdown;
-    env.timerSlot = &m_MmTimerId;
     env.CBox_RS232_baud = CBox_RS232_baud;
     env.Edit_SW_Typ = m_module->info.Edit_SW_Typ;
     env.Edit_Frq_Version = m_module->info.Edit_Frq_Version;
@@ -236,17 +244,16 @@ void TForm1::buildMonitorHandlers()
     env.CBox_K_breite_B = m_module->b.CBox_K_breite_B;
     env.CBox_HFbaud_C = m_module->c.CBox_HFbaud_C;
     env.BtnVerbinden = BtnVerbinden;
-    env.BtnStartLinkControl = hfTest.BtnStartLinkControl;
-    env.BtnStartHF_Test = hfTest.BtnStartHF_Test;
-    monitorHandlers = new MonitorHandlers(
-        monitor, env, this, [this](const std::function<void()> &handler) { guarded(handler); });
+    m_monitorHandlers = std::make_unique<MonitorHandlers>(
+        monitor, env, m_activities, this,
+        [this](const std::function<void()> &handler) { guarded(handler); });
 }
 
 void TForm1::BtnInfoClick()
 {
-    AboutBox->setDataFolder(dataFolder());
-    AboutBox->fillTexts(languageIndex());
-    AboutBox->exec();
+    m_aboutBox->setDataFolder(dataFolder());
+    m_aboutBox->fillTexts(languageIndex());
+    m_aboutBox->exec();
 }
 
 bool TForm1::isDisconnected() const
@@ -262,11 +269,6 @@ QString TForm1::settingsPath() const
 void TForm1::formCreate()
 {
     fitToScreen();
-    m_shared.CarrierStreaming = false;
-    m_LinkControlRunning = false;
-    m_PeakWriteSlot = 1;
-    m_LinkStopFlag = true;
-
     refreshPortList();
     CBox_COM->setCurrentIndex(-1);
 
@@ -310,17 +312,17 @@ void TForm1::closeEvent(QCloseEvent *event)
         return;
     }
     guarded([this] {
-        if (monitor.BtnMonitor_Start->text() == QLatin1String("Stop"))
+        if (m_activities.monitorStarted())
             performClick(monitor.BtnMonitor_Start);
         // A LinkControl run ends at once, without waiting for its cycle.
-        if (hfTest.BtnStartLinkControl->text() == QLatin1String("Stop"))
+        if (m_activities.linkControlStarted())
             performClick(hfTest.BtnStartLinkControl);
         m_linkControl->endRunNow();
     });
     // A running carrier test ends with the window: its loop returns, the module goes back to
     // receive and the configuration is restored.
     guarded([this] {
-        if (hfTest.BtnStartHF_Test->text() == QLatin1String("Stop"))
+        if (m_activities.carrierStarted())
             performClick(hfTest.BtnStartHF_Test);
     });
     if (CheckBox_ComSave->isChecked()) {
@@ -445,35 +447,19 @@ void TForm1::startDemonstration()
 
 void TForm1::BtnTrennenClick()
 {
-    if (hfTest.BtnStartHF_Test->text() == QLatin1String("Stop"))
+    if (m_activities.carrierStarted())
         performClick(hfTest.BtnStartHF_Test);
-    if (hfTest.BtnStartLinkControl->text() == QLatin1String("Stop"))
+    if (m_activities.linkControlStarted())
         performClick(hfTest.BtnStartLinkControl);
-    performClick(monitor.BtnMonitor_FrqClear);
+    m_monitorHandlers->disconnected();
     selectPage(0);
-
-    for (QLineEdit *edit : {modultest.Edit_Recall_stat, modultest.Edit_RSSI_MAX,
-                            modultest.Edit_RSSI_Aktuell, modultest.Edit_Temp})
-        edit->clear();
-    m_module->info.Edit_Caldata->clear();
-    for (QLabel *label : {modultest.Label_last_cal_uhr, modultest.Label_last_RSSI_MAX_Uhr,
-                          modultest.Label_last_RSSI_Aktuell_Uhr, modultest.Label_Temp_Uhr})
-        label->hide();
 
     const QString placeholder =
         Messages::choose(languageIndex(), QStringLiteral("(wählen)"), QStringLiteral("(choose)"));
-    for (QComboBox *box : {modultest.CBox_sleep_0, modultest.CBox_sleep_4, modultest.CBox_sleep_5,
-                           hfTest.CBox_Mod_Test, hfTest.CBox_RX_TX_Switch_Test}) {
-        box->setCurrentIndex(-1);
-        box->setPlaceholderText(placeholder);
-    }
-
-    for (QPushButton *button :
-         {BtnVerbinden, modultest.BtnSleep, hfTest.BtnStartHF_Test, hfTest.BtnLinkControl_konfig,
-          hfTest.BtnStartLinkControl, monitor.BtnMonitor_Start, modultest.BtnTemp, modultest.BtnVCC,
-          modultest.BtnRSSI_Aktuell, modultest.BtnRSSI_MAX, modultest.BtnRecal})
-        button->setEnabled(true);
-    modultest.BtnWakeup->setEnabled(false);
+    m_moduleTests->disconnected(placeholder);
+    m_carrier->disconnected(placeholder);
+    m_linkControl->disconnected();
+    BtnVerbinden->setEnabled(true);
     BtnTrennen->setEnabled(false);
     for (QPushButton *button : {BtnKonfigurieren, BtnAuslesen}) {
         button->setEnabled(false);
@@ -487,13 +473,10 @@ void TForm1::BtnTrennenClick()
 
     m_port->close();
     m_port->setReadTimeout(1000);
-    // A letter of no known firmware came from a stray answer: the next connection starts as
-    // after a fresh start rather than with a dispatcher that reads nothing.
-    if (!isKnownSoftwareType(m_module->info.Edit_SW_Typ->text()))
-        m_module->info.Edit_SW_Typ->clear();
+    m_module->disconnected();
     Panel_keine_Verbindung->show();
     Panel_keine_Verbindung2->hide();
-    m_TxState = 0;
+    m_activities.disconnected();
 }
 
 void TForm1::showCommunicationError()

@@ -6,7 +6,7 @@
 #include "monitor/monitorhandlers.h"
 #include "monitor/monitorpage.h"
 #include "rf/hftestpage.h"
-#include "rf/mscountdown.h"
+#include "window/activities.h"
 #include "window/unlocksequence.h"
 
 #include <QMainWindow>
@@ -51,40 +51,40 @@ public:
     explicit TForm1(const QString &programFolder = QString(), QWidget *parent = nullptr);
     ~TForm1() override;
 
-    ComPort &port() { return *m_port; }
-    ModuleLink &link() { return *m_link; }
-    ModuleData &module() { return *m_module; }
-    CarrierTest &carrier() { return *m_carrier; }
-    LinkControl &linkControl() { return *m_linkControl; }
-    LinkRecorder &linkRecorder() { return *m_linkRecorder; }
-    SharedState &shared() { return m_shared; }
     int languageIndex() const { return m_shared.languageIndex; }
     void setLanguageIndex(int index);
     bool isDisconnected() const;
     // The folder of the settings file and the stored configurations, with a trailing separator.
     QString dataFolder() const { return m_programFolder; }
 
-    // Handlers named after their controls.
-    void BtnVerbindenClick();
-    void BtnTrennenClick(); // Disconnect
-    void CBox_COMChange();
-    void CBox_COMDropDown();
-    void CBox_RS232_baudChange();
-    void applyBaudSelection(bool forced) override;
-    void BtnDebugfensterClick();
-    void BtnCloseClick();
-    void BtnClearClick();
-    void BtnInfoClick();
-    void CBoxLanguageChange();
-
-    // Runs a click on a button as its handler would; a port error in it travels to the caller.
-    void performClick(QAbstractButton *button) override;
+    // Read-only views of the state that no control shows, for tests and benchmarks; the
+    // controls themselves are found by their object names.
+    const ComPort &port() const { return *m_port; }
+    const Activities &activities() const { return m_activities; }
+    const SharedState &shared() const { return m_shared; }
+    const CarrierTest &carrier() const { return *m_carrier; }
+    const LinkRecorder &linkRecorder() const { return *m_linkRecorder; }
+    const MonitorHandlers &monitorHandlers() const { return *m_monitorHandlers; }
+    // The receiver bandwidth that a read-out computes from the module's configuration.
+    void setReceiverBandwidthForTest(double kHz) { m_shared.RBW = kHz; }
 
 protected:
     void closeEvent(QCloseEvent *event) override;
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
+    // Handlers named after their controls.
+    void BtnVerbindenClick();
+    void BtnTrennenClick(); // Disconnect
+    void CBox_COMChange();
+    void CBox_COMDropDown();
+    void CBox_RS232_baudChange();
+    void BtnDebugfensterClick();
+    void BtnCloseClick();
+    void BtnClearClick();
+    void BtnInfoClick();
+    void CBoxLanguageChange();
+
     // Layout
     void buildWindow();
     QGroupBox *buildConnectionGroup();
@@ -102,6 +102,7 @@ private:
 
     // Lifecycle
     void formCreate();
+    void connectSelectors();
     void startDemonstration();
     void selectPage(int index);
     // +1 or -1 for a key or wheel event that turns the page, 0 for any other event.
@@ -120,6 +121,7 @@ private:
     void buildLanguageButton();
     void guarded(const std::function<void()> &handler);
     void buildTestPages();
+    void runWizard();
     bool refusedWhileLinkControlRuns();
     // After the port's failure has been shown: Disconnect, unless the window is disconnected.
     void disconnectAfterPortFailure();
@@ -134,15 +136,17 @@ private:
     void showRecalibrationStatus(const QString &text) override;
     void showMaximumRssi(int dbm) override;
     void moduleWokeUp(bool cModule) override;
-    bool linkControlRunning() const override { return m_LinkControlRunning; }
+    bool linkControlRunning() const override { return m_activities.linkControlRunning(); }
 
     // ModuleHost
     void disconnectModule() override { BtnTrennenClick(); }
     void showMessage(const QString &german, const QString &english) override;
+    void applyBaudSelection(bool forced) override;
+    // Runs a click on a button as its handler would; a port error in it travels to the caller.
+    void performClick(QAbstractButton *button) override;
     void sleepMs(int ms) override;
     QString programFolder() const override { return m_programFolder; }
 
-public:
     // Connection group
     QGroupBox *RS232Einstellungen = nullptr;
     QLabel *Label_RS232_PC_1 = nullptr;
@@ -180,37 +184,28 @@ public:
     QPushButton *BtnClose = nullptr;
     QPushButton *BtnClear = nullptr;
 
-    TAboutBox *AboutBox = nullptr;
-
     ModultestControls modultest;
     HfTestControls hfTest;
     MonitorControls monitor;
-    MonitorHandlers *monitorHandlers = nullptr;
 
-    // Running-state flags of the RF tests.
-    int m_TxState = 0;
-    bool m_LinkControlRunning = false;
-    int m_PeakWriteSlot = 1;
-    bool m_LinkStopFlag = true;
-    // The 1 ms countdown and the one periodic-timer slot shared by the carrier test, LinkControl
-    // and the monitor sweep.
-    MsCountdown m_MsCountdown{0};
-    MmTimerSlot m_MmTimerId{m_MsCountdown};
-
-private:
+    // The widgets, the dialogs among them, belong to the window as their Qt parent; the parts
+    // without a widget are owned here and go before the widgets they work on.
+    TAboutBox *m_aboutBox = nullptr;
+    TPasswordDlg *m_passwordDlg = nullptr;
     QString m_programFolder;
     SharedState m_shared;
     AppControls m_app;
+    Activities m_activities;
     std::unique_ptr<ComPort> m_port;
     std::unique_ptr<ExchangeLog> m_log;
     std::unique_ptr<ModuleLink> m_link;
-    ModuleData *m_module = nullptr;
-    CarrierTest *m_carrier = nullptr;
+    std::unique_ptr<ModuleData> m_module;
+    std::unique_ptr<CarrierTest> m_carrier;
+    std::unique_ptr<MonitorHandlers> m_monitorHandlers;
     std::unique_ptr<ModuleTests> m_moduleTests;
     std::unique_ptr<LinkControl> m_linkControl;
-    TPasswordDlg *m_passwordDlg = nullptr;
-    SensitivityOption *m_sensitivity = nullptr;
-    LinkRecorder *m_linkRecorder = nullptr;
+    std::unique_ptr<LinkRecorder> m_linkRecorder;
+    std::unique_ptr<SensitivityOption> m_sensitivity;
     UnlockSequence m_unlock;
     int m_shownPage = -1;
     int m_debugShift = 0; // how far the opened debug window moved the window to the left

@@ -36,9 +36,9 @@ void TForm1::keepingRunningCaptions(const std::function<void()> &setTexts)
 
 void TForm1::applyLanguage()
 {
-    const bool monitorRunning = monitorHandlers->sweep()->isRunning();
+    const bool monitorRunning = m_monitorHandlers->sweep()->isRunning();
     keepingRunningCaptions([this] { applyLanguageTexts(this, languageIndex()); });
-    monitorHandlers->applyLanguage(languageIndex(), monitorRunning);
+    m_monitorHandlers->applyLanguage(languageIndex(), monitorRunning);
     m_linkRecorder->applyLanguage();
     useQtTranslation(languageIndex());
     fitWidth();
@@ -49,9 +49,9 @@ void TForm1::CBoxLanguageChange()
     // A switch while the tool runs keeps the configuration shown on the pages; the choice is
     // remembered for the next start.
     m_shared.languageIndex = CBoxLanguage->currentIndex();
-    const bool monitorRunning = monitorHandlers->sweep()->isRunning();
+    const bool monitorRunning = m_monitorHandlers->sweep()->isRunning();
     keepingRunningCaptions([this] { switchLanguageTexts(this, languageIndex()); });
-    monitorHandlers->applyLanguage(languageIndex(), monitorRunning);
+    m_monitorHandlers->applyLanguage(languageIndex(), monitorRunning);
     m_linkRecorder->applyLanguage();
     useQtTranslation(languageIndex());
     fitWidth();

@@ -6,6 +6,7 @@
 #include "moduletest/moduletests.h"
 #include "rf/linkcontrol.h"
 #include "rf/linkrecorder.h"
+#include "rf/linkwizard.h"
 #include "rf/passworddlg.h"
 #include "rf/sensitivityoption.h"
 #include "widgets/busycursor.h"
@@ -27,9 +28,8 @@ void TForm1::buildTestPages()
     tests.BtnLinkControl_konfig = hfTest.BtnLinkControl_konfig;
     tests.BtnStartLinkControl = hfTest.BtnStartLinkControl;
     tests.BtnMonitor_Start = monitor.BtnMonitor_Start;
-    tests.LinkControlRunning = &m_LinkControlRunning;
     ModuleHost &host = *this;
-    m_moduleTests = std::make_unique<ModuleTests>(*m_link, host, modultest, tests);
+    m_moduleTests = std::make_unique<ModuleTests>(*m_link, host, modultest, tests, m_activities);
     ModuleTests &t = *m_moduleTests;
     const auto onClick = [this](QAbstractButton *button, const std::function<void()> &handler) {
         connect(button, &QAbstractButton::clicked, this, [this, handler] { guarded(handler); });
@@ -55,39 +55,39 @@ void TForm1::buildTestPages()
     link.CBox_HFbaud_C = m_module->c.CBox_HFbaud_C;
     link.CBox_Frq_RX_C = m_module->c.CBox_Frq_RX_C;
     link.Edit_SW_Typ = m_module->info.Edit_SW_Typ;
-    link.BtnMonitor_Start = monitor.BtnMonitor_Start;
-    link.BtnStartHF_Test = hfTest.BtnStartHF_Test;
-    link.RBW = &m_shared.RBW;
-    link.languageIndex = &m_shared.languageIndex;
     link.messageParent = this;
-    link.LinkControlRunning = &m_LinkControlRunning;
-    link.LinkStopFlag = &m_LinkStopFlag;
-    link.PeakWriteSlot = &m_PeakWriteSlot;
-    link.countdown = &m_MsCountdown;
-    link.timerSlot = &m_MmTimerId;
-    m_linkControl = std::make_unique<LinkControl>(*m_port, *m_log, hfTest, link);
+    m_linkControl =
+        std::make_unique<LinkControl>(*m_port, *m_log, hfTest, link, m_shared, m_activities);
     LinkControl &l = *m_linkControl;
     onClick(hfTest.BtnStartLinkControl, [&l] { l.BtnStartLinkControlClick(); });
     onClick(hfTest.BtnLinkControl_Clear, [&l] { l.BtnLinkControl_ClearClick(); });
     onClick(hfTest.BtnLinkControl_PeakReset, [&l] { l.BtnLinkControl_PeakResetClick(); });
-    m_linkRecorder =
-        new LinkRecorder(l, hfTest.BtnLinkControl_Verlauf, hfTest.BtnLinkControl_Export,
-                         &m_shared.languageIndex, &m_LinkControlRunning, this);
+    m_linkRecorder = std::make_unique<LinkRecorder>(l, hfTest.BtnLinkControl_Verlauf,
+                                                    hfTest.BtnLinkControl_Export,
+                                                    &m_shared.languageIndex, m_activities, this);
 
     m_passwordDlg = new TPasswordDlg(this);
-    m_sensitivity =
-        new SensitivityOption(hfTest.CBoxLinkControl_Empf, hfTest.EditLinkControl_Interval,
-                              m_passwordDlg, l, &m_shared.languageIndex, this);
+    m_sensitivity = std::make_unique<SensitivityOption>(hfTest.CBoxLinkControl_Empf,
+                                                        hfTest.EditLinkControl_Interval,
+                                                        m_passwordDlg, l, &m_shared.languageIndex);
     connect(hfTest.CBoxLinkControl_Empf, &QCheckBox::toggled, this,
             [this] { guarded([this] { m_sensitivity->CBoxLinkControl_EmpfClick(); }); });
+}
+
+void TForm1::runWizard()
+{
+    ModuleHost &host = *this;
+    runLinkControlWizard(LinkWizardContext{this, host, m_shared, m_activities, *m_port, *m_module,
+                                           PageControl1, BtnVerbinden, BtnTrennen, BtnKonfigurieren,
+                                           CBox_RS232_baud});
 }
 
 bool TForm1::refusedWhileLinkControlRuns()
 {
     // A read-out or write now would interleave its frames with a LinkControl cycle.
-    if (!m_LinkControlRunning)
+    if (!m_activities.linkControlRunning())
         return false;
-    const auto [german, english] = linkControlBusyTexts(!m_linkControl->runGoing());
+    const auto [german, english] = linkControlBusyTexts(!m_activities.linkControlStarted());
     showMessage(german, english);
     return true;
 }
