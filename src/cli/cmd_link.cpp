@@ -1,6 +1,12 @@
 // korvel-cli link: a LinkControl run with the window's cycle, and its summary.
 
-#include "cli.h"
+#include "commands.h"
+#include "failure.h"
+#include "interrupt.h"
+#include "options.h"
+#include "output.h"
+#include "session.h"
+
 #include "module/moduleconfig.h"
 #include "module/tables.h"
 #include "rf/linkhistorycsv.h"
