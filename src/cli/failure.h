@@ -11,6 +11,9 @@ enum ExitCode {
     ModuleFailed = 1, // no answer, a refusal, a verify mismatch
     UsageError = 2,
     PortFailed = 3, // the port could not be opened or was lost
+    // A fault of the program itself, an exception nobody expected (EX_SOFTWARE of sysexits.h):
+    // neither the module nor the port is to blame.
+    InternalError = 70,
 };
 
 // A failure that ends the command: main prints "korvel-cli: <message>" as one line on standard

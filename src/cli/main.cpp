@@ -39,7 +39,7 @@ QString generalHelp()
         "  korvel-cli --help | --version\n"
         "\n"
         "Exit status: 0 success, 1 the module failed (no answer, a refusal, a verify mismatch),\n"
-        "2 wrong usage, 3 the port could not be opened or was lost.\n");
+        "2 wrong usage, 3 the port could not be opened or was lost, 70 an internal error.\n");
     return text;
 }
 
@@ -102,7 +102,14 @@ int main(int argc, char *argv[])
         Cli::out().flush();
         return Cli::report(Cli::PortFailed, error.text());
     } catch (const std::exception &error) {
+        // Neither the module nor the port: a fault of the program, which a script must not take
+        // for a module that failed.
         Cli::out().flush();
-        return Cli::report(Cli::ModuleFailed, QString::fromLocal8Bit(error.what()));
+        return Cli::report(Cli::InternalError, QStringLiteral("internal error: ") +
+                                                   QString::fromLocal8Bit(error.what()));
+    } catch (...) {
+        Cli::out().flush();
+        return Cli::report(Cli::InternalError,
+                           QStringLiteral("internal error: an exception of unknown type"));
     }
 }
