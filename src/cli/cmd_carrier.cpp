@@ -1,7 +1,13 @@
 // korvel-cli carrier: the module transmits a carrier for a measurement until the time is up or
 // the user stops it; then it is back in receive with its configuration as before.
 
-#include "cli.h"
+#include "commands.h"
+#include "failure.h"
+#include "interrupt.h"
+#include "options.h"
+#include "output.h"
+#include "session.h"
+
 #include "link/linewait.h"
 #include "module/moduleconfig.h"
 #include "module/tables.h"

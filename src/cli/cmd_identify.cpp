@@ -1,6 +1,10 @@
 // korvel-cli identify: power-up and identification, as the window's connect.
 
-#include "cli.h"
+#include "commands.h"
+#include "failure.h"
+#include "options.h"
+#include "output.h"
+#include "session.h"
 
 namespace
 {

@@ -1,6 +1,12 @@
 // korvel-cli link: a LinkControl run with the window's cycle, and its summary.
 
-#include "cli.h"
+#include "commands.h"
+#include "failure.h"
+#include "interrupt.h"
+#include "options.h"
+#include "output.h"
+#include "session.h"
+
 #include "module/moduleconfig.h"
 #include "module/tables.h"
 #include "rf/linkhistorycsv.h"
@@ -8,6 +14,7 @@
 #include "rf/linksummary.h"
 
 #include <QElapsedTimer>
+#include <QScopeGuard>
 #include <QTimer>
 
 #include <climits>
@@ -246,22 +253,21 @@ int runLink(const QStringList &arguments)
     if (seconds > 0)
         deadline.start(int(std::min<double>(std::llround(seconds * 1000.0), INT_MAX)));
 
-    // An interrupt during the connect leaves no run to start.
-    if (!Cli::Interrupt::isRequested()) {
-        // The transaction's receive handler leaves the input to the run meanwhile.
-        session.setLinkControlRunning(true);
-        try {
-            run.run(runInterval, rates, false);
-        } catch (...) {
+    // Whatever ends the run, a lost port too, the file is closed and the summary printed.
+    bool csvWritten = false;
+    {
+        const auto finish = qScopeGuard([&] {
             session.setLinkControlRunning(false);
-            report.closeCsv();
+            csvWritten = report.closeCsv();
             writeSummary(options, runInterval, report.summary());
-            throw;
+        });
+        // An interrupt during the connect leaves no run to start.
+        if (!Cli::Interrupt::isRequested()) {
+            // The transaction's receive handler leaves the input to the run meanwhile.
+            session.setLinkControlRunning(true);
+            run.run(runInterval, rates, false);
         }
-        session.setLinkControlRunning(false);
     }
-    const bool csvWritten = report.closeCsv();
-    writeSummary(options, runInterval, report.summary());
     if (!csvWritten)
         Cli::fail(Cli::UsageError,
                   QStringLiteral("cannot write %1: %2").arg(csvPath, report.csvError()));

@@ -1,6 +1,11 @@
 // korvel-cli ports: the serial ports and the running korvel-sim instances.
 
-#include "cli.h"
+#include "commands.h"
+#include "failure.h"
+#include "options.h"
+#include "output.h"
+
+#include "link/comport.h"
 #include "link/simregistry.h"
 
 #include <QJsonArray>

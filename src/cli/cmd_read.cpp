@@ -1,6 +1,11 @@
 // korvel-cli read: the read-out of the configuration, as a stored configuration.
 
-#include "cli.h"
+#include "commands.h"
+#include "failure.h"
+#include "options.h"
+#include "output.h"
+#include "session.h"
+
 #include "module/moduleconfig.h"
 #include "module/textfile.h"
 

@@ -1,6 +1,11 @@
 // korvel-cli sweep: the monitor's sweeps over the autoset plan or a centre and span, as the
 // CSV rows of the monitor's export.
-#include "cli.h"
+#include "commands.h"
+#include "failure.h"
+#include "interrupt.h"
+#include "options.h"
+#include "output.h"
+#include "session.h"
 
 #include "link/comport.h"
 #include "module/moduleconfig.h"

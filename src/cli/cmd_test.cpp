@@ -1,4 +1,10 @@
-#include "cli.h"
+#include "commands.h"
+#include "failure.h"
+#include "interrupt.h"
+#include "options.h"
+#include "output.h"
+#include "session.h"
+
 #include "module/tables.h"
 #include "moduletest/measurements.h"
 

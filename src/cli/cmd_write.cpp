@@ -1,7 +1,12 @@
 // korvel-cli write: a stored configuration into the module, with the window's rules and
 // refusals, and on request read back and compared register by register.
 
-#include "cli.h"
+#include "commands.h"
+#include "failure.h"
+#include "options.h"
+#include "output.h"
+#include "session.h"
+
 #include "link/linewait.h"
 #include "module/moduleconfig.h"
 #include "module/textfile.h"

@@ -1,6 +1,10 @@
 // korvel-cli: every module operation from the command line, for production lines and scripts.
 
-#include "cli.h"
+#include "commands.h"
+#include "failure.h"
+#include "interrupt.h"
+#include "output.h"
+#include "session.h"
 
 #include "korvel_version.h"
 
@@ -35,30 +39,14 @@ QString generalHelp()
         "  korvel-cli --help | --version\n"
         "\n"
         "Exit status: 0 success, 1 the module failed (no answer, a refusal, a verify mismatch),\n"
-        "2 wrong usage, 3 the port could not be opened or was lost.\n");
+        "2 wrong usage, 3 the port could not be opened or was lost, 70 an internal error.\n");
     return text;
-}
-
-// One line: the port's texts carry what the system said on a line of their own.
-QString errorLine(QString text)
-{
-    text.replace(QLatin1String("\r\n"), QLatin1String(": "));
-    text.replace(QLatin1Char('\n'), QLatin1String(": "));
-    return text;
-}
-
-int report(int code, const QString &message)
-{
-    Cli::err() << "korvel-cli: " << errorLine(message) << Qt::endl;
-    return code;
 }
 
 } // namespace
 
 int main(int argc, char *argv[])
 {
-    // The signals are taken before any other thread starts, so that every thread blocks them.
-    Cli::Interrupt::install();
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("korvel-cli"));
     QCoreApplication::setApplicationVersion(QStringLiteral(KORVEL_VERSION));
@@ -86,32 +74,42 @@ int main(int argc, char *argv[])
         ++at;
     }
     if (at >= arguments.size())
-        return report(Cli::UsageError, QStringLiteral("no command given (see korvel-cli --help)"));
+        return Cli::report(Cli::UsageError,
+                           QStringLiteral("no command given (see korvel-cli --help)"));
 
     const QString name = arguments.at(at);
     const auto &all = Cli::commands();
     const auto command =
         std::find_if(all.begin(), all.end(), [&](const Cli::Command &c) { return c.name == name; });
     if (command == all.end())
-        return report(Cli::UsageError,
-                      QStringLiteral("unknown command \"%1\" (see korvel-cli --help)").arg(name));
+        return Cli::report(
+            Cli::UsageError,
+            QStringLiteral("unknown command \"%1\" (see korvel-cli --help)").arg(name));
 
     try {
+        Cli::Interrupt::install();
         const int code = command->run(leading + arguments.mid(at + 1));
         Cli::out().flush();
         if (!Cli::portLoss().isEmpty())
-            return report(Cli::PortFailed, Cli::portLoss());
+            return Cli::report(Cli::PortFailed, Cli::portLoss());
         return code;
     } catch (const Cli::Failure &failure) {
         Cli::out().flush();
         if (!Cli::portLoss().isEmpty())
-            return report(Cli::PortFailed, Cli::portLoss());
-        return report(failure.code, failure.message);
+            return Cli::report(Cli::PortFailed, Cli::portLoss());
+        return Cli::report(failure.code, failure.message);
     } catch (const PortError &error) {
         Cli::out().flush();
-        return report(Cli::PortFailed, error.text());
+        return Cli::report(Cli::PortFailed, error.text());
     } catch (const std::exception &error) {
+        // Neither the module nor the port: a fault of the program, which a script must not take
+        // for a module that failed.
         Cli::out().flush();
-        return report(Cli::ModuleFailed, QString::fromLocal8Bit(error.what()));
+        return Cli::report(Cli::InternalError, QStringLiteral("internal error: ") +
+                                                   QString::fromLocal8Bit(error.what()));
+    } catch (...) {
+        Cli::out().flush();
+        return Cli::report(Cli::InternalError,
+                           QStringLiteral("internal error: an exception of unknown type"));
     }
 }

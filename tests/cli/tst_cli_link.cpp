@@ -74,6 +74,17 @@ SimExchanges exchangesOf(SimProcess &sim)
     return exchangesInLog(sim.log());
 }
 
+// Whether the process is stopped (SIGSTOP), from its state in /proc.
+bool isStopped(qint64 pid)
+{
+    QFile file(QStringLiteral("/proc/%1/stat").arg(pid));
+    if (!file.open(QIODevice::ReadOnly))
+        return false;
+    const QByteArray stat = file.readAll();
+    // The state follows the program name, which is in parentheses.
+    return stat.mid(stat.lastIndexOf(')') + 2, 1) == "T";
+}
+
 QJsonObject stat(double min, double mean, double max)
 {
     return {{"min", min}, {"mean", mean}, {"max", max}};
@@ -96,6 +107,7 @@ private slots:
     void summaryAndCsvFollowTheModule();
     void signalStopsLikeTheWindowsStop_data();
     void signalStopsLikeTheWindowsStop();
+    void secondSignalEndsAtOnce();
     void lostPortEndsTheRunWithStatus3();
     void refusalsAndLimits();
 };
@@ -191,6 +203,31 @@ void TestCliLink::signalStopsLikeTheWindowsStop()
              qPrintable(result.out));
     QVERIFY(result.out.contains("module 1 signal: min -70, mean -70.0, max -70 dBm\n"));
     QVERIFY(result.out.contains("module 2 SNR: min 34, mean 34.0, max 34 dB\n"));
+}
+
+void TestCliLink::secondSignalEndsAtOnce()
+{
+    SimProcess sim;
+    QVERIFY(sim.start({"--type", "C"}));
+    QTemporaryDir dir;
+    const QString csv = dir.filePath("link.csv");
+    CliProcess cli;
+    cli.start({"link", "-p", sim.devicePath(), "--csv", csv});
+    QTRY_VERIFY_WITH_TIMEOUT(!csvRows(csv).isEmpty(), 20000);
+    // Both signals wait while the program is stopped, so the second comes before the first can
+    // have ended the run, however the machine schedules the program.
+    const qint64 pid = cli.process().processId();
+    cli.signal(SIGSTOP);
+    QTRY_VERIFY(isStopped(pid));
+    cli.signal(SIGTERM);
+    cli.signal(SIGINT);
+    cli.signal(SIGCONT);
+    const CliResult result = cli.finish(10000);
+    QVERIFY(result.finished);
+    QVERIFY2(result.exitCode == 128 + SIGINT || result.exitCode == 128 + SIGTERM,
+             qPrintable(QString::number(result.exitCode)));
+    // No summary: the run did not get to its end.
+    QVERIFY2(result.out.isEmpty(), qPrintable(result.out));
 }
 
 void TestCliLink::lostPortEndsTheRunWithStatus3()
