@@ -1,7 +1,7 @@
 // korvel-cli read: the read-out of the configuration, as a stored configuration.
 
 #include "cli.h"
-#include "module/moduleconfig.h"
+#include "module/registerdecoding.h"
 #include "module/textfile.h"
 
 #include <QJsonArray>

@@ -1,5 +1,6 @@
 #include "monitor/sweepcore.h"
 
+#include "common/rounding.h"
 #include "link/catalogue.h"
 #include "link/comport.h"
 #include "link/modulelink.h"
