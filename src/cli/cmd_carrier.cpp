@@ -9,8 +9,11 @@
 #include "session.h"
 
 #include "link/linewait.h"
-#include "module/moduleconfig.h"
+#include "module/identification.h"
+#include "module/itemcounts.h"
+#include "module/registerdecoding.h"
 #include "module/tables.h"
+#include "module/writeexecution.h"
 #include "rf/carrier.h"
 
 #include <QElapsedTimer>
@@ -166,7 +169,8 @@ private:
             plan = planCWrite(*m_c);
         } else {
             m_b->eeprom = false;
-            plan = m_letter == QLatin1String("x") ? planCalibrationWrite(*m_b) : planBWrite(*m_b);
+            plan = firmwareType(m_letter) == FirmwareType::Calibration ? planCalibrationWrite(*m_b)
+                                                                       : planBWrite(*m_b);
         }
         if (plan.refused()) {
             m_failure = QStringLiteral("%1: the read-out left settings without a value").arg(doing);
@@ -249,24 +253,30 @@ int runCarrier(const QStringList &arguments)
     if (host.isC()) {
         // A C module sends what the PC feeds it: the line must outrun the radio.
         const int moduleBaud = rateOfItem(host.rs232BaudItems(), host.cPage()->rs232Baud);
-        if (moduleBaud != options.baud)
+        const int radio = host.radioBaud();
+        switch (carrierRefusalC(QString::number(options.baud), QString::number(moduleBaud),
+                                QString::number(radio),
+                                alternate ? std::optional(phases.transmitMs) : std::nullopt)) {
+        case CarrierRefusal::None:
+            break;
+        case CarrierRefusal::RatesDiffer:
             Cli::fail(Cli::ModuleFailed,
                       QStringLiteral("the module's RS232 rate is %1 baud, the PC's %2: they must "
                                      "be the same for the carrier")
                           .arg(moduleBaud)
                           .arg(options.baud));
-        const int radio = host.radioBaud();
-        if (radio <= 0 || options.baud <= radio)
+        case CarrierRefusal::PcNotFasterThanRadio:
             Cli::fail(Cli::ModuleFailed,
                       QStringLiteral("the PC's rate (%1 baud) must be higher than the module's "
                                      "radio rate (%2 baud) for the carrier")
                           .arg(options.baud)
                           .arg(radio));
-        if (alternate && carrierBurst(phases.transmitMs, radio).tooShort())
+        case CarrierRefusal::TransmitTimeTooShort:
             Cli::fail(Cli::ModuleFailed,
                       QStringLiteral("--tx-ms %1 is too short for the radio rate of %2 baud")
                           .arg(phases.transmitMs)
                           .arg(radio));
+        }
     }
 
     MsCountdown countdown{0};

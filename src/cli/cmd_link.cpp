@@ -7,7 +7,9 @@
 #include "output.h"
 #include "session.h"
 
-#include "module/moduleconfig.h"
+#include "module/identification.h"
+#include "module/itemcounts.h"
+#include "module/registerdecoding.h"
 #include "module/tables.h"
 #include "rf/linkhistorycsv.h"
 #include "rf/linkrun.h"
@@ -214,7 +216,7 @@ int runLink(const QStringList &arguments)
 
     Cli::Session session(options);
     session.connect();
-    if (session.typeLetter() != QLatin1String("C"))
+    if (firmwareType(session.typeLetter()) != FirmwareType::C)
         Cli::fail(Cli::ModuleFailed,
                   QStringLiteral("LinkControl only works with transceiver version C! The module "
                                  "on %1 is version %2.")

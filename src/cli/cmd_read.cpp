@@ -6,7 +6,7 @@
 #include "output.h"
 #include "session.h"
 
-#include "module/moduleconfig.h"
+#include "module/registerdecoding.h"
 #include "module/textfile.h"
 
 #include <QJsonArray>

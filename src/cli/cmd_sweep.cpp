@@ -8,7 +8,8 @@
 #include "session.h"
 
 #include "link/comport.h"
-#include "module/moduleconfig.h"
+#include "module/identification.h"
+#include "module/registerdecoding.h"
 #include "module/tables.h"
 #include "monitor/csvexport.h"
 #include "monitor/frequencyplan.h"
@@ -83,7 +84,10 @@ public:
     bool instantaneousRssi() const override { return true; }
     bool keepPeaks() const override { return false; }
     bool moduleConnected() const override { return m_session.port().isOpen(); }
-    bool cModule() const override { return m_session.typeLetter() == QLatin1String("C"); }
+    bool cModule() const override
+    {
+        return firmwareType(m_session.typeLetter()) == FirmwareType::C;
+    }
     int receiveChannelItem() const override { return m_receiveItem; }
     void slotMeasured(int, int, int) override {}
     void sweepMeasured() override

@@ -8,8 +8,12 @@
 #include "session.h"
 
 #include "link/linewait.h"
-#include "module/moduleconfig.h"
+#include "module/identification.h"
+#include "module/itemcounts.h"
+#include "module/storedfilecheck.h"
 #include "module/textfile.h"
+#include "module/verify.h"
+#include "module/writeexecution.h"
 
 namespace
 {
@@ -74,13 +78,13 @@ int runWrite(const QStringList &arguments)
     session.connect();
     session.requireConfigurable();
     const QString letter = session.typeLetter();
-    const bool calibration = letter == QLatin1String("x");
+    const bool calibration = firmwareType(letter) == FirmwareType::Calibration;
     if (calibration && eeprom)
         Cli::fail(Cli::ModuleFailed, QStringLiteral("the calibration software keeps its "
                                                     "configuration in RAM only: no --eeprom"));
 
     const IdentityRecord &id = session.identity();
-    const bool cPage = letter == QLatin1String("C");
+    const bool cPage = firmwareType(letter) == FirmwareType::C;
     const StoredConfigUse use =
         useStoredConfig(file.bytes, true, letter, !cPage, cPage, bItemCounts(id), cItemCounts(id));
     if (!use.usable())

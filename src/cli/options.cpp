@@ -3,7 +3,7 @@
 #include "failure.h"
 #include "output.h"
 
-#include "module/moduleconfig.h"
+#include "module/itemcounts.h"
 
 #include <cstdlib>
 

@@ -76,13 +76,11 @@ Session::~Session()
 void Session::connect()
 {
     powerUpModule(*m_port, *m_link, [](int ms) { LineWait::sleepMs(ms); });
-    if (m_calibrationStatus.isEmpty())
+    if (!finishConnection(*m_port, *this))
         fail(ModuleFailed, QStringLiteral("no start-up report from the module on %1 at %2 baud: "
                                           "check the port, the baud rate and the supply")
                                .arg(m_options.port)
                                .arg(m_options.baud));
-    m_port->setReadTimeout(500);
-    m_port->setRts(true);
 
     class Readout : public SessionReadout
     {

@@ -1,3 +1,5 @@
+#include "module/itemcounts.h"
+#include "module/konfigbpage.h"
 #include "texts/language.h"
 #include "texts/languagechoice.h"
 
@@ -59,6 +61,7 @@ private slots:
     void itemListsAreSplit_data();
     void itemListsAreSplit();
     void captionsOfEveryKind();
+    void bPageListsHoldTheCoreCounts();
     void systemLanguage_data();
     void systemLanguage();
     void languageChoiceFile_data();
@@ -121,6 +124,21 @@ void TestLanguageTexts::captionsOfEveryKind()
     applyLanguageTexts(&scratch.window, 0, tables);
     QCOMPARE(captions(),
              (QStringList{"Fenster", "Seite", "Gruppe", "Beschriftung", "Auswahl", "(choose)"}));
+}
+
+void TestLanguageTexts::bPageListsHoldTheCoreCounts()
+{
+    // The core decodes registers and stored files by the counts; the window's boxes must agree
+    // in either language.
+    QWidget page;
+    KonfigBControls b;
+    buildKonfigB(&page, b);
+    const BItemCounts design = bItemCounts(IdentityRecord{});
+    QCOMPARE(bItemCounts(b), design);
+    for (int language : {0, 1}) {
+        applyLanguageTexts(&page, language);
+        QCOMPARE(bItemCounts(b), design);
+    }
 }
 
 void TestLanguageTexts::systemLanguage_data()

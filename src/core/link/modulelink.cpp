@@ -3,6 +3,7 @@
 #include "link/catalogue.h"
 #include "link/comport.h"
 #include "link/exchangelog.h"
+#include "module/identification.h"
 
 #include <QScopeGuard>
 
@@ -97,11 +98,12 @@ void ModuleLink::dispatchAnswer()
             }
         }
     } else {
+        // Before the type query (no letter yet) answers are read as a B module's.
         const QString letter = m_host.softwareTypeLetter();
-        const QChar first = letter.isEmpty() ? QChar() : letter.at(0);
-        if (letter.isEmpty() || first == QLatin1Char('B') || first == QLatin1Char('x'))
+        const FirmwareType type = firmwareType(letter);
+        if (letter.isEmpty() || type == FirmwareType::B || type == FirmwareType::Calibration)
             dispatchB();
-        else if (first == QLatin1Char('C'))
+        else if (type == FirmwareType::C)
             dispatchC();
         // Any other letter: nothing is read, the last answer keeps its bytes.
     }

@@ -7,10 +7,20 @@ QString softwareTypeLetter(quint8 a1)
     return QString(QChar(char16_t(a1 + 0x40)));
 }
 
+FirmwareType firmwareType(const QString &letter)
+{
+    if (letter == QLatin1String("B"))
+        return FirmwareType::B;
+    if (letter == QLatin1String("C"))
+        return FirmwareType::C;
+    if (letter == QLatin1String("x"))
+        return FirmwareType::Calibration;
+    return FirmwareType::Unknown;
+}
+
 bool isKnownSoftwareType(const QString &letter)
 {
-    return letter == QLatin1String("B") || letter == QLatin1String("C") ||
-           letter == QLatin1String("x");
+    return firmwareType(letter) != FirmwareType::Unknown;
 }
 
 QString softwareVersionText(quint8 a1, quint8 a2, quint8 a3)

@@ -5,6 +5,11 @@
 
 #include <optional>
 
+// The firmware a type letter names: "B", "C", "x" for the calibration software. Any other letter,
+// or none, is Unknown: a module the program does not serve, which on the line is no C module.
+enum class FirmwareType { B, C, Calibration, Unknown };
+FirmwareType firmwareType(const QString &letter);
+
 // Decoders of the identification answers (a1 .. a4 are answer bytes 1 to 4).
 // Type query: 0xFF is the calibration software "x", otherwise the letter a1 + 0x40 ("B", "C").
 QString softwareTypeLetter(quint8 a1);

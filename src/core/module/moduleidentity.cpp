@@ -3,6 +3,7 @@
 #include "link/catalogue.h"
 #include "link/comport.h"
 #include "link/modulelink.h"
+#include "link/retryexchange.h"
 #include "module/identification.h"
 #include "module/tables.h"
 
@@ -35,10 +36,7 @@ void query(ModuleLink &link, quint8 number, bool decodable, Decode decode)
         decode(*bytes);
 }
 
-QChar firstLetter(const IdentityRecord &record)
-{
-    return record.typeLetter.isEmpty() ? QChar() : record.typeLetter.at(0);
-}
+} // namespace
 
 RegisterRead readRegisters(ModuleLink &link, const QList<quint8> &registers)
 {
@@ -52,14 +50,17 @@ RegisterRead readRegisters(ModuleLink &link, const QList<quint8> &registers)
     return read;
 }
 
-} // namespace
-
 QList<quint8> configurationRegisters(const QString &typeLetter)
 {
-    if (typeLetter.startsWith(QLatin1Char('B')))
+    switch (firmwareType(typeLetter)) {
+    case FirmwareType::B:
         return {0x09, 0x0A, 0x0B, 0x0C, 0x10, 0x0D, 0x0E, 0x0F, 0x11, 0x12, 0x13, 0x14};
-    if (typeLetter.startsWith(QLatin1Char('C')))
+    case FirmwareType::C:
         return {0x09, 0x0A, 0x0B, 0x0C, 0x0D, 0x0E, 0x0F, 0x10};
+    case FirmwareType::Calibration:
+    case FirmwareType::Unknown:
+        break;
+    }
     return {};
 }
 
@@ -79,11 +80,18 @@ void powerUpModule(ComPort &port, ModuleLink &link, const std::function<void(int
     link.dispatchAnswer();
 }
 
+bool finishConnection(ComPort &port, const DispatchHost &host)
+{
+    if (host.calibrationStatus().isEmpty())
+        return false;
+    port.setReadTimeout(500);
+    port.setRts(true);
+    return true;
+}
+
 void identificationQueries(ModuleLink &link, IdentityRecord &record, bool german)
 {
-    const QChar first = firstLetter(record);
-    const bool decodable =
-        first == QLatin1Char('B') || first == QLatin1Char('C') || first == QLatin1Char('x');
+    const bool decodable = isKnownSoftwareType(record.typeLetter);
     const bool &failed = link.state().errorFlag;
 
     query<3>(link, Frame::QuerySoftwareVersion, decodable,
@@ -128,7 +136,7 @@ bool readOutModule(ModuleLink &link, IdentityRecord &record, bool german, Readou
     ComPort &port = link.port();
     port.setRts(false);
     state.errorFlag = false;
-    state.retryCounter = 5;
+    state.retryCounter = kExchangeAttempts;
 
     // The type query goes out once; a failure keeps the letter of the previous module.
     link.transaction(Frame::Identify, Frame::QuerySoftwareType);
@@ -141,25 +149,18 @@ bool readOutModule(ModuleLink &link, IdentityRecord &record, bool german, Readou
         }
     }
     // A C module takes commands only while RTS is off.
-    if (record.typeLetter != QLatin1String("C"))
+    if (firmwareType(record.typeLetter) != FirmwareType::C)
         port.setRts(true);
 
-    state.retryCounter = 5;
-    do {
-        state.errorFlag = false;
+    const bool succeeded = retryExchange(link, [&] {
         identificationQueries(link, record, german);
         if (!state.errorFlag)
             observer.identified(record);
-        if (!state.errorFlag) {
-            const QChar first = firstLetter(record);
-            if (first == QLatin1Char('B') || first == QLatin1Char('C') || first == QLatin1Char('x'))
-                observer.configurationRead(
-                    record, readRegisters(link, configurationRegisters(record.typeLetter)));
-        }
+        if (!state.errorFlag && isKnownSoftwareType(record.typeLetter))
+            observer.configurationRead(
+                record, readRegisters(link, configurationRegisters(record.typeLetter)));
         sleepMs(200);
-    } while (state.errorFlag && state.retryCounter != 0);
-
-    const bool succeeded = !state.errorFlag;
+    });
     if (!succeeded)
         observer.communicationFailed();
     port.setRts(true);

@@ -10,6 +10,7 @@
 #include <optional>
 
 class ComPort;
+class DispatchHost;
 class ModuleLink;
 
 // What the identification tells of a module, as the Modulinfo fields show it: every field is
@@ -37,6 +38,10 @@ using RegisterRead = std::array<std::optional<quint8>, 0x20>;
 // C and the calibration software: nothing for "x", 0x09 .. 0x10 for C.
 QList<quint8> configurationRegisters(const QString &typeLetter);
 
+// Reads the registers in order, one frame each; the first failed read ends the pass, and it and
+// the registers after it hold nothing.
+RegisterRead readRegisters(ModuleLink &link, const QList<quint8> &registers);
+
 // What the read-out reports to the front end while it runs.
 class ReadoutObserver
 {
@@ -60,6 +65,11 @@ public:
 // its start-up report read. The window and the command line connect this way. sleepMs waits
 // while the front end stays responsive.
 void powerUpModule(ComPort &port, ModuleLink &link, const std::function<void(int)> &sleepMs);
+
+// The end of the start-up, after powerUpModule: true when the module sent its start-up report (the
+// dispatcher has shown its calibration status); the port then gets the connected read timeout
+// and RTS on. False leaves the port as it is, for the front end to let go of the module.
+bool finishConnection(ComPort &port, const DispatchHost &host);
 
 // One identification pass: the software version, command set, hardware, speed, band and serial
 // queries, each updating its field of the record when it succeeded.

@@ -1,4 +1,5 @@
 #include "module/tables.h"
+#include "module/identification.h"
 
 #include <cmath>
 
@@ -106,7 +107,7 @@ QStringList channelItems(int band)
 
 bool isExtendedCModule(const QString &typeLetter, int commandSet)
 {
-    return typeLetter == QLatin1String("C") && commandSet >= 3;
+    return firmwareType(typeLetter) == FirmwareType::C && commandSet >= 3;
 }
 
 std::optional<RateLists> rateListsFor(const QString &typeLetter, int commandSet,
@@ -159,7 +160,7 @@ std::optional<double> rbwForItem(const QString &typeLetter, int item)
 {
     static constexpr double widthTable[] = {9.6, 19.2, 25.6, 51.2, 102.4, 153.6, 307.2};
     static constexpr double rateTable[] = {9.6, 9.6, 19.2, 25.6, 51.2, 102.4};
-    if (typeLetter == QLatin1String("C")) {
+    if (firmwareType(typeLetter) == FirmwareType::C) {
         if (item < 0 || item >= int(std::size(rateTable)))
             return std::nullopt;
         return rateTable[item];

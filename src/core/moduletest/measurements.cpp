@@ -3,6 +3,8 @@
 #include "link/catalogue.h"
 #include "link/comport.h"
 #include "link/modulelink.h"
+#include "link/retryexchange.h"
+#include "module/identification.h"
 
 namespace ModuleTestFormat
 {
@@ -81,7 +83,7 @@ std::optional<quint8> sleepMode(int afterWakeup, int wakeupPin, int otherPins)
 
 bool isBOrCalibration(const QString &letter)
 {
-    return letter == QLatin1String("B") || letter == QLatin1String("x");
+    return firmwareType(letter) != FirmwareType::C;
 }
 
 QByteArray sleepFrame(const QString &letter, quint8 mode)
@@ -115,22 +117,11 @@ using namespace ModuleTestFormat;
 namespace ModuleTest
 {
 
-bool withRetries(ModuleLink &link, const std::function<void()> &send)
-{
-    LinkState &state = link.state();
-    state.retryCounter = 5;
-    do {
-        state.errorFlag = false;
-        send();
-    } while (state.errorFlag && state.retryCounter != 0);
-    return !state.errorFlag;
-}
-
 MeasureResult measure(ModuleLink &link, const QString &letter, Measurement measurement)
 {
     const bool cModule = !isBOrCalibration(letter);
     ComPort &port = link.port();
-    const bool ok = withRetries(link, [&] {
+    const bool ok = retryExchange(link, [&] {
         // A C module takes commands only while RTS is off.
         if (cModule)
             port.setRts(false);
@@ -145,7 +136,7 @@ MeasureResult measure(ModuleLink &link, const QString &letter, Measurement measu
 
 bool startRecalibration(ModuleLink &link, const QString &letter)
 {
-    return withRetries(link, [&] {
+    return retryExchange(link, [&] {
         if (!isBOrCalibration(letter))
             link.port().setRts(false);
         link.transaction(recalibrationFrame(letter));
@@ -154,7 +145,7 @@ bool startRecalibration(ModuleLink &link, const QString &letter)
 
 bool sendToSleep(ModuleLink &link, const QString &letter, quint8 mode)
 {
-    return withRetries(link, [&] {
+    return retryExchange(link, [&] {
         if (!isBOrCalibration(letter))
             link.port().setRts(false);
         link.transaction(sleepFrame(letter, mode));

@@ -35,7 +35,7 @@ QString measurementText(Measurement measurement, quint8 v, const QLocale &locale
 std::optional<quint8> sleepMode(int afterWakeup, int wakeupPin, int otherPins);
 
 // B modules and the calibration software ("B", "x") are sent their frames without touching RTS;
-// every other letter is a C module.
+// so is a module of unknown type, which is no C module.
 bool isBOrCalibration(const QString &letter);
 QByteArray sleepFrame(const QString &letter, quint8 mode);
 QByteArray recalibrationFrame(const QString &letter);
@@ -52,9 +52,6 @@ RecalibrationStatus recalibrationStatus(const QString &shown);
 // the front end drops the connection.
 namespace ModuleTest
 {
-
-// Retry counter 5, the send step repeated while it fails; false when the retries are used up.
-bool withRetries(ModuleLink &link, const std::function<void()> &send);
 
 struct MeasureResult {
     bool failed = false;         // the retries were used up

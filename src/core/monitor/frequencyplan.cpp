@@ -1,5 +1,8 @@
 #include "monitor/frequencyplan.h"
 
+#include "common/rounding.h"
+#include "module/identification.h"
+
 #include <cfenv>
 #include <cmath>
 #include <limits>
@@ -9,12 +12,6 @@ PlanBand planBand(const QString &frqVersion)
     if (frqVersion == QLatin1String("433"))
         return {433.0625, 434.7875, 139};
     return {868.0125, 869.9875, 159};
-}
-
-int roundHalfEven(double value)
-{
-    // nearbyint rounds in the current mode, which is to nearest with halves to even.
-    return int(std::nearbyint(value));
 }
 
 QList<int> placePlanItems(int first, int end, double spacing)
@@ -51,7 +48,7 @@ std::optional<int> planSpacing(const QString &typeLetter, int item)
     // The largest number of 12.5 kHz steps that fits into the receive bandwidth, at least 1.
     static constexpr int byWidth[] = {1, 1, 2, 4, 8, 12, 24};
     static constexpr int byRate[] = {1, 1, 1, 2, 4, 8};
-    if (typeLetter == QLatin1String("C")) {
+    if (firmwareType(typeLetter) == FirmwareType::C) {
         if (item < 0 || item >= int(std::size(byRate)))
             return std::nullopt;
         return byRate[item];

@@ -14,9 +14,6 @@ struct PlanBand {
 };
 PlanBand planBand(const QString &frqVersion);
 
-// Rounds to the nearest integer, halves to the even neighbour.
-int roundHalfEven(double value);
-
 // The items a plan places into the slots 1, 2, 3 ...: from item first up to (not including)
 // item end, spacing channels apart, at most 30 of them.
 QList<int> placePlanItems(int first, int end, double spacing);

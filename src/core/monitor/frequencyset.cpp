@@ -1,4 +1,5 @@
 #include "monitor/frequencyset.h"
+#include "module/identification.h"
 
 #include <cmath>
 
@@ -51,7 +52,7 @@ FrequencySetResult frequencySet(const FrequencySetRequest &request)
 
     const auto spacing = planSpacing(request.typeLetter, request.spacingItem);
     if (!spacing) {
-        if (request.typeLetter == QLatin1String("C"))
+        if (firmwareType(request.typeLetter) == FirmwareType::C)
             return refused(FrequencySetResult::NoSpacing,
                            QStringLiteral("Für die eingestellte Funkdatenrate ist kein "
                                           "Monitor-Raster festgelegt!\r\n(Funkdatenrate bis "

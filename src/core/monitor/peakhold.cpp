@@ -1,5 +1,6 @@
 #include "monitor/peakhold.h"
 
+#include "common/rounding.h"
 #include "monitor/frequencyplan.h"
 
 #include <algorithm>

@@ -1,8 +1,10 @@
 #include "monitor/sweepcore.h"
 
+#include "common/rounding.h"
 #include "link/catalogue.h"
 #include "link/comport.h"
 #include "link/modulelink.h"
+#include "link/retryexchange.h"
 #include "monitor/frequencyplan.h"
 #include "rf/mscountdown.h"
 
@@ -86,11 +88,11 @@ void SweepCore::run(int baud)
             port.setRts(false);
         // The first tune does not count against the retries, whatever its outcome.
         state.errorFlag = false;
-        state.retryCounter = 5;
+        state.retryCounter = kExchangeAttempts;
         if (port.isOpen())
             m_link.transaction(kTune, quint8(m_host.slotItem(0) + 1));
         state.errorFlag = false;
-        state.retryCounter = 5;
+        state.retryCounter = kExchangeAttempts;
         sweepLoop();
         stopSteps();
     } catch (...) {
@@ -163,7 +165,7 @@ bool SweepCore::measureSlot(int n, int j)
         }
         return true;
     }
-    state.retryCounter = 5;
+    state.retryCounter = kExchangeAttempts;
     const int reading = qint8(m_link.answerByte(1).value_or(quint8(SlotMeasurement::kFloorDbm)));
     SlotMeasurement &slot = m_slots[n];
     const int v = takeReading(slot, reading, m_host.meanPosition(), j,
@@ -180,7 +182,7 @@ void SweepCore::stopSteps()
         // own failure cannot wrap the counter.
         LinkState &state = m_link.state();
         state.errorFlag = false;
-        state.retryCounter = 5;
+        state.retryCounter = kExchangeAttempts;
         m_link.transaction(kTune, quint8(m_host.receiveChannelItem() + 1));
         state.errorFlag = false;
         port.setReadTimeout(kConnectedTimeoutMs);

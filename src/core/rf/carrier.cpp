@@ -3,6 +3,7 @@
 #include "link/catalogue.h"
 #include "link/comport.h"
 #include "link/modulelink.h"
+#include "link/retryexchange.h"
 
 #include <QCoreApplication>
 
@@ -17,19 +18,6 @@ constexpr int kManchester = 1;
 
 } // namespace
 
-qint64 roundHalfEven(qint64 numerator, qint64 denominator)
-{
-    qint64 quotient = numerator / denominator;
-    qint64 rest = numerator % denominator;
-    if (rest < 0) {
-        rest += denominator;
-        --quotient;
-    }
-    if (2 * rest > denominator || (2 * rest == denominator && quotient % 2 != 0))
-        ++quotient;
-    return quotient;
-}
-
 CarrierBurst carrierBurst(qint64 transmitMs, qint64 radioBaud)
 {
     CarrierBurst burst;
@@ -39,6 +27,20 @@ CarrierBurst carrierBurst(qint64 transmitMs, qint64 radioBaud)
     burst.c = (transmitMs - burst.a) * radioBaud;
     burst.R = roundHalfEven(burst.c, 9000);
     return burst;
+}
+
+CarrierRefusal carrierRefusalC(const QString &pcBaud, const QString &moduleBaud,
+                               const QString &radioBaud, std::optional<int> transmitMs)
+{
+    if (pcBaud != moduleBaud)
+        return CarrierRefusal::RatesDiffer;
+    bool ok = false;
+    const int radio = radioBaud.toInt(&ok);
+    if (!ok || radio <= 0 || pcBaud.toInt() <= radio)
+        return CarrierRefusal::PcNotFasterThanRadio;
+    if (transmitMs && carrierBurst(*transmitMs, radio).tooShort())
+        return CarrierRefusal::TransmitTimeTooShort;
+    return CarrierRefusal::None;
 }
 
 std::optional<int> parseWholeMs(const QString &text)
@@ -182,16 +184,12 @@ void CarrierOutput::switchTransmitter(int state)
 
 bool CarrierOutput::switchWithRetries(int state, bool byCommand)
 {
-    LinkState &link = m_line.link.state();
-    link.retryCounter = 5;
-    do {
-        link.errorFlag = false;
+    return retryExchange(m_line.link, [&] {
         if (byCommand)
             m_line.link.transaction(kSwitchTransmitter, quint8(state));
         else
             m_line.link.port().setRts(state == 0);
-    } while (link.errorFlag && link.retryCounter != 0);
-    return !link.errorFlag;
+    });
 }
 
 void CarrierOutput::reportModuleLost()

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "common/rounding.h"
 #include "rf/mscountdown.h"
 
 #include <QString>
@@ -8,9 +9,6 @@
 #include <optional>
 
 class ModuleLink;
-
-// Halves go to the even neighbour, as every rounding of the program.
-qint64 roundHalfEven(qint64 numerator, qint64 denominator);
 
 // The pattern bytes a C module gets at the start of each alternation period: a = 40000 / HF
 // (the time its radio needs before it sends, in ms), c = (TX - a) × HF, R = c / 9000, both
@@ -24,6 +22,15 @@ struct CarrierBurst {
     qint64 bytes() const { return R - 2; }
 };
 CarrierBurst carrierBurst(qint64 transmitMs, qint64 radioBaud);
+
+// Why a C module cannot be fed the carrier, checked before anything changes: its serial rate must
+// be the PC's, the PC's rate must be above the radio rate (a radio rate that is not a number
+// counts as too fast), and an alternation's transmit time must leave a burst. The rates as their
+// selectors show them; transmitMs nothing for a continuous carrier, or when the alternation is
+// left to find it out.
+enum class CarrierRefusal { None, RatesDiffer, PcNotFasterThanRadio, TransmitTimeTooShort };
+CarrierRefusal carrierRefusalC(const QString &pcBaud, const QString &moduleBaud,
+                               const QString &radioBaud, std::optional<int> transmitMs);
 
 // A time typed into a time edit: a whole number of milliseconds, or nothing.
 std::optional<int> parseWholeMs(const QString &text);

@@ -1,5 +1,7 @@
 #include "rf/linkformulas.h"
 
+#include "link/catalogue.h"
+
 #include <algorithm>
 #include <cmath>
 
@@ -8,16 +10,6 @@ namespace LinkFormulas
 
 namespace
 {
-
-// q / d rounded to the nearest integer, exact halves to even, for q >= 0 and d > 0.
-int divideRoundHalfEven(qint64 q, qint64 d)
-{
-    const qint64 base = q / d;
-    const qint64 twice = 2 * (q % d);
-    if (twice > d || (twice == d && base % 2 != 0))
-        return int(base + 1);
-    return int(base);
-}
 
 int ceilDiv(int q, int d)
 {
@@ -48,16 +40,11 @@ QString percentText(qint64 part, qint64 sent, int digits, const QLocale &locale)
 
 } // namespace
 
-int roundHalfEven(double value)
-{
-    return int(std::nearbyint(value));
-}
-
 int answerWait(int hf, int rs, bool sensitive)
 {
     const int sum = sensitive ? 96000 / hf + 40000 / rs : 192000 / hf + 110000 / rs;
     // 0.8 × sum, rounded; 8 × sum / 10 keeps it exact.
-    return divideRoundHalfEven(qint64(sum) * 8, 10);
+    return int(roundHalfEven(qint64(sum) * 8, 10));
 }
 
 int minLinkInterval(int hf, int rs, int hfPosition, int rsPosition, bool sensitive)
@@ -68,7 +55,7 @@ int minLinkInterval(int hf, int rs, int hfPosition, int rsPosition, bool sensiti
         (hfPosition > 1 && rsPosition > 3) || (hfPosition <= 1 && rsPosition > 2);
     const int k = longTelegram ? 288000 : 192000;
     const int t = ceilDiv(k, hf) + (168000 / rs + 1) + 4;
-    return divideRoundHalfEven(qint64(t) * 21, 20) + 4;
+    return int(roundHalfEven(qint64(t) * 21, 20)) + 4;
 }
 
 QString generalFormat(double value, int digits, const QLocale &locale)
@@ -114,7 +101,8 @@ QByteArray compactAnswer(const QByteArray &answer)
 bool isValidAnswer(const QByteArray &answer)
 {
     const qsizetype n = answer.size();
-    return (n == 3 || n == 5 || n == 7) && quint8(answer[0]) == 0x4C;
+    // The answer begins with the letter of the request.
+    return (n == 3 || n == 5 || n == 7) && answer[0] == Frame::LinkControlRequest;
 }
 
 LinkSamples samplesOf(const QByteArray &validAnswer)

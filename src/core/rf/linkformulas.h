@@ -1,5 +1,7 @@
 #pragma once
 
+#include "common/rounding.h"
+
 #include <QByteArray>
 #include <QLocale>
 #include <QString>
@@ -10,9 +12,6 @@
 // running averages and the peak hold. No widgets, no port.
 namespace LinkFormulas
 {
-
-// Nearest integer, exact halves to the even neighbour (157.5 gives 158, 156.5 gives 156).
-int roundHalfEven(double value);
 
 // Milliseconds from sending "L" to purging the port buffers. hf is the radio rate, rs the PC's
 // serial rate; sensitive selects the short timing of sensitivity measurements.

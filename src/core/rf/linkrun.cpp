@@ -1,5 +1,6 @@
 #include "rf/linkrun.h"
 
+#include "link/catalogue.h"
 #include "link/comport.h"
 #include "link/exchangelog.h"
 
@@ -133,14 +134,15 @@ void LinkRun::runCycles(int interval, const LinkRates &rates, bool sensitive)
     countdown.store(kSettleMs);
     if (!wait())
         return;
+    const QByteArray request(1, Frame::LinkControlRequest);
     while (!*m_shared.LinkStopFlag) {
-        m_port.write(QByteArray(1, 'L'));
+        m_port.write(request);
         countdown.store(m_answerWait);
         if (!wait())
             return;
         // Whatever came before the module had the free module's answer is not the answer.
         m_port.clearBuffers(true, true);
-        m_log.appendTxMarker(QStringLiteral("4C"));
+        m_log.appendTxMarker(QString::fromLatin1(request.toHex().toUpper()));
         // The answer is read one interval after its "L", counted in whole ticks; reading earlier
         // would miss an answer that completes just before the interval ends. After a stop request
         // a long interval is not waited out: the answer is read a second after its "L".

@@ -2,9 +2,10 @@
 
 #include "link/comport.h"
 #include "link/modulelink.h"
-#include "module/moduleconfig.h"
+#include "module/identification.h"
 #include "module/modulecontext.h"
 #include "module/readout.h"
+#include "module/writeexecution.h"
 #include "module/writeplan.h"
 #include "widgets/controls.h"
 #include "window/activities.h"
@@ -58,14 +59,19 @@ QLineEdit *intervalEdit(ModuleContext &ctx, bool cPage, IntervalEdit edit)
 void writeConfiguration(ModuleContext &ctx)
 {
     const QString letter = ctx.typeLetter();
+    const FirmwareType type = firmwareType(letter);
     WritePlan plan;
-    if (letter == QLatin1String("B"))
+    switch (type) {
+    case FirmwareType::B:
         plan = planBWrite(readKonfigB(ctx.b));
-    else if (letter == QLatin1String("C"))
+        break;
+    case FirmwareType::C:
         plan = planCWrite(readKonfigC(ctx.c));
-    else if (letter == QLatin1String("x"))
+        break;
+    case FirmwareType::Calibration:
         plan = planCalibrationWrite(readKonfigB(ctx.b));
-    else {
+        break;
+    case FirmwareType::Unknown:
         ctx.host.showMessage(
             QStringLiteral("Nichts zu konfigurieren: Software-Typ \"%1\" unbekannt!").arg(letter),
             QStringLiteral("Nothing to configure: unknown software type \"%1\"!").arg(letter));
@@ -87,13 +93,13 @@ void writeConfiguration(ModuleContext &ctx)
     // The typed intervals are checked once; a refused one is skipped in every pass.
     for (const IntervalRefusal &refusal : plan.refusals) {
         if (refusal.clearEdit)
-            intervalEdit(ctx, letter == QLatin1String("C"), refusal.edit)->clear();
+            intervalEdit(ctx, type == FirmwareType::C, refusal.edit)->clear();
         ctx.host.showMessage(refusal.message.german, refusal.message.english);
     }
 
     setButtonEnabled(ctx.app.BtnKonfigurieren, false);
     setButtonEnabled(ctx.app.BtnAuslesen, false);
-    WindowWrite observer(ctx, letter == QLatin1String("x"));
+    WindowWrite observer(ctx, type == FirmwareType::Calibration);
     const bool written =
         executeWritePlan(ctx.link, plan, observer, [&ctx](int ms) { ctx.host.sleepMs(ms); });
     if (!written)

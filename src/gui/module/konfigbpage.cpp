@@ -1,5 +1,7 @@
 #include "module/konfigbpage.h"
 
+#include "module/identification.h"
+#include "module/itemcounts.h"
 #include "module/tables.h"
 #include "widgets/controls.h"
 
@@ -26,11 +28,12 @@ void buildKonfigB(QWidget *page, KonfigBControls &b)
     form.addRow(B_LABEL(Label_HFbaud_B, "Funkdatenrate"), b.CBox_HFbaud_B,
                 B_LABEL(Label_E_RX_baud_B, "baud"));
     form.addRow(B_LABEL(Label_K_breite_B, "Kanalbreite"),
-                B_COMBO(CBox_K_breite_B, "12.5,25.0,50.0,100.0,150.0,200.0,500.0"),
+                form.combo(b.CBox_K_breite_B, "CBox_K_breite_B", channelWidthItemsB()),
                 B_LABEL(Label_E_K_breite_B, "kHz"));
     form.addRow(B_LABEL(Label_Code_B, "Datencodierung"),
-                B_COMBO(CBox_Code_B, "NRZ,Manchester,UART"));
-    form.addRow(B_LABEL(Label_Modart_B, "Modulationsart"), B_COMBO(CBox_ModArt_B, "ASK,GFSK,FSK"));
+                form.combo(b.CBox_Code_B, "CBox_Code_B", codingItemsB()));
+    form.addRow(B_LABEL(Label_Modart_B, "Modulationsart"),
+                form.combo(b.CBox_ModArt_B, "CBox_ModArt_B", modulationItemsB()));
     form.create(b.CBox_Config_baud_B, "CBox_Config_baud_B");
     setComboItems(b.CBox_Config_baud_B, designConfigBaudB());
     form.addRow(B_LABEL(Label_Config_baud_B, "Config Baudrate(RS232)"), b.CBox_Config_baud_B,
@@ -94,7 +97,7 @@ void powerUpRuleB(KonfigBControls &b)
 void uartSwitchRuleB(KonfigBControls &b, const QString &typeLetter)
 {
     if (b.CBox_Code_B->currentIndex() == 2) {
-        if (typeLetter == QLatin1String("x")) {
+        if (firmwareType(typeLetter) == FirmwareType::Calibration) {
             selectComboItem(b.CBox_RX_TX_B, 0);
         } else {
             b.Label_RX_TX_B->setEnabled(true);

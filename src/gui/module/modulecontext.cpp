@@ -1,4 +1,5 @@
 #include "module/modulecontext.h"
+#include "texts/messages.h"
 
 #include <QLineEdit>
 
@@ -10,8 +11,8 @@ QString ModuleContext::typeLetter() const
 void ModuleContext::reportCommunicationError()
 {
     host.disconnectModule();
-    host.showMessage(QStringLiteral("Kommunikationsfehler!\r\n(COM und Baudrate überprüfen)"),
-                     QStringLiteral("Transmission error!\r\n(Check COM und baudrate)"));
+    host.showMessage(QString::fromUtf8(Messages::kCommunicationError.german),
+                     QString::fromUtf8(Messages::kCommunicationError.english));
 }
 
 void setButtonEnabled(QWidget *button, bool enabled)

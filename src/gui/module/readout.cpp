@@ -5,8 +5,8 @@
 #include "link/linewait.h"
 #include "link/modulelink.h"
 #include "module/identification.h"
-#include "module/moduleconfig.h"
 #include "module/modulecontext.h"
+#include "module/registerdecoding.h"
 #include "module/tables.h"
 #include "widgets/controls.h"
 #include "window/activities.h"
@@ -87,10 +87,11 @@ public:
     }
     void configurationRead(const IdentityRecord &record, const RegisterRead &registers) override
     {
-        const QChar first = record.typeLetter.at(0);
-        if (first == QLatin1Char('B'))
+        // Only a module of known type has its configuration read.
+        const FirmwareType type = firmwareType(record.typeLetter);
+        if (type == FirmwareType::B)
             decodeBConfiguration(m_ctx, registers);
-        else if (first == QLatin1Char('C'))
+        else if (type == FirmwareType::C)
             decodeCConfiguration(m_ctx, registers);
         else
             applyCalibrationPreset(m_ctx);
@@ -213,7 +214,8 @@ void buildChannelLists(ModuleContext &ctx)
 void computeRbw(ModuleContext &ctx)
 {
     const QString letter = ctx.typeLetter();
-    QComboBox *source = letter == QLatin1String("C") ? ctx.c.CBox_HFbaud_C : ctx.b.CBox_K_breite_B;
+    QComboBox *source =
+        firmwareType(letter) == FirmwareType::C ? ctx.c.CBox_HFbaud_C : ctx.b.CBox_K_breite_B;
     if (const auto rbw = rbwForItem(letter, source->currentIndex()))
         ctx.shared.RBW = *rbw;
     if (ctx.app.LabelMonitor_RBW)

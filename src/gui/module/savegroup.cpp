@@ -1,6 +1,6 @@
 #include "module/savegroup.h"
 
-#include "module/moduleconfig.h"
+#include "module/storedfilecheck.h"
 
 #include "module/modulecontext.h"
 #include "module/storedconfig.h"

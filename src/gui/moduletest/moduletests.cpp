@@ -4,6 +4,7 @@
 #include "module/modulehost.h"
 #include "moduletest/moduletestpage.h"
 #include "rf/linkcontrol.h"
+#include "texts/messages.h"
 #include "window/activities.h"
 #include "window/timeofday.h"
 
@@ -58,8 +59,8 @@ bool ModuleTests::transmitted(bool ok)
     if (ok)
         return true;
     m_host.disconnectModule();
-    m_host.showMessage(QStringLiteral("Kommunikationsfehler!\r\n(COM und Baudrate überprüfen)"),
-                       QStringLiteral("Transmission error!\r\n(Check COM und baudrate)"));
+    m_host.showMessage(QString::fromUtf8(Messages::kCommunicationError.german),
+                       QString::fromUtf8(Messages::kCommunicationError.english));
     return false;
 }
 

@@ -5,6 +5,7 @@
 #include "monitor/monitorplan.h"
 #include "monitor/monitorsweep.h"
 #include "monitor/spectrumview.h"
+#include "texts/messages.h"
 
 #include <QComboBox>
 #include <QFileDialog>
@@ -93,9 +94,8 @@ void MonitorHandlers::sweepCompleted()
     if (m_csv.isOpen() && !m_csv.writeSweep(QDateTime::currentDateTimeUtc(), readings)) {
         const QString reason = m_csv.errorString();
         stopExport();
-        env.host->showMessage(QStringLiteral("Export-Datei konnte nicht geschrieben werden!\r\n") +
-                                  reason,
-                              QStringLiteral("Could not write the export file!\r\n") + reason);
+        env.host->showMessage(QString::fromUtf8(Messages::kExportNotWritten.german) + reason,
+                              QString::fromUtf8(Messages::kExportNotWritten.english) + reason);
     }
     if (m_spectrum && m_spectrum->isVisible())
         m_spectrum->showReadings(readings);
@@ -136,8 +136,8 @@ void MonitorHandlers::BtnMonitor_ExportClick()
         return;
     if (!m_csv.open(path)) {
         env.host->showMessage(
-            QStringLiteral("Export-Datei konnte nicht angelegt werden!\r\n") + m_csv.errorString(),
-            QStringLiteral("Could not create the export file!\r\n") + m_csv.errorString());
+            QString::fromUtf8(Messages::kExportNotCreated.german) + m_csv.errorString(),
+            QString::fromUtf8(Messages::kExportNotCreated.english) + m_csv.errorString());
         return;
     }
     showExportCaption();

@@ -1,5 +1,6 @@
 #include "monitor/monitorplan.h"
 
+#include "module/identification.h"
 #include "module/modulehost.h"
 #include "module/tables.h"
 #include "monitor/dlg_frq.h"
@@ -88,7 +89,7 @@ void MonitorPlan::BtnMonitor_FrqSetClick()
     request.spanText = m_dialog->EditDlg_Frq_Span->text();
     request.frqVersion = env.Edit_Frq_Version->text();
     request.typeLetter = env.Edit_SW_Typ->text();
-    const bool cModule = request.typeLetter == QLatin1String("C");
+    const bool cModule = firmwareType(request.typeLetter) == FirmwareType::C;
     request.spacingItem = (cModule ? env.CBox_HFbaud_C : env.CBox_K_breite_B)->currentIndex();
     const FrequencySetResult result = frequencySet(request);
     for (const PlanMessage &shown : result.messages)

@@ -1,7 +1,9 @@
 #include "monitor/monitorsweep.h"
 
 #include "link/modulelink.h"
+#include "module/identification.h"
 #include "module/modulehost.h"
+#include "texts/messages.h"
 #include "window/activities.h"
 
 #include <QCheckBox>
@@ -91,7 +93,7 @@ bool MonitorSweep::moduleConnected() const
 
 bool MonitorSweep::cModule() const
 {
-    return env.Edit_SW_Typ->text() == QLatin1String("C");
+    return firmwareType(env.Edit_SW_Typ->text()) == FirmwareType::C;
 }
 
 int MonitorSweep::receiveChannelItem() const
@@ -148,12 +150,11 @@ void MonitorSweep::stopRequest()
 void MonitorSweep::startRequest()
 {
     if (m_activities.linkControlStarted()) {
-        message("LinkControl ist am laufen, zuerst ausschalten!",
-                "LinkControl is running, stop first!");
+        message(Messages::kLinkControlRunning.german, Messages::kLinkControlRunning.english);
         return;
     }
     if (m_activities.carrierStarted()) {
-        message("Träger wird ausgegeben, zuerst stoppen!", "Carrierout is running, stop first!");
+        message(Messages::kCarrierRunning.german, Messages::kCarrierRunning.english);
         return;
     }
     if (m_core.loopActive()) {

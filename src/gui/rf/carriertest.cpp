@@ -1,9 +1,11 @@
 #include "rf/carriertest.h"
 
+#include "module/identification.h"
 #include "module/konfigbpage.h"
 #include "module/konfigcpage.h"
 #include "module/modulehost.h"
 #include "rf/hftestpage.h"
+#include "texts/messages.h"
 #include "window/activities.h"
 
 #include <QCheckBox>
@@ -61,12 +63,17 @@ bool CarrierTest::isConnected() const
 
 bool CarrierTest::cVersion() const
 {
-    return m_ctx.Edit_SW_Typ->text() == QLatin1String("C");
+    return firmwareType(m_ctx.Edit_SW_Typ->text()) == FirmwareType::C;
 }
 
 void CarrierTest::message(const char *german, const char *english)
 {
     m_ctx.host.showMessage(QString::fromUtf8(german), QString::fromUtf8(english));
+}
+
+void CarrierTest::message(const MessageText &text)
+{
+    message(text.german, text.english);
 }
 
 void CarrierTest::BtnStartHF_TestClick()
@@ -120,12 +127,11 @@ void CarrierTest::disconnected(const QString &placeholder)
 bool CarrierTest::startRefused(bool cModule, bool alternate)
 {
     if (m_ctx.activities.monitorStarted()) {
-        message("Monitor ist am laufen, zuerst ausschalten!", "Monitor is running, stop first!");
+        message(Messages::kMonitorRunning);
         return true;
     }
     if (m_ctx.activities.linkControlStarted()) {
-        message("LinkControl ist am laufen, zuerst ausschalten!",
-                "LinkControl is running, stop first!");
+        message(Messages::kLinkControlRunning);
         return true;
     }
     if (m_ctx.hf.CBox_Mod_Test->currentIndex() < 0 ||
@@ -134,16 +140,16 @@ bool CarrierTest::startRefused(bool cModule, bool alternate)
         return true;
     }
     if (cModule) {
-        const QString pcBaud = m_ctx.app.CBox_RS232_baud->currentText();
-        if (pcBaud != m_ctx.c.CBox_RS232_baud_C->currentText()) {
+        // A too short transmit time is found by the alternation, after the configuration change.
+        const CarrierRefusal refusal = carrierRefusalC(
+            m_ctx.app.CBox_RS232_baud->currentText(), m_ctx.c.CBox_RS232_baud_C->currentText(),
+            m_ctx.c.CBox_HFbaud_C->currentText(), std::nullopt);
+        if (refusal == CarrierRefusal::RatesDiffer) {
             message("Die RS232-Baudrate von Modul und PC müssen übereinstimmen!",
                     "RS232 datarate of PC and module must be the same!");
             return true;
         }
-        // A radio rate that is not a number cannot be fed; it is refused like a too fast one.
-        bool ok = false;
-        const int radio = m_ctx.c.CBox_HFbaud_C->currentText().toInt(&ok);
-        if (!ok || radio <= 0 || pcBaud.toInt() <= radio) {
+        if (refusal == CarrierRefusal::PcNotFasterThanRadio) {
             message("Für diese Funktion muss die RS232-Baudrate höher als die HF-Baudrate sein",
                     "For carrierout RS232 datarate must be higher than RF datarate");
             return true;
@@ -285,8 +291,7 @@ void CarrierTest::moduleLost()
     // The window disconnects, which stops the test without talking to the module again, and
     // the user is told once.
     m_ctx.host.disconnectModule();
-    message("Kommunikationsfehler!\r\n(COM und Baudrate überprüfen)",
-            "Transmission error!\r\n(Check COM und baudrate)");
+    message(Messages::kCommunicationError);
 }
 
 void CarrierTest::setControlsEnabled(bool enabled)

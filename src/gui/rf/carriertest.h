@@ -31,6 +31,8 @@ struct CarrierContext {
 
 // The carrier output test of the RF-tests page: its refusals, messages, caption and controls
 // around the carrier output of the core. The caption of BtnStartHF_Test is its running state.
+struct MessageText;
+
 class CarrierTest : public QObject, private CarrierHost
 {
     Q_OBJECT
@@ -63,6 +65,7 @@ private:
     bool isConnected() const;
     bool cVersion() const;
     void message(const char *german, const char *english);
+    void message(const MessageText &text);
 
     // CarrierHost
     bool cModule() const override { return cVersion(); }

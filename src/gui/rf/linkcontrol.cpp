@@ -1,5 +1,6 @@
 #include "rf/linkcontrol.h"
 
+#include "module/identification.h"
 #include "module/modulehost.h"
 #include "rf/hftestpage.h"
 #include "rf/linkcontrolgroup.h"
@@ -95,13 +96,13 @@ std::optional<int> LinkControl::computeMinLinkInterval() const
 bool LinkControl::refusedByOtherActivity() const
 {
     if (m_activities.monitorStarted()) {
-        showMessage(QStringLiteral("Monitor ist am laufen, zuerst ausschalten!"),
-                    QStringLiteral("Monitor is running, stop first!"));
+        showMessage(QString::fromUtf8(Messages::kMonitorRunning.german),
+                    QString::fromUtf8(Messages::kMonitorRunning.english));
         return true;
     }
     if (m_activities.carrierStarted()) {
-        showMessage(QStringLiteral("Träger wird ausgegeben, zuerst stoppen!"),
-                    QStringLiteral("Carrierout is running, stop first!"));
+        showMessage(QString::fromUtf8(Messages::kCarrierRunning.german),
+                    QString::fromUtf8(Messages::kCarrierRunning.english));
         return true;
     }
     return false;
@@ -208,8 +209,8 @@ std::pair<QString, QString> linkControlBusyTexts(bool stopClicked)
     if (stopClicked)
         return {QStringLiteral("LinkControl wird beendet, bitte gleich noch einmal versuchen!"),
                 QStringLiteral("LinkControl is stopping, please try again in a moment!")};
-    return {QStringLiteral("LinkControl ist am laufen, zuerst ausschalten!"),
-            QStringLiteral("LinkControl is running, stop first!")};
+    return {QString::fromUtf8(Messages::kLinkControlRunning.german),
+            QString::fromUtf8(Messages::kLinkControlRunning.english)};
 }
 
 void LinkControl::cycleEnded(const LinkRun &run, const LinkCycle &cycle, const LinkSamples &samples)
@@ -316,7 +317,7 @@ void LinkControl::disconnected()
 void LinkControl::pageShown()
 {
     if (m_env.CBox_COM->currentText() == QLatin1String("DEMO") ||
-        m_env.Edit_SW_Typ->text() != QLatin1String("C"))
+        firmwareType(m_env.Edit_SW_Typ->text()) != FirmwareType::C)
         return;
     if (const auto minimum = computeMinLinkInterval(); minimum && !runGoing())
         c.EditLinkControl_Interval->setText(QString::number(*minimum));

@@ -128,8 +128,8 @@ void LinkRecorder::startExport(const QString &path)
         return;
     if (!m_csv.open(path)) {
         const QString reason = m_csv.errorString();
-        notify(QStringLiteral("Export-Datei konnte nicht angelegt werden!\r\n") + reason,
-               QStringLiteral("Could not create the export file!\r\n") + reason);
+        notify(QString::fromUtf8(Messages::kExportNotCreated.german) + reason,
+               QString::fromUtf8(Messages::kExportNotCreated.english) + reason);
         return;
     }
     m_lastFlushMs = m_clock.elapsed();
@@ -142,8 +142,8 @@ void LinkRecorder::flushExport()
         return;
     const QString reason = m_csv.errorString();
     stopExport();
-    notify(QStringLiteral("Export-Datei konnte nicht geschrieben werden!\r\n") + reason,
-           QStringLiteral("Could not write the export file!\r\n") + reason);
+    notify(QString::fromUtf8(Messages::kExportNotWritten.german) + reason,
+           QString::fromUtf8(Messages::kExportNotWritten.english) + reason);
 }
 
 void LinkRecorder::stopExport()
@@ -152,8 +152,8 @@ void LinkRecorder::stopExport()
     showExportCaption();
     if (!written) {
         const QString reason = m_csv.errorString();
-        notify(QStringLiteral("Export-Datei konnte nicht geschrieben werden!\r\n") + reason,
-               QStringLiteral("Could not write the export file!\r\n") + reason);
+        notify(QString::fromUtf8(Messages::kExportNotWritten.german) + reason,
+               QString::fromUtf8(Messages::kExportNotWritten.english) + reason);
     }
 }
 

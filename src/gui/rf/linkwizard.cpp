@@ -1,6 +1,7 @@
 #include "rf/linkwizard.h"
 
 #include "link/comport.h"
+#include "module/identification.h"
 #include "module/moduledata.h"
 #include "texts/messages.h"
 #include "texts/wizardtexts.h"
@@ -44,7 +45,7 @@ private:
     bool cModuleConnected() const
     {
         return m_ctx.port.isOpen() && !m_ctx.BtnVerbinden->isEnabled() &&
-               m_module.info.Edit_SW_Typ->text() == QLatin1String("C");
+               firmwareType(m_module.info.Edit_SW_Typ->text()) == FirmwareType::C;
     }
     void connectModule2()
     {
@@ -73,15 +74,15 @@ void Wizard::click(QAbstractButton *button)
 bool Wizard::refused()
 {
     if (m_ctx.activities.carrierStarted()) {
-        inform(kWizardCarrierRunning);
+        inform(Messages::kCarrierRunning);
         return true;
     }
     if (m_ctx.activities.monitorStarted()) {
-        inform(kWizardMonitorRunning);
+        inform(Messages::kMonitorRunning);
         return true;
     }
     if (m_ctx.activities.linkControlStarted()) {
-        inform(kWizardLinkControlRunning);
+        inform(Messages::kLinkControlRunning);
         return true;
     }
     return false;

@@ -8,6 +8,28 @@
 namespace Messages
 {
 
+// clang-format off
+const MessageText kCommunicationError = {
+    "Kommunikationsfehler!\r\n(COM und Baudrate überprüfen)",
+    "Transmission error!\r\n(Check COM und baudrate)"};
+const MessageText kDisconnectFirst = {"Zuerst Verbindung trennen!", "Disconnect first!"};
+const MessageText kMonitorRunning = {
+    "Monitor ist am laufen, zuerst ausschalten!",
+    "Monitor is running, stop first!"};
+const MessageText kLinkControlRunning = {
+    "LinkControl ist am laufen, zuerst ausschalten!",
+    "LinkControl is running, stop first!"};
+const MessageText kCarrierRunning = {
+    "Träger wird ausgegeben, zuerst stoppen!",
+    "Carrierout is running, stop first!"};
+const MessageText kExportNotCreated = {
+    "Export-Datei konnte nicht angelegt werden!\r\n",
+    "Could not create the export file!\r\n"};
+const MessageText kExportNotWritten = {
+    "Export-Datei konnte nicht geschrieben werden!\r\n",
+    "Could not write the export file!\r\n"};
+// clang-format on
+
 namespace
 {
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "texts/languagetexts.h"
+
 #include <QString>
 
 #include <functional>
@@ -23,6 +25,16 @@ inline const QString &choose(int languageIndex, const QString &german, const QSt
 {
     return languageIndex == 0 ? german : english;
 }
+
+// Messages that more than one page shows, each written once.
+extern const MessageText kCommunicationError;
+extern const MessageText kDisconnectFirst;
+extern const MessageText kMonitorRunning;
+extern const MessageText kLinkControlRunning;
+extern const MessageText kCarrierRunning;
+// Followed by a line with the reason.
+extern const MessageText kExportNotCreated;
+extern const MessageText kExportNotWritten;
 
 void inform(QWidget *parent, const QString &text);
 // Information with OK that does not wait for the OK, for reports from inside a running

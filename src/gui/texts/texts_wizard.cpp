@@ -1,15 +1,6 @@
 #include "texts/wizardtexts.h"
 
 // clang-format off
-const MessageText kWizardCarrierRunning = {
-    "Träger wird ausgegeben, zuerst stoppen!",
-    "Carrierout is running, stop first!"};
-const MessageText kWizardMonitorRunning = {
-    "Monitor ist am laufen, zuerst ausschalten!",
-    "Monitor is running, stop first!"};
-const MessageText kWizardLinkControlRunning = {
-    "LinkControl ist am laufen, zuerst ausschalten!",
-    "LinkControl is running, stop first!"};
 const MessageText kWizardStart = {
     "Die 2 für das Link Control benötigten Module werden in der folgenden Menueführung konfiguriert.\r\n(=> Die Daten im EEPROM werden verändert!)\r\n\r\nKonfiguration starten?",
     "The wizard is configurating two modules for LinkControl.\r\n(=> EEPROM values will be changed!)\r\n\r\nStart configuration?"};

@@ -3,9 +3,6 @@
 #include "texts/languagetexts.h"
 
 // The messages of the LinkControl wizard.
-extern const MessageText kWizardCarrierRunning;
-extern const MessageText kWizardMonitorRunning;
-extern const MessageText kWizardLinkControlRunning;
 extern const MessageText kWizardStart;
 extern const MessageText kWizardBaudAdjusted;
 extern const MessageText kWizardChannelAdjusted;

@@ -7,7 +7,7 @@
 #include "link/linewait.h"
 #include "link/simregistry.h"
 #include "module/identification.h"
-#include "module/moduleconfig.h"
+#include "module/itemcounts.h"
 #include "module/moduledata.h"
 #include "module/moduleidentity.h"
 #include "moduletest/moduletests.h"
@@ -355,7 +355,8 @@ void TForm1::CBox_COMChange()
     }
     CBox_COM->setCurrentIndex(-1);
     CBox_COM->setEditText(QString());
-    showMessage(QStringLiteral("Zuerst Verbindung trennen!"), QStringLiteral("Disconnect first!"));
+    showMessage(QString::fromUtf8(Messages::kDisconnectFirst.german),
+                QString::fromUtf8(Messages::kDisconnectFirst.english));
 }
 
 void TForm1::CBox_COMDropDown()
@@ -390,7 +391,8 @@ void TForm1::applyBaudSelection(bool forced)
     }
     CBox_RS232_baud->setCurrentIndex(-1);
     CBox_RS232_baud->setEditText(QString());
-    showMessage(QStringLiteral("Zuerst Verbindung trennen!"), QStringLiteral("Disconnect first!"));
+    showMessage(QString::fromUtf8(Messages::kDisconnectFirst.german),
+                QString::fromUtf8(Messages::kDisconnectFirst.english));
 }
 
 void TForm1::BtnVerbindenClick()
@@ -406,14 +408,12 @@ void TForm1::BtnVerbindenClick()
     }
     powerUpModule(*m_port, *m_link, [this](int ms) { sleepMs(ms); });
     BtnVerbinden->setEnabled(false);
-    if (m_module->info.Edit_Caldata->text().isEmpty()) {
+    if (!finishConnection(*m_port, *this)) {
         BtnTrennenClick();
         showCommunicationError();
         BtnAuslesen->hide();
         return;
     }
-    m_port->setReadTimeout(500);
-    m_port->setRts(true);
     BtnTrennen->setEnabled(true);
     Panel_keine_Verbindung->hide();
     Panel_keine_Verbindung2->hide();
@@ -481,8 +481,8 @@ void TForm1::BtnTrennenClick()
 
 void TForm1::showCommunicationError()
 {
-    showMessage(QStringLiteral("Kommunikationsfehler!\r\n(COM und Baudrate überprüfen)"),
-                QStringLiteral("Transmission error!\r\n(Check COM und baudrate)"));
+    showMessage(QString::fromUtf8(Messages::kCommunicationError.german),
+                QString::fromUtf8(Messages::kCommunicationError.english));
 }
 
 void TForm1::showMessage(const QString &german, const QString &english)
@@ -535,7 +535,7 @@ void TForm1::moduleWokeUp(bool cModule)
         BtnAuslesen->setEnabled(true);
         hfTest.BtnLinkControl_konfig->setEnabled(true);
         hfTest.BtnStartLinkControl->setEnabled(true);
-    } else if (softwareTypeLetter() != QLatin1String("x")) {
+    } else if (firmwareType(softwareTypeLetter()) != FirmwareType::Calibration) {
         BtnAuslesen->setEnabled(true);
     }
 }

@@ -1,8 +1,12 @@
 // The core's reading of a configuration: registers to the page's items, the item counts of a
 // module, and what a stored configuration means for the connected module.
 #include "link/catalogue.h"
-#include "module/moduleconfig.h"
+#include "module/identification.h"
+#include "module/itemcounts.h"
+#include "module/registerdecoding.h"
+#include "module/storedfilecheck.h"
 #include "module/tables.h"
+#include "module/writeexecution.h"
 
 #include <QTest>
 
@@ -34,6 +38,8 @@ class TestModuleConfig : public QObject
 {
     Q_OBJECT
 private slots:
+    void firmwareTypeOfALetter_data();
+    void firmwareTypeOfALetter();
     void bRegistersSelectTheirItems_data();
     void bRegistersSelectTheirItems();
     void cRegistersSelectTheirItems();
@@ -42,6 +48,25 @@ private slots:
     void storedConfigurationIsCheckedAsAWhole();
     void plannedRegistersLeaveTheEepromBitOut();
 };
+
+void TestModuleConfig::firmwareTypeOfALetter_data()
+{
+    QTest::addColumn<QString>("letter");
+    QTest::addColumn<FirmwareType>("type");
+    QTest::newRow("B") << "B" << FirmwareType::B;
+    QTest::newRow("C") << "C" << FirmwareType::C;
+    QTest::newRow("calibration software") << "x" << FirmwareType::Calibration;
+    QTest::newRow("capital X") << "X" << FirmwareType::Unknown;
+    QTest::newRow("stray letter") << "@" << FirmwareType::Unknown;
+    QTest::newRow("none yet") << "" << FirmwareType::Unknown;
+}
+
+void TestModuleConfig::firmwareTypeOfALetter()
+{
+    QFETCH(QString, letter);
+    QFETCH(FirmwareType, type);
+    QCOMPARE(firmwareType(letter), type);
+}
 
 void TestModuleConfig::bRegistersSelectTheirItems_data()
 {

@@ -1,7 +1,9 @@
 // The write of a configuration and its read-back against an emulated module: the frames of each
 // pass, when the passes end, the PC's rate following the module, and what the read-back finds.
 #include "core/support_corerig.h"
-#include "module/moduleconfig.h"
+#include "module/itemcounts.h"
+#include "module/verify.h"
+#include "module/writeexecution.h"
 
 #include <QTest>
 

@@ -11,6 +11,8 @@ private slots:
     void alternationBurst();
     void timeEdits_data();
     void timeEdits();
+    void startRefusalsOfACModule_data();
+    void startRefusalsOfACModule();
     void codingOfABModule_data();
     void codingOfABModule();
     void streamKeepsTheLineRate_data();
@@ -79,6 +81,46 @@ void TestCarrierTiming::timeEdits()
     QFETCH(int, ms);
     const std::optional<int> parsed = parseWholeMs(text);
     QCOMPARE(parsed.value_or(-1), ms);
+}
+
+void TestCarrierTiming::startRefusalsOfACModule_data()
+{
+    QTest::addColumn<QString>("pc");
+    QTest::addColumn<QString>("module");
+    QTest::addColumn<QString>("radio");
+    QTest::addColumn<int>("transmitMs"); // -1: continuous
+    QTest::addColumn<CarrierRefusal>("refusal");
+    QTest::newRow("continuous, line above the radio") << "19200"
+                                                      << "19200"
+                                                      << "9600" << -1 << CarrierRefusal::None;
+    QTest::newRow("module at another rate") << "19200"
+                                            << "9600"
+                                            << "4800" << -1 << CarrierRefusal::RatesDiffer;
+    QTest::newRow("radio as fast as the line")
+        << "9600"
+        << "9600"
+        << "9600" << -1 << CarrierRefusal::PcNotFasterThanRadio;
+    QTest::newRow("radio rate not a number") << "19200"
+                                             << "19200"
+                                             << "" << -1 << CarrierRefusal::PcNotFasterThanRadio;
+    // At 9600 baud a = 4 ms: 6 ms give R = 2, 8 ms give R = 4.
+    QTest::newRow("burst too short") << "19200"
+                                     << "19200"
+                                     << "9600" << 6 << CarrierRefusal::TransmitTimeTooShort;
+    QTest::newRow("shortest burst") << "19200"
+                                    << "19200"
+                                    << "9600" << 8 << CarrierRefusal::None;
+}
+
+void TestCarrierTiming::startRefusalsOfACModule()
+{
+    QFETCH(QString, pc);
+    QFETCH(QString, module);
+    QFETCH(QString, radio);
+    QFETCH(int, transmitMs);
+    QFETCH(CarrierRefusal, refusal);
+    const auto time = transmitMs < 0 ? std::nullopt : std::optional(transmitMs);
+    QCOMPARE(carrierRefusalC(pc, module, radio, time), refusal);
 }
 
 void TestCarrierTiming::codingOfABModule_data()

@@ -1,0 +1,52 @@
+#include "module/storedfilecheck.h"
+
+WriteMessage storedConfigTooLarge()
+{
+    return {QStringLiteral("Gespeicherte Konfiguration beschädigt (größer als 64 KiB)!\r\n"
+                           "Nichts wurde geändert."),
+            QStringLiteral("Stored configuration damaged (larger than 64 KiB)!\r\n"
+                           "Nothing was changed.")};
+}
+
+StoredConfigUse useStoredConfig(const QByteArray &bytes, bool readOk, const QString &moduleLetter,
+                                bool bPage, bool cPage, const BItemCounts &bCounts,
+                                const CItemCounts &cCounts)
+{
+    StoredConfigUse use;
+    const QStringList lines = storedConfigLines(bytes);
+    if (!readOk || lines.size() < 2) {
+        use.refusal = {QStringLiteral("Speicherplatz leer oder File nicht gefunden!"),
+                       QStringLiteral("Memory cell empty or file not found!")};
+        return use;
+    }
+    const QString stored = storedTypeLetter(lines);
+    if (stored != moduleLetter) {
+        use.refusal = {
+            QStringLiteral("Gespeicherte Konfiguration kan nur für gleiche Modul-Typen verwendet "
+                           "werden\r\n\r\nGespeicherte Konfiguration von ") +
+                stored + QStringLiteral("-Version\r\nAngeschlossenes Modul = ") + moduleLetter +
+                QStringLiteral("-Version"),
+            QStringLiteral("Saved configuration is only valid for same module typ\r\n\r\n"
+                           "Configuration was saved with ") +
+                stored + QStringLiteral("-version\r\nConnected module = ") + moduleLetter +
+                QStringLiteral("-version")};
+        return use;
+    }
+    // The whole file is checked before anything changes.
+    int damagedLine = 0;
+    if (bPage)
+        use.b = parseStoredBLines(lines, bCounts, &damagedLine);
+    if (cPage && (!bPage || use.b))
+        use.c = parseStoredCLines(lines, cCounts, &damagedLine);
+    if ((bPage && !use.b) || (cPage && !use.c)) {
+        use.b.reset();
+        use.c.reset();
+        use.refusal = {
+            QStringLiteral(
+                "Gespeicherte Konfiguration beschädigt (Zeile %1)!\r\nNichts wurde geändert.")
+                .arg(damagedLine),
+            QStringLiteral("Stored configuration damaged (line %1)!\r\nNothing was changed.")
+                .arg(damagedLine)};
+    }
+    return use;
+}
