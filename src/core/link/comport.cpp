@@ -150,6 +150,8 @@ void ComPort::open()
     m_heldFailure.reset();
     if (!m_device->open(m_portName))
         throw PortError(PortOperation::Open, m_device->errorCode());
+    // Started here rather than at the first write, which would then wait for it.
+    m_txClock->startWaker();
     if (!m_device->setBaudRate(m_baudRate) || !m_device->setDtr(true) || !m_device->setRts(m_rts)) {
         const int code = m_device->errorCode();
         m_device->close();
