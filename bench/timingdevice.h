@@ -29,7 +29,6 @@ public:
         : m_real(makeSystemSerialDevice()), m_record(std::move(record))
     {
         connect(m_real.get(), &SerialDevice::bytesArrived, this, &SerialDevice::bytesArrived);
-        connect(m_real.get(), &SerialDevice::outputEmpty, this, &SerialDevice::outputEmpty);
         connect(m_real.get(), &SerialDevice::deviceLost, this, &SerialDevice::deviceLost);
     }
 

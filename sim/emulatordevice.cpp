@@ -40,15 +40,12 @@ EmulatorDevice::EmulatorDevice(const EmulatorConfig &config, QObject *parent)
 }
 
 EmulatorDevice::EmulatorDevice(std::shared_ptr<ModuleEmulator> emulator, QObject *parent)
-    : SerialDevice(parent), m_emulator(std::move(emulator)), m_arrivalTimer(new QTimer(this)),
-      m_outputTimer(new QTimer(this))
+    : SerialDevice(parent), m_emulator(std::move(emulator)), m_arrivalTimer(new QTimer(this))
 {
     m_clock.start();
     m_arrivalTimer->setSingleShot(true);
     m_arrivalTimer->setTimerType(Qt::PreciseTimer);
     connect(m_arrivalTimer, &QTimer::timeout, this, &EmulatorDevice::announceArrival);
-    m_outputTimer->setSingleShot(true);
-    connect(m_outputTimer, &QTimer::timeout, this, &SerialDevice::outputEmpty);
 }
 
 EmulatorDevice::~EmulatorDevice()
@@ -166,7 +163,6 @@ void EmulatorDevice::close()
     m_input.clear();
     m_unannounced = false;
     m_arrivalTimer->stop();
-    m_outputTimer->stop();
     m_txBusyUntilMs = 0;
 }
 
@@ -228,11 +224,8 @@ qint64 EmulatorDevice::write(const QByteArray &data, int timeoutMs)
     record(LineEvent::Write, 0, data);
     m_emulator->receive(data, nowMs());
     scheduleArrival();
-    // The bytes leave the PC at its rate, behind those still queued; the transmit queue runs
-    // empty after the last one.
-    const double now = nowMs();
-    m_txBusyUntilMs = std::max(now, m_txBusyUntilMs) + data.size() * 10000.0 / m_baud;
-    m_outputTimer->start(int(std::ceil(m_txBusyUntilMs - now)));
+    // The bytes leave the PC at its rate, behind those still queued.
+    m_txBusyUntilMs = std::max(nowMs(), m_txBusyUntilMs) + data.size() * 10000.0 / m_baud;
     if (m_writeDurationMs > 0)
         std::this_thread::sleep_for(std::chrono::microseconds(qint64(m_writeDurationMs * 1000)));
     return data.size();

@@ -92,7 +92,6 @@ private:
     std::shared_ptr<ModuleEmulator> m_emulator;
     QElapsedTimer m_clock;
     QTimer *m_arrivalTimer;
-    QTimer *m_outputTimer;
     QByteArray m_input;
     bool m_unannounced = false;
     bool m_open = false;

@@ -1,6 +1,7 @@
 #include "link/comport.h"
 
 #include "link/linewait.h"
+#include "link/platform.h"
 #include "link/systemserialdevice.h"
 #include "link/txemptyclock.h"
 
@@ -8,8 +9,6 @@
 #include <QTimer>
 
 #include <algorithm>
-#include <cerrno>
-#include <cstring>
 
 namespace
 {
@@ -51,38 +50,7 @@ const char *operationText(PortOperation operation)
 
 QString portErrorHint(int errorCode)
 {
-    // What the system says, in its own words, and what the user can do about it.
-    struct Hint {
-        int code;
-        const char *text;
-    };
-    static constexpr Hint kHints[] = {
-        {EACCES, "Permission denied: add your user to the group dialout and log in again"},
-        {EPERM, "Operation not permitted: add your user to the group dialout and log in again"},
-        {EBUSY, "Device or resource busy: another program uses the port; close it and connect "
-                "again"},
-        {ENOENT,
-         "No such file or directory: check the port name; the list shows the ports present"},
-        {ENODEV, "No such device: the adapter was unplugged; plug it in and connect again"},
-        {ENXIO, "No such device or address: the adapter was unplugged; plug it in and connect "
-                "again"},
-        {EIO, "Input/output error: the adapter was unplugged or the line failed; plug it in and "
-              "connect again"},
-        {EBADF, "Bad file descriptor: the port is closed; connect again"},
-        {ENOTTY, "Inappropriate ioctl for device: this is no serial port; choose another port"},
-        {EINVAL, "Invalid argument: the port does not take these line settings; choose another "
-                 "baud rate or port"},
-        {ETIMEDOUT, "Connection timed out: the port did not take the bytes in time; check the "
-                    "adapter and the cable"},
-    };
-    for (const Hint &hint : kHints) {
-        if (hint.code == errorCode)
-            return QString::fromLatin1(hint.text);
-    }
-    if (errorCode <= 0)
-        return {};
-    const QString said = QString::fromLocal8Bit(std::strerror(errorCode));
-    return said.startsWith(QLatin1String("Unknown error")) ? QString() : said;
+    return SerialPlatform::errorHint(errorCode);
 }
 
 QString portErrorText(PortOperation operation, int errorCode)
@@ -182,6 +150,8 @@ void ComPort::open()
     m_heldFailure.reset();
     if (!m_device->open(m_portName))
         throw PortError(PortOperation::Open, m_device->errorCode());
+    // Started here rather than at the first write, which would then wait for it.
+    m_txClock->startWaker();
     if (!m_device->setBaudRate(m_baudRate) || !m_device->setDtr(true) || !m_device->setRts(m_rts)) {
         const int code = m_device->errorCode();
         m_device->close();
@@ -330,5 +300,5 @@ PortError ComPort::notOpen(PortOperation operation)
 {
     if (const auto held = std::exchange(m_heldFailure, std::nullopt))
         return PortError(held->operation, held->code);
-    return PortError(operation, 9 /* EBADF: the port is not open */);
+    return PortError(operation, SerialPlatform::notOpenError());
 }

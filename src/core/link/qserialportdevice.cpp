@@ -1,64 +1,12 @@
 #include "link/qserialportdevice.h"
 
+#include "link/platform.h"
 #include "link/systemserialdevice.h"
 
 #include <QElapsedTimer>
 #include <QSerialPortInfo>
-#include <QTimer>
 
 #include <algorithm>
-#include <cerrno>
-#include <initializer_list>
-
-#include <fcntl.h>
-#include <poll.h>
-#include <sys/ioctl.h>
-#include <termios.h>
-#include <unistd.h>
-
-namespace
-{
-
-bool oneOf(int value, std::initializer_list<int> candidates)
-{
-    return std::find(candidates.begin(), candidates.end(), value) != candidates.end();
-}
-
-// Transmission time of `bytes` at `baud` with 10 bits a character, rounded up, at least 1 ms.
-int transmitTimeMs(int bytes, qint32 baud)
-{
-    if (baud <= 0)
-        baud = 1200;
-    return std::max(1, int((qint64(bytes) * 10 * 1000 + baud - 1) / baud));
-}
-
-} // namespace
-
-int serialErrorNumber(QSerialPort::SerialPortError error, int capturedErrno)
-{
-    switch (error) {
-    case QSerialPort::NoError:
-        return 0;
-    case QSerialPort::DeviceNotFoundError:
-        return oneOf(capturedErrno, {ENOENT, ENODEV, ENXIO}) ? capturedErrno : ENOENT;
-    case QSerialPort::PermissionError:
-        return oneOf(capturedErrno, {EACCES, EPERM, EBUSY}) ? capturedErrno : EBUSY;
-    case QSerialPort::OpenError:
-        return EBUSY;
-    case QSerialPort::NotOpenError:
-        return EBADF;
-    case QSerialPort::ReadError:
-    case QSerialPort::WriteError:
-    case QSerialPort::ResourceError:
-        return oneOf(capturedErrno, {EIO, ENXIO, ENODEV, EBADF, EPIPE}) ? capturedErrno : EIO;
-    case QSerialPort::UnsupportedOperationError:
-        return oneOf(capturedErrno, {EINVAL, ENOTTY}) ? capturedErrno : EINVAL;
-    case QSerialPort::TimeoutError:
-        return ETIMEDOUT;
-    default:
-        return capturedErrno != 0 ? capturedErrno : EIO;
-    }
-}
 
 QString describeSerialPort(const QString &description, const QString &manufacturer,
                            const QString &serialNumber, int vendorId, int productId)
@@ -95,14 +43,11 @@ private:
 };
 
 QSerialPortDevice::QSerialPortDevice(QObject *parent)
-    : SerialDevice(parent), m_port(new QSerialPort(this)), m_outputTimer(new QTimer(this))
+    : SerialDevice(parent), m_port(new QSerialPort(this))
 {
     m_port->setBaudRate(19200);
-    m_outputTimer->setSingleShot(true);
-    connect(m_outputTimer, &QTimer::timeout, this, &QSerialPortDevice::checkOutputEmpty);
     connect(m_port, &QSerialPort::errorOccurred, this, &QSerialPortDevice::onErrorOccurred);
     connect(m_port, &QSerialPort::readyRead, this, &QSerialPortDevice::onReadyRead);
-    connect(m_port, &QSerialPort::bytesWritten, this, &QSerialPortDevice::onBytesWritten);
 }
 
 QSerialPortDevice::~QSerialPortDevice()
@@ -146,8 +91,7 @@ bool QSerialPortDevice::open(const QString &portName)
     if (!m_port->open(QIODevice::ReadWrite))
         return failWithPortError();
 
-    int lines = 0;
-    m_hasModemLines = ::ioctl(m_port->handle(), TIOCMGET, &lines) == 0;
+    m_hasModemLines = SerialPlatform::hasModemLines(*m_port);
     if (m_hasModemLines && !applyModemLines()) {
         const int code = m_errorCode;
         close();
@@ -159,29 +103,12 @@ bool QSerialPortDevice::open(const QString &portName)
 
 void QSerialPortDevice::close()
 {
-    m_outputTimer->stop();
-    // DTR and RTS drop now rather than by the terminal's hang-up flag. A second handle keeps the
-    // terminal open past Qt's close (which restores the settings found at open), so that the
-    // rate 0 can be left in its settings: the kernel then raises neither line when the port is
-    // next opened, and they rise only when the line settings are applied again.
-    int keeper = -1;
-    if (m_port->isOpen() && m_hasModemLines && !m_lost) {
-        const int fd = m_port->handle();
-        int lines = TIOCM_DTR | TIOCM_RTS;
-        ::ioctl(fd, TIOCMBIC, &lines);
-        keeper = ::fcntl(fd, F_DUPFD_CLOEXEC, 0);
-    }
-    if (m_port->isOpen())
+    // DTR and RTS drop now rather than by the terminal's hang-up flag, and rise only when the line
+    // settings are applied again.
+    if (m_port->isOpen() && m_hasModemLines && !m_lost)
+        SerialPlatform::closeWithLinesDown(*m_port);
+    else if (m_port->isOpen())
         m_port->close();
-    if (keeper >= 0) {
-        termios tio{};
-        if (::tcgetattr(keeper, &tio) == 0) {
-            ::cfsetospeed(&tio, B0);
-            ::cfsetispeed(&tio, B0);
-            ::tcsetattr(keeper, TCSANOW, &tio);
-        }
-        ::close(keeper);
-    }
     m_port->clearError();
     m_hasModemLines = false;
     m_lost = false;
@@ -227,7 +154,7 @@ bool QSerialPortDevice::setRts(bool asserted)
 qint64 QSerialPortDevice::write(const QByteArray &data, int timeoutMs)
 {
     if (!isOpen()) {
-        m_errorCode = EBADF;
+        m_errorCode = SerialPlatform::notOpenError();
         return -1;
     }
     if (data.isEmpty())
@@ -251,14 +178,13 @@ qint64 QSerialPortDevice::write(const QByteArray &data, int timeoutMs)
     }
     // Then one blocking drain until the driver has sent its queue, so that an output clear that
     // follows cannot cut the frame off. Nothing is read meanwhile, so no answer is lost.
-    if (m_port->bytesToWrite() == 0 && ::tcdrain(m_port->handle()) == -1 &&
-        oneOf(errno, {EIO, ENXIO, ENODEV, EBADF})) {
-        const int code = errno;
-        close();
-        m_errorCode = code;
-        return -1;
+    if (m_port->bytesToWrite() == 0) {
+        if (const int code = SerialPlatform::drainTransmitter(*m_port)) {
+            close();
+            m_errorCode = code;
+            return -1;
+        }
     }
-    scheduleOutputCheck(0);
     const qint64 notHanded = std::min<qint64>(data.size(), m_port->bytesToWrite());
     return data.size() - notHanded;
 }
@@ -266,7 +192,7 @@ qint64 QSerialPortDevice::write(const QByteArray &data, int timeoutMs)
 std::optional<QByteArray> QSerialPortDevice::read(qint64 maxBytes, int timeoutMs)
 {
     if (!isOpen()) {
-        m_errorCode = EBADF;
+        m_errorCode = SerialPlatform::notOpenError();
         return std::nullopt;
     }
     CallScope scope(this);
@@ -299,7 +225,7 @@ std::optional<QByteArray> QSerialPortDevice::read(qint64 maxBytes, int timeoutMs
 qint64 QSerialPortDevice::bytesAvailable()
 {
     if (!isOpen()) {
-        m_errorCode = EBADF;
+        m_errorCode = SerialPlatform::notOpenError();
         return -1;
     }
     return m_port->bytesAvailable() + std::max(0, driverInputQueue());
@@ -308,7 +234,7 @@ qint64 QSerialPortDevice::bytesAvailable()
 bool QSerialPortDevice::clear(bool input, bool output)
 {
     if (!isOpen()) {
-        m_errorCode = EBADF;
+        m_errorCode = SerialPlatform::notOpenError();
         return false;
     }
     CallScope scope(this);
@@ -322,91 +248,6 @@ bool QSerialPortDevice::clear(bool input, bool output)
         !m_port->clear(QSerialPort::Output)) {
         return failWithPortError();
     }
-    return true;
-}
-
-void QSerialPortDevice::onErrorOccurred(QSerialPort::SerialPortError error)
-{
-    const int captured = errno;
-    if (error == QSerialPort::NoError)
-        return;
-    m_lastPortErrno = serialErrorNumber(error, captured);
-    if (error != QSerialPort::ReadError && error != QSerialPort::WriteError &&
-        error != QSerialPort::ResourceError) {
-        return;
-    }
-    // A read that finds no bytes (they were taken or cleared after the notification) is no loss
-    // while the line is still up: the port goes on listening.
-    if (error != QSerialPort::WriteError && m_port->isOpen() && !lineHungUp()) {
-        m_lastPortErrno = 0;
-        if (!m_resumePending) {
-            m_resumePending = true;
-            QMetaObject::invokeMethod(this, &QSerialPortDevice::resumeAfterEmptyRead,
-                                      Qt::QueuedConnection);
-        }
-        return;
-    }
-    // A vanished device keeps raising read errors while the port stays open; the first one
-    // counts, and the port closes as soon as control is back outside Qt's notification.
-    if (m_lost || !m_port->isOpen())
-        return;
-    m_lost = true;
-    m_lostCode = m_lastPortErrno;
-    m_lostOperation =
-        error == QSerialPort::WriteError ? PortOperation::Write : PortOperation::AsyncStatus;
-    if (m_callDepth == 0 && !m_idleLossPending) {
-        m_idleLossPending = true;
-        QMetaObject::invokeMethod(this, &QSerialPortDevice::handleIdleLoss, Qt::QueuedConnection);
-    }
-}
-
-bool QSerialPortDevice::lineHungUp() const
-{
-    const int fd = m_port->handle();
-    if (fd < 0)
-        return true;
-    pollfd look{fd, POLLIN, 0};
-    if (::poll(&look, 1, 0) > 0 && (look.revents & (POLLHUP | POLLNVAL)))
-        return true;
-    // A device without modem lines answers ENOTTY or EINVAL here; a vanished one EIO and its kin.
-    int lines = 0;
-    return ::ioctl(fd, TIOCMGET, &lines) == -1 && oneOf(errno, {EIO, ENXIO, ENODEV});
-}
-
-void QSerialPortDevice::resumeAfterEmptyRead()
-{
-    m_resumePending = false;
-    if (!m_port->isOpen() || m_lost)
-        return;
-    const auto error = m_port->error();
-    if (error == QSerialPort::ReadError || error == QSerialPort::ResourceError)
-        m_port->clearError();
-    // Qt stops watching the port after a read that failed; this starts it again.
-    m_port->setReadBufferSize(0);
-    if (bytesAvailable() > 0)
-        scheduleArrivalCheck();
-}
-
-void QSerialPortDevice::handleIdleLoss()
-{
-    m_idleLossPending = false;
-    // A call that came first has reported the loss already.
-    if (!m_lost || m_callDepth > 0)
-        return;
-    const PortOperation operation = m_lostOperation;
-    const int code = m_lostCode;
-    close();
-    m_errorCode = code;
-    emit deviceLost(operation, code);
-}
-
-bool QSerialPortDevice::takeLoss()
-{
-    if (!m_lost)
-        return false;
-    const int code = m_lostCode;
-    close();
-    m_errorCode = code;
     return true;
 }
 
@@ -433,30 +274,6 @@ void QSerialPortDevice::announceWaitingBytes()
         emit bytesArrived();
 }
 
-void QSerialPortDevice::onBytesWritten()
-{
-    // Inside write() the call itself checks once it has drained the queue.
-    if (m_callDepth == 0)
-        scheduleOutputCheck(0);
-}
-
-void QSerialPortDevice::scheduleOutputCheck(int delayMs)
-{
-    m_outputTimer->start(delayMs);
-}
-
-void QSerialPortDevice::checkOutputEmpty()
-{
-    if (!isOpen() || m_lost || m_port->bytesToWrite() > 0)
-        return;
-    const int queued = driverOutputQueue();
-    if (queued > 0) {
-        scheduleOutputCheck(transmitTimeMs(queued, m_port->baudRate()));
-        return;
-    }
-    emit outputEmpty();
-}
-
 bool QSerialPortDevice::applyModemLines()
 {
     if (!m_port->setDataTerminalReady(m_dtr) || !m_port->setRequestToSend(m_rts))
@@ -468,25 +285,14 @@ int QSerialPortDevice::driverOutputQueue() const
 {
     if (!m_port->isOpen())
         return 0;
-    int queued = 0;
-    return ::ioctl(m_port->handle(), TIOCOUTQ, &queued) == -1 ? -1 : queued;
+    return SerialPlatform::transmitQueue(*m_port);
 }
 
 int QSerialPortDevice::driverInputQueue() const
 {
     if (!m_port->isOpen())
         return 0;
-    int queued = 0;
-    return ::ioctl(m_port->handle(), FIONREAD, &queued) == -1 ? -1 : queued;
-}
-
-bool QSerialPortDevice::failWithPortError()
-{
-    // A failure that shows the device has gone closes the port like any loss.
-    if (takeLoss())
-        return false;
-    m_errorCode = m_lastPortErrno != 0 ? m_lastPortErrno : serialErrorNumber(m_port->error(), 0);
-    return false;
+    return SerialPlatform::receiveQueue(*m_port);
 }
 
 std::unique_ptr<SerialDevice> makeSystemSerialDevice()

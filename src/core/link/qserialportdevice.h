@@ -6,22 +6,6 @@
 
 #include <algorithm>
 
-class QTimer;
-
-// The system's error number for a failure QSerialPort reported as `error`. `capturedErrno` is the
-// value errno had when the failure was reported; it is taken where it fits the kind of failure,
-// otherwise a fitting number stands in:
-//   DeviceNotFoundError        ENOENT, ENODEV, ENXIO            else ENOENT
-//   PermissionError            EACCES, EPERM, EBUSY             else EBUSY (held by another user)
-//   OpenError                                                   EBUSY (already open)
-//   NotOpenError                                                EBADF
-//   Read/Write/ResourceError   EIO, ENXIO, ENODEV, EBADF, EPIPE else EIO
-//   UnsupportedOperationError  EINVAL, ENOTTY                   else EINVAL
-//   TimeoutError                                                ETIMEDOUT
-//   other errors               any non-zero errno               else EIO
-//   NoError                                                     0
-int serialErrorNumber(QSerialPort::SerialPortError error, int capturedErrno);
-
 // The text that describes a port in the port list: what the adapter calls itself, its maker
 // unless already named, its serial number and USB identifiers (vendorId/productId -1 when
 // unknown), e.g. "FT232R USB UART, FTDI, serial number A10K3ZQ1, USB 0403:6001". Empty when the
@@ -77,28 +61,25 @@ private:
     // bytes are announced only after it.
     class CallScope;
 
-    void onErrorOccurred(QSerialPort::SerialPortError error);
     void onReadyRead();
-    void onBytesWritten();
-    void handleIdleLoss();
     void scheduleArrivalCheck();
     void announceWaitingBytes();
-    void scheduleOutputCheck(int delayMs);
-    void checkOutputEmpty();
     bool applyModemLines();
     // Bytes still in the driver's transmit queue, -1 where the device cannot tell.
     int driverOutputQueue() const;
     // Bytes received by the driver that the port has not fetched yet.
     int driverInputQueue() const;
-    bool failWithPortError();
-    // Whether the line has really gone: poll reports a hang-up, or the modem-line query fails
-    // as it does for a vanished device.
-    bool lineHungUp() const;
+
+    // Loss detection (qserialportdevice_loss.cpp).
+    void onErrorOccurred(QSerialPort::SerialPortError error);
+    void handleIdleLoss();
     void resumeAfterEmptyRead();
+    // Closes the port if the device has gone and keeps the loss's error number; false otherwise.
     bool takeLoss();
+    // Fails the call with the port's error, or with the loss if the device has gone.
+    bool failWithPortError();
 
     QSerialPort *m_port;
-    QTimer *m_outputTimer;
     int m_errorCode = 0;
     int m_lastPortErrno = 0;
     bool m_dtr = true;

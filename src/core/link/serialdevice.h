@@ -72,8 +72,6 @@ public:
 signals:
     // New bytes may be waiting. Emitted on the owner's thread, never from inside read().
     void bytesArrived();
-    // The transmit queue has run empty.
-    void outputEmpty();
     // The device went away (cable pulled, other side of a pseudo-terminal closed). The device has
     // closed itself already; emitted once per loss.
     void deviceLost(PortOperation operation, int errorCode);

@@ -1,5 +1,7 @@
 #include "link/simregistry.h"
 
+#include "link/platform.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -7,24 +9,8 @@
 
 #include <algorithm>
 
-#include <sys/stat.h>
-
 namespace SimRegistry
 {
-
-namespace
-{
-
-// Whether path leads (through its link) to a character device: a stale link of an instance
-// that was killed points at a pseudo-terminal that no longer exists.
-bool leadsToTerminal(const QString &path)
-{
-    struct stat info {
-    };
-    return ::stat(QFile::encodeName(path).constData(), &info) == 0 && S_ISCHR(info.st_mode);
-}
-
-} // namespace
 
 QString folder()
 {
@@ -49,7 +35,7 @@ QList<Instance> running(const QString &registryFolder)
     for (const QString &name : names) {
         const QString path = dir.filePath(name);
         const QFileInfo info(path);
-        if (!info.isSymLink() || !leadsToTerminal(path))
+        if (!info.isSymLink() || !SerialPlatform::leadsToTerminal(path))
             continue;
         instances.append(Instance{path, info.symLinkTarget()});
     }
@@ -77,7 +63,7 @@ bool Registration::registerDevice(const QString &devicePath, quint32 serial, QSt
         const QString path = QDir(registryFolder).filePath(linkName(serial, instance));
         const QFileInfo info(path);
         if (info.isSymLink() || info.exists()) {
-            if (!info.isSymLink() || leadsToTerminal(path))
+            if (!info.isSymLink() || SerialPlatform::leadsToTerminal(path))
                 continue; // taken by a running instance (or not ours to touch)
             QFile::remove(path);
         }

@@ -44,13 +44,12 @@ bool TxLine::beginEvent(qint64 nowNs, qint64 deviceQueue)
     return true;
 }
 
-TxEmptyClock::TxEmptyClock(QObject *parent) : QObject(parent)
-{
-    m_waker = std::thread([this] { runWaker(); });
-}
+TxEmptyClock::TxEmptyClock(QObject *parent) : QObject(parent) {}
 
 TxEmptyClock::~TxEmptyClock()
 {
+    if (!m_waker.joinable())
+        return;
     m_quit.store(true);
     m_wakeAtNs.store(1);
     m_wakeAtNs.notify_one();
@@ -89,8 +88,15 @@ void TxEmptyClock::reset()
     m_wakeAtNs.store(0);
 }
 
+void TxEmptyClock::startWaker()
+{
+    if (!m_waker.joinable())
+        m_waker = std::thread([this] { runWaker(); });
+}
+
 void TxEmptyClock::arm(qint64 atNs)
 {
+    startWaker();
     m_wakeAtNs.store(std::max<qint64>(atNs, 1));
     m_wakeAtNs.notify_one();
 }

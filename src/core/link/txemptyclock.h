@@ -60,8 +60,9 @@ private:
 // as a pseudo-terminal never reports an empty transmitter, and a real one reports it no faster
 // than its driver is polled. A waker thread of its own sleeps to the moment the line runs empty
 // and hands the event to the owner's thread, where outputEmpty is emitted; it never touches the
-// port. Where the device can tell its transmit queue, the queue holds the event back while the
-// device is behind the clock.
+// port. The thread starts only when it is first needed, so a clock whose port never opens (one
+// made to list the ports) runs none. Where the device can tell its transmit queue, the queue
+// holds the event back while the device is behind the clock.
 class TxEmptyClock : public QObject
 {
     Q_OBJECT
@@ -78,6 +79,10 @@ public:
     void setBaudRate(qint32 baud) { m_line.setBaudRate(baud); }
     void written(qint64 bytes);
     void reset();
+
+    // Starts the waker thread unless it runs already; the first wait for an empty line starts it
+    // too, but then that wait also pays for the thread's start.
+    void startWaker();
 
     static qint64 nowNs();
 

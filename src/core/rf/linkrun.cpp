@@ -6,6 +6,7 @@
 
 #include <QCoreApplication>
 #include <QDateTime>
+#include <QScopeGuard>
 
 #include <algorithm>
 #include <utility>
@@ -51,26 +52,20 @@ void LinkRun::run(int interval, const LinkRates &rates, bool sensitive)
     m_portFailureReported = false;
     const auto watch =
         QObject::connect(&m_port, &ComPort::failed, [this] { m_portFailureReported = true; });
+    const auto finish = qScopeGuard([&] {
+        QObject::disconnect(watch);
+        endRun();
+    });
     try {
         m_port.setReadTimeout(kRunReadTimeoutMs);
         runCycles(interval, rates, sensitive);
     } catch (const PortError &) {
-        QObject::disconnect(watch);
         // A disconnect during the run closes the port on purpose, and a port that went away
         // by itself has been reported already: either way the run just ends.
         const bool closedOnPurpose = !m_port.isOpen() && m_stopRequested;
-        const bool reported = m_portFailureReported;
-        endRun();
-        if (!closedOnPurpose && !reported)
+        if (!closedOnPurpose && !m_portFailureReported)
             throw;
-        return;
-    } catch (...) {
-        QObject::disconnect(watch);
-        endRun();
-        throw;
     }
-    QObject::disconnect(watch);
-    endRun();
 }
 
 void LinkRun::endRun()

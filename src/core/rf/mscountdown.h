@@ -14,26 +14,34 @@ class QAbstractEventDispatcher;
 // threads share. Setting it notes the moment, so that the timer's first tick for the new count
 // comes one millisecond later: a count of N then lasts N milliseconds, never N - 1 and a bit,
 // whatever the phase of the timer when it was set.
-class MsCountdown : public std::atomic<qint32>
+class MsCountdown
 {
 public:
-    using std::atomic<qint32>::atomic;
+    constexpr explicit MsCountdown(qint32 initial = 0) noexcept : m_count(initial) {}
+    MsCountdown(const MsCountdown &) = delete;
+    MsCountdown &operator=(const MsCountdown &) = delete;
+
+    qint32 load() const noexcept { return m_count.load(); }
     void store(qint32 value) noexcept
     {
         m_setAtNs.store(steadyNowNs());
-        std::atomic<qint32>::store(value);
+        m_count.store(value);
     }
     MsCountdown &operator=(qint32 value) noexcept
     {
         store(value);
         return *this;
     }
+    // A tick lowers the count without noting a new moment; both return the count before.
+    qint32 fetch_sub(qint32 step) noexcept { return m_count.fetch_sub(step); }
+    qint32 fetch_add(qint32 step) noexcept { return m_count.fetch_add(step); }
     // When the count was last set, in steady-clock nanoseconds; 0 before the first set.
     qint64 setAtNs() const noexcept { return m_setAtNs.load(); }
 
     static qint64 steadyNowNs() noexcept;
 
 private:
+    std::atomic<qint32> m_count;
     std::atomic<qint64> m_setAtNs{0};
 };
 

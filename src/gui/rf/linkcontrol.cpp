@@ -15,6 +15,7 @@
 #include <QLocale>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QScopeGuard>
 #include <QSlider>
 
 using namespace LinkFormulas;
@@ -175,13 +176,8 @@ void LinkControl::BtnStartLinkControlClick()
     c.BtnStartLinkControl->setText(QStringLiteral("Stop"));
     c.TBarLinkControl_Peak->setEnabled(false);
     c.EditLinkControl_Interval->setEnabled(false);
-    try {
-        m_run.run(value, r, sensitive());
-    } catch (...) {
-        showStopped();
-        throw;
-    }
-    showStopped();
+    const auto stopped = qScopeGuard([this] { showStopped(); });
+    m_run.run(value, r, sensitive());
 }
 
 void LinkControl::showStopped()

@@ -1,6 +1,7 @@
 #include "link/comport.h"
 #include "support_pty.h"
 
+#include <QDir>
 #include <QElapsedTimer>
 #include <QSignalSpy>
 #include <QTest>
@@ -11,6 +12,8 @@ class TestComPortSerial : public QObject
 {
     Q_OBJECT
 private slots:
+    // First, while no port of an earlier case can still be ending its thread.
+    void listingPortsStartsNoThread();
     void failuresCarryOperationAndErrorNumber_data();
     void failuresCarryOperationAndErrorNumber();
     void frameAndAnswer();
@@ -20,6 +23,28 @@ private slots:
     void rtsOnTerminalIsAccepted();
     void lostLineIsReportedAndCloses();
 };
+
+void TestComPortSerial::listingPortsStartsNoThread()
+{
+    const auto threadCount = [] {
+        return QDir(QStringLiteral("/proc/self/task"))
+            .entryList(QDir::Dirs | QDir::NoDotAndDotDot)
+            .size();
+    };
+    const qsizetype before = threadCount();
+    QVERIFY(before >= 1);
+    PtyPair module;
+    ComPort port;
+    port.listPorts();
+    port.portDescriptions();
+    QCOMPARE(threadCount(), before);
+
+    // The output-empty clock's waker is the one thread an open port runs.
+    port.setPortName(module.terminalPath());
+    port.open();
+    QCOMPARE(threadCount(), before + 1);
+    port.close();
+}
 
 void TestComPortSerial::failuresCarryOperationAndErrorNumber_data()
 {
