@@ -9,6 +9,7 @@
 #include "rf/mscountdown.h"
 
 #include <QCoreApplication>
+#include <QScopeGuard>
 #include <QString>
 
 namespace
@@ -82,27 +83,26 @@ void SweepCore::run(int baud)
     m_loopActive = true;
     m_timerSlot.start();
     port.setReadTimeout(sweepReadTimeoutMs(baud));
-    try {
-        waitMs(5);
-        if (m_host.cModule())
-            port.setRts(false);
-        // The first tune does not count against the retries, whatever its outcome.
-        state.errorFlag = false;
-        state.retryCounter = kExchangeAttempts;
-        if (port.isOpen())
-            m_link.transaction(kTune, quint8(m_host.slotItem(0) + 1));
-        state.errorFlag = false;
-        state.retryCounter = kExchangeAttempts;
-        sweepLoop();
-        stopSteps();
-    } catch (...) {
-        // The port itself failed: the sweep ends without talking to the module again.
+    // When the port itself fails, the sweep ends without talking to the module again.
+    auto portFailed = qScopeGuard([&] {
         m_running = false;
         port.setReadTimeout(kConnectedTimeoutMs);
         m_timerSlot.stop();
         m_loopActive = false;
-        throw;
-    }
+    });
+    waitMs(5);
+    if (m_host.cModule())
+        port.setRts(false);
+    // The first tune does not count against the retries, whatever its outcome.
+    state.errorFlag = false;
+    state.retryCounter = kExchangeAttempts;
+    if (port.isOpen())
+        m_link.transaction(kTune, quint8(m_host.slotItem(0) + 1));
+    state.errorFlag = false;
+    state.retryCounter = kExchangeAttempts;
+    sweepLoop();
+    stopSteps();
+    portFailed.dismiss();
     m_loopActive = false;
 }
 

@@ -14,6 +14,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScopeGuard>
 #include <QSlider>
 
 namespace
@@ -173,13 +174,10 @@ void MonitorSweep::startRequest()
 
     c.BtnMonitor_Start->setText(kStop);
     c.TBarMonitor_peak->setEnabled(false);
-    try {
-        m_core.run(*baud);
-    } catch (...) {
-        // The port itself failed: the monitor ends without talking to the module again.
-        stopRequest();
-        throw;
-    }
+    // When the port itself fails, the monitor ends without talking to the module again.
+    auto portFailed = qScopeGuard([this] { stopRequest(); });
+    m_core.run(*baud);
+    portFailed.dismiss();
 }
 
 void MonitorSweep::BtnMonitor_peakResetClick()
