@@ -150,12 +150,9 @@ void MonitorSweep::stopRequest()
 
 void MonitorSweep::startRequest()
 {
-    if (m_activities.linkControlStarted()) {
-        message(Messages::kLinkControlRunning.german, Messages::kLinkControlRunning.english);
-        return;
-    }
-    if (m_activities.carrierStarted()) {
-        message(Messages::kCarrierRunning.german, Messages::kCarrierRunning.english);
+    using Kind = Activities::Kind;
+    if (const MessageText *running = m_activities.startedOf({Kind::LinkControl, Kind::Carrier})) {
+        message(running->german, running->english);
         return;
     }
     if (m_core.loopActive()) {

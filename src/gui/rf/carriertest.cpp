@@ -126,12 +126,10 @@ void CarrierTest::disconnected(const QString &placeholder)
 
 bool CarrierTest::startRefused(bool cModule, bool alternate)
 {
-    if (m_ctx.activities.monitorStarted()) {
-        message(Messages::kMonitorRunning);
-        return true;
-    }
-    if (m_ctx.activities.linkControlStarted()) {
-        message(Messages::kLinkControlRunning);
+    using Kind = Activities::Kind;
+    if (const MessageText *running =
+            m_ctx.activities.startedOf({Kind::Monitor, Kind::LinkControl})) {
+        message(*running);
         return true;
     }
     if (m_ctx.hf.CBox_Mod_Test->currentIndex() < 0 ||

@@ -96,17 +96,11 @@ std::optional<int> LinkControl::computeMinLinkInterval() const
 
 bool LinkControl::refusedByOtherActivity() const
 {
-    if (m_activities.monitorStarted()) {
-        showMessage(QString::fromUtf8(Messages::kMonitorRunning.german),
-                    QString::fromUtf8(Messages::kMonitorRunning.english));
-        return true;
-    }
-    if (m_activities.carrierStarted()) {
-        showMessage(QString::fromUtf8(Messages::kCarrierRunning.german),
-                    QString::fromUtf8(Messages::kCarrierRunning.english));
-        return true;
-    }
-    return false;
+    using Kind = Activities::Kind;
+    const MessageText *running = m_activities.startedOf({Kind::Monitor, Kind::Carrier});
+    if (running)
+        showMessage(QString::fromUtf8(running->german), QString::fromUtf8(running->english));
+    return running != nullptr;
 }
 
 std::optional<int> LinkControl::readInterval() const

@@ -73,19 +73,12 @@ void Wizard::click(QAbstractButton *button)
 
 bool Wizard::refused()
 {
-    if (m_ctx.activities.carrierStarted()) {
-        inform(Messages::kCarrierRunning);
-        return true;
-    }
-    if (m_ctx.activities.monitorStarted()) {
-        inform(Messages::kMonitorRunning);
-        return true;
-    }
-    if (m_ctx.activities.linkControlStarted()) {
-        inform(Messages::kLinkControlRunning);
-        return true;
-    }
-    return false;
+    using Kind = Activities::Kind;
+    const MessageText *running =
+        m_ctx.activities.startedOf({Kind::Carrier, Kind::Monitor, Kind::LinkControl});
+    if (running)
+        inform(*running);
+    return running != nullptr;
 }
 
 void Wizard::adjustModule1()

@@ -1,5 +1,7 @@
 #include "window/activities.h"
 
+#include "texts/messages.h"
+
 #include <QPushButton>
 
 void Activities::setStartButtons(QPushButton *carrier, QPushButton *linkControl,
@@ -28,6 +30,27 @@ bool Activities::linkControlStarted() const
 bool Activities::monitorStarted() const
 {
     return showsStop(m_monitorStart);
+}
+
+const MessageText *Activities::startedOf(std::initializer_list<Kind> kinds) const
+{
+    for (Kind kind : kinds) {
+        switch (kind) {
+        case Kind::Carrier:
+            if (carrierStarted())
+                return &Messages::kCarrierRunning;
+            break;
+        case Kind::LinkControl:
+            if (linkControlStarted())
+                return &Messages::kLinkControlRunning;
+            break;
+        case Kind::Monitor:
+            if (monitorStarted())
+                return &Messages::kMonitorRunning;
+            break;
+        }
+    }
+    return nullptr;
 }
 
 LinkRunShared Activities::linkRunShared()

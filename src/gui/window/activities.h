@@ -6,8 +6,11 @@
 
 #include <QPointer>
 
+#include <initializer_list>
+
 class ModuleLink;
 class QPushButton;
+struct MessageText;
 
 // What runs on the port and what the activities share to time their frames: the carrier test,
 // LinkControl, the monitor sweep, the module tests, read-out, write and the wizard ask here
@@ -25,6 +28,10 @@ public:
     bool carrierStarted() const;
     bool linkControlStarted() const;
     bool monitorStarted() const;
+    enum class Kind { Carrier, LinkControl, Monitor };
+    // The message naming the first of these activities that has been started, looked at in the
+    // order given, or nothing when none of them has.
+    const MessageText *startedOf(std::initializer_list<Kind> kinds) const;
 
     // LinkControl owns the port from its start until its last cycle has ended, also after Stop.
     bool linkControlRunning() const { return m_linkControlRunning; }
