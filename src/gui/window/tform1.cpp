@@ -66,7 +66,8 @@ TForm1::TForm1(const QString &programFolder, QWidget *parent)
 
     m_port = std::make_unique<ComPort>();
     buildWindow();
-    m_log = std::make_unique<PaneLog>(MemoTX, MemoRX);
+    m_panes = std::make_unique<DebugPanes>(MemoTX, MemoRX);
+    m_log = std::make_unique<ExchangeLog>(m_panes.get());
     DispatchHost &dispatchHost = *this;
     m_link = std::make_unique<ModuleLink>(*m_port, dispatchHost, *m_log);
     fillAppControls();
