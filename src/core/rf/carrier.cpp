@@ -234,7 +234,9 @@ void CarrierOutput::alternateB()
             break;
         }
         m_line.TxState = state;
-        waitForCountdown(m_line.countdown, m_line.timer);
+        // A line lost meanwhile ends the phase; the next switch meets the closed port.
+        waitForCountdown(m_line.countdown, m_line.timer,
+                         [this] { return !m_line.link.port().isOpen(); });
         QCoreApplication::processEvents();
     }
     // After a port failure or a lost module the output has ended already and there is nothing
@@ -265,13 +267,15 @@ void CarrierOutput::alternateC()
             stop();
             continue;
         }
+        // A line lost meanwhile ends the burst and the phase: the next write meets the closed
+        // port, and its failure ends the alternation.
         const QByteArray pattern(1, char(m_TestByte));
-        for (qint64 i = 0; i < burst.bytes() && m_running && port.isOpen(); ++i) {
+        for (qint64 i = 0; i < burst.bytes() && m_running; ++i) {
             port.write(pattern);
             if ((i + 1) % kBytesBetweenEvents == 0)
                 QCoreApplication::processEvents();
         }
-        waitForCountdown(m_line.countdown, m_line.timer);
+        waitForCountdown(m_line.countdown, m_line.timer, [&port] { return !port.isOpen(); });
         QCoreApplication::processEvents();
     }
 }
