@@ -1,3 +1,4 @@
+#include "support_queuedinput.h"
 #include "support_window.h"
 
 #include "window/aboutbox.h"
@@ -13,8 +14,6 @@
 #include <QTimer>
 #include <QWheelEvent>
 
-#include <qpa/qwindowsysteminterface.h>
-
 #include <optional>
 
 namespace
@@ -26,19 +25,6 @@ std::optional<Qt::CursorShape> pointerShape()
 {
     const QCursor *cursor = QGuiApplication::overrideCursor();
     return cursor ? std::optional<Qt::CursorShape>(cursor->shape()) : std::nullopt;
-}
-
-// A mouse click that comes from the window system's queue, as a real one does: it is delivered
-// when the event loop takes user input.
-void queueClick(QWidget *window, QWidget *target)
-{
-    const QPointF local = target->mapTo(window, target->rect().center());
-    const QPointF global = window->mapToGlobal(local.toPoint());
-    QWindow *handle = window->windowHandle();
-    QWindowSystemInterface::handleMouseEvent(handle, local, global, Qt::LeftButton, Qt::LeftButton,
-                                             QEvent::MouseButtonPress);
-    QWindowSystemInterface::handleMouseEvent(handle, local, global, Qt::NoButton, Qt::LeftButton,
-                                             QEvent::MouseButtonRelease);
 }
 
 // Every answer of the module is lost from now on.

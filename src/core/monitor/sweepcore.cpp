@@ -79,15 +79,17 @@ void SweepCore::run(int baud)
 {
     ComPort &port = m_link.port();
     LinkState &state = m_link.state();
+    // Another activity's timer is not the sweep's to wait on, nor to stop.
+    if (!m_timerSlot.start(this))
+        return;
     m_running = true;
     m_loopActive = true;
-    m_timerSlot.start();
     port.setReadTimeout(sweepReadTimeoutMs(baud));
     // When the port itself fails, the sweep ends without talking to the module again.
     auto portFailed = qScopeGuard([&] {
         m_running = false;
         port.setReadTimeout(kConnectedTimeoutMs);
-        m_timerSlot.stop();
+        m_timerSlot.stop(this);
         m_loopActive = false;
     });
     waitMs(5);
@@ -189,5 +191,5 @@ void SweepCore::stopSteps()
         if (m_host.cModule())
             port.setRts(true);
     }
-    m_timerSlot.stop();
+    m_timerSlot.stop(this);
 }

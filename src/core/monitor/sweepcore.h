@@ -59,7 +59,8 @@ public:
     SweepCore(ModuleLink &link, MsCountdown &countdown, MmTimerSlot &timerSlot, SweepHost &host);
 
     // Runs the sweep at the PC's baud rate until a stop is requested, then the stop steps. A
-    // port failure ends it without talking to the module again and is thrown on.
+    // port failure ends it without talking to the module again and is thrown on. Does nothing
+    // while another activity holds the 1 ms timer.
     void run(int baud);
     void requestStop() { m_running = false; }
     bool running() const { return m_running; }

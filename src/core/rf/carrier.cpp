@@ -144,8 +144,9 @@ void CarrierOutput::stop()
         ~Reset() { flag = false; }
     } reset{m_stopping};
 
-    m_line.timer.stop();
-    m_line.countdown.store(0);
+    // Ends a wait of the alternation at once; a timer of another activity is not ours to stop.
+    if (m_line.timer.stop(this))
+        m_line.countdown.store(0);
     m_line.CarrierStreaming = false;
     try {
         ComPort &port = m_line.link.port();
@@ -200,17 +201,20 @@ void CarrierOutput::reportModuleLost()
 
 void CarrierOutput::runAlternation()
 {
+    // Its phases are timed by a timer of its own or not at all.
+    if (!m_line.timer.start(this)) {
+        stop();
+        return;
+    }
     m_loopActive = true;
     struct Unwind {
         CarrierOutput &output;
-        bool ownsTimer;
         ~Unwind()
         {
-            if (ownsTimer)
-                output.m_line.timer.stop();
+            output.m_line.timer.stop(&output);
             output.m_loopActive = false;
         }
-    } unwind{*this, m_line.timer.start()};
+    } unwind{*this};
 
     if (m_host.cModule())
         alternateC();
@@ -298,8 +302,8 @@ void CarrierOutput::portFailed()
 
 void CarrierOutput::endAfterPortFailure()
 {
-    m_line.timer.stop();
-    m_line.countdown.store(0);
+    if (m_line.timer.stop(this))
+        m_line.countdown.store(0);
     m_line.CarrierStreaming = false;
     ComPort &port = m_line.link.port();
     bool receiving = false;

@@ -77,7 +77,7 @@ void LinkRun::endRun()
     m_endNow = false;
     m_inReadWait = false;
     if (std::exchange(m_ownsTimer, false))
-        m_shared.timerSlot->stop();
+        m_shared.timerSlot->stop(this);
 }
 
 void LinkRun::requestStop()
@@ -115,7 +115,7 @@ void LinkRun::hastenLastRead()
 void LinkRun::runCycles(int interval, const LinkRates &rates, bool sensitive)
 {
     // Another activity owning the timer is excluded by the front end's checks at Start.
-    m_ownsTimer = m_shared.timerSlot->start();
+    m_ownsTimer = m_shared.timerSlot->start(this);
     if (!m_ownsTimer)
         return;
     *m_shared.LinkStopFlag = false;

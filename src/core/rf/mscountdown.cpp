@@ -65,18 +65,23 @@ void PeriodicMsTimer::run()
     }
 }
 
-bool MmTimerSlot::start()
+bool MmTimerSlot::start(Owner owner)
 {
     if (m_timer)
         return false;
     m_timer = std::make_unique<PeriodicMsTimer>(
         m_countdown, QAbstractEventDispatcher::instance(QThread::currentThread()));
+    m_owner = owner;
     return true;
 }
 
-void MmTimerSlot::stop()
+bool MmTimerSlot::stop(Owner owner)
 {
+    if (!ownedBy(owner))
+        return false;
     m_timer.reset();
+    m_owner = nullptr;
+    return true;
 }
 
 void waitForCountdown(const MsCountdown &countdown, const MmTimerSlot &slot,

@@ -74,24 +74,31 @@ private:
 };
 
 // The one slot that owns the running periodic timer (`MmTimerId`). The carrier test, LinkControl
-// and the monitor share it; a second start while a timer runs keeps the running one, so two
-// timers never lower the countdown at once.
+// and the monitor share it; each starts and stops the timer as its owner, so a second start while
+// a timer runs keeps the running one (two timers never lower the countdown at once) and one
+// activity's stop never ends the timer another one waits on.
 class MmTimerSlot
 {
 public:
-    explicit MmTimerSlot(MsCountdown &countdown) : m_countdown(countdown) {}
-    ~MmTimerSlot() { stop(); }
+    // Whoever started the timer: the activity's address serves.
+    using Owner = const void *;
 
-    // Starts the timer for the calling (UI) thread. False when one runs already.
-    bool start();
-    // Stops the running timer, if any; the countdown keeps its value.
-    void stop();
+    explicit MmTimerSlot(MsCountdown &countdown) : m_countdown(countdown) {}
+    ~MmTimerSlot() { m_timer.reset(); }
+
+    // Starts the timer for owner on the calling (UI) thread. False when one runs already.
+    bool start(Owner owner);
+    // Stops the running timer if owner started it; the countdown keeps its value. True when it
+    // stopped one.
+    bool stop(Owner owner);
     bool isRunning() const { return m_timer != nullptr; }
+    bool ownedBy(Owner owner) const { return m_timer && m_owner == owner; }
     qint64 ticks() const { return m_timer ? m_timer->ticks() : 0; }
 
 private:
     MsCountdown &m_countdown;
     std::unique_ptr<PeriodicMsTimer> m_timer;
+    Owner m_owner = nullptr;
 };
 
 // Waits until the countdown is 0 or less while the UI thread's events are processed, so clicks

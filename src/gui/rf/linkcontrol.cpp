@@ -194,15 +194,6 @@ void LinkControl::endRunNow()
     m_run.endNow();
 }
 
-std::pair<QString, QString> linkControlBusyTexts(bool stopClicked)
-{
-    if (stopClicked)
-        return {QStringLiteral("LinkControl wird beendet, bitte gleich noch einmal versuchen!"),
-                QStringLiteral("LinkControl is stopping, please try again in a moment!")};
-    return {QString::fromUtf8(Messages::kLinkControlRunning.german),
-            QString::fromUtf8(Messages::kLinkControlRunning.english)};
-}
-
 void LinkControl::cycleEnded(const LinkRun &run, const LinkCycle &cycle, const LinkSamples &samples)
 {
     for (int ch = 0; ch < samples.channels; ++ch)

@@ -7,7 +7,6 @@
 #include <QString>
 
 #include <optional>
-#include <utility>
 
 class Activities;
 class ComPort;
@@ -93,7 +92,3 @@ private:
     const Activities &m_activities;
     LinkRun m_run;
 };
-
-// The texts that refuse another module operation while a run owns the port (German, English):
-// the run is going, or Stop has been clicked and it is finishing its last cycle.
-std::pair<QString, QString> linkControlBusyTexts(bool stopClicked);

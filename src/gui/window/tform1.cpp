@@ -84,23 +84,26 @@ TForm1::TForm1(const QString &programFolder, QWidget *parent)
                        moduleHost, m_shared, m_activities});
     buildMonitorHandlers();
 
-    onBusyClick(BtnVerbinden, [this] { BtnVerbindenClick(); });
+    using Line = Activities::LineUser;
+    onBusyClick(BtnVerbinden,
+                [this] { onLine(BtnVerbinden, Line::ReadOut, [this] { BtnVerbindenClick(); }); });
     onClick(BtnTrennen, [this] { BtnTrennenClick(); });
     onClick(BtnDebugfenster, [this] { BtnDebugfensterClick(); });
     onClick(BtnClose, [this] { BtnCloseClick(); });
     onClick(BtnClear, [this] { BtnClearClick(); });
     onClick(BtnInfo, [this] { BtnInfoClick(); });
     onBusyClick(BtnAuslesen, [this] {
-        if (!refusedWhileLinkControlRuns())
-            m_module->BtnAuslesenClick();
+        onLine(BtnAuslesen, Line::ReadOut, [this] { m_module->BtnAuslesenClick(); });
     });
     onBusyClick(BtnKonfigurieren, [this] {
-        if (!refusedWhileLinkControlRuns())
-            m_module->BtnKonfigurierenClick();
+        onLine(BtnKonfigurieren, Line::Write,
+               [this] { m_activities.setConfigurationWritten(m_module->BtnKonfigurierenClick()); });
     });
     onBusyClick(m_module->save.BtnSave, [this] { m_module->BtnSaveClick(); });
     onBusyClick(m_module->save.BtnLoad, [this] { m_module->BtnLoadClick(); });
-    onBusyClick(hfTest.BtnLinkControl_konfig, [this] { runWizard(); });
+    onBusyClick(hfTest.BtnLinkControl_konfig, [this] {
+        onLine(hfTest.BtnLinkControl_konfig, Line::Wizard, [this] { runWizard(); });
+    });
     buildTestPages();
     connectSelectors();
     connect(m_port.get(), &ComPort::bytesReceived, this,
@@ -115,7 +118,8 @@ TForm1::TForm1(const QString &programFolder, QWidget *parent)
     // The carrier test runs until Stop, also when a read-out restarts it: the user's turn.
     onClick(hfTest.BtnStartHF_Test, [this] {
         const NormalCursor pointer;
-        m_carrier->BtnStartHF_TestClick();
+        onLine(hfTest.BtnStartHF_Test, Line::Carrier,
+               [this] { m_carrier->BtnStartHF_TestClick(); });
     });
     connect(hfTest.CBox_RX_TX_Switch_Test, &QComboBox::activated, m_carrier.get(),
             &CarrierTest::CBox_RX_TX_Switch_TestChange);
@@ -183,6 +187,22 @@ template <typename Handler> void TForm1::onBusyClick(QAbstractButton *button, Ha
     });
 }
 
+void TForm1::onLine(QAbstractButton *button, Activities::LineUser user,
+                    const std::function<void()> &handler)
+{
+    const bool programClick = m_activities.takeProgramClick(button);
+    // A start button that reads "Stop" stops its activity, whoever holds the line.
+    if (button->text() == QLatin1String("Stop")) {
+        handler();
+        return;
+    }
+    const Activities::LineTurn turn = m_activities.requestLine(user, button, programClick);
+    if (const MessageText *refusal = turn.refusal())
+        showMessage(QString::fromUtf8(refusal->german), QString::fromUtf8(refusal->english));
+    if (turn.granted())
+        handler();
+}
+
 void TForm1::guarded(const std::function<void()> &handler)
 {
     // The one place where failures of the serial port end a handler: the user sees the text and
@@ -224,7 +244,9 @@ void TForm1::disconnectAfterPortFailure()
 void TForm1::performClick(QAbstractButton *button)
 {
     ++m_clickDepth;
+    m_activities.markProgramClick(button);
     emit button->clicked(false);
+    m_activities.markProgramClick(nullptr);
     --m_clickDepth;
     if (m_pendingError)
         std::rethrow_exception(std::exchange(m_pendingError, nullptr));
@@ -246,7 +268,11 @@ void TForm1::buildMonitorHandlers()
     env.BtnVerbinden = BtnVerbinden;
     m_monitorHandlers = std::make_unique<MonitorHandlers>(
         monitor, env, m_activities, this,
-        [this](const std::function<void()> &handler) { guarded(handler); });
+        [this](const std::function<void()> &handler) { guarded(handler); },
+        [this](const std::function<void()> &handler) {
+            guarded(
+                [&] { onLine(monitor.BtnMonitor_Start, Activities::LineUser::Monitor, handler); });
+        });
 }
 
 void TForm1::BtnInfoClick()

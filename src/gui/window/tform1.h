@@ -120,9 +120,12 @@ private:
     void buildMonitorHandlers();
     void buildLanguageButton();
     void guarded(const std::function<void()> &handler);
+    // A click that starts user on the line: handler runs when the turn is granted, the click
+    // waits or is refused (with its message) while another activity holds the line.
+    void onLine(QAbstractButton *button, Activities::LineUser user,
+                const std::function<void()> &handler);
     void buildTestPages();
     void runWizard();
-    bool refusedWhileLinkControlRuns();
     // After the port's failure has been shown: Disconnect, unless the window is disconnected.
     void disconnectAfterPortFailure();
     void showCommunicationError();

@@ -24,7 +24,7 @@ class TestMsCountdown : public QObject
     Q_OBJECT
 private slots:
     void waitEndsWhenTheTicksRunOutAndRunsHandlersMeanwhile();
-    void slotHoldsOneTimer();
+    void slotHoldsOneTimerForItsOwner();
     void waitReturnsAtOnceWhenNothingWouldLowerTheCount();
     void stopFromAHandlerEndsTheWait();
     void aCountLastsItsMillisecondsWhateverThePhaseItIsSetIn();
@@ -34,7 +34,7 @@ void TestMsCountdown::waitEndsWhenTheTicksRunOutAndRunsHandlersMeanwhile()
 {
     MsCountdown countdown{0};
     MmTimerSlot slot(countdown);
-    QVERIFY(slot.start());
+    QVERIFY(slot.start(&slot));
 
     int handlersRun = 0;
     QTimer::singleShot(0, [&] { ++handlersRun; });
@@ -58,25 +58,30 @@ void TestMsCountdown::waitEndsWhenTheTicksRunOutAndRunsHandlersMeanwhile()
              qPrintable(QStringLiteral("cpu %1 ms of %2 ms").arg(cpuMs).arg(wallMs)));
 }
 
-void TestMsCountdown::slotHoldsOneTimer()
+void TestMsCountdown::slotHoldsOneTimerForItsOwner()
 {
     MsCountdown countdown{0};
     MmTimerSlot slot(countdown);
     QVERIFY(!slot.isRunning());
-    QVERIFY(slot.start());
-    QVERIFY(!slot.start());
+    const int other = 0; // another activity
+    QVERIFY(slot.start(&slot));
+    QVERIFY(!slot.start(&slot));
+    QVERIFY(!slot.start(&other));
     QVERIFY(slot.isRunning());
+    // Another activity's stop leaves the timer running for its owner.
+    QVERIFY(!slot.stop(&other));
+    QVERIFY(slot.ownedBy(&slot));
 
     // Only one timer lowers the count: after the wait the count has not run far below zero.
     countdown = 50;
     waitForCountdown(countdown, slot);
-    slot.stop();
+    slot.stop(&slot);
     QVERIFY(!slot.isRunning());
     const qint32 after = countdown.load();
     QVERIFY(after <= 0);
     QTest::qWait(20);
     QCOMPARE(countdown.load(), after); // a stopped timer no longer lowers it
-    QVERIFY(slot.start());             // and the slot is free again
+    QVERIFY(slot.start(&other));       // and the slot is free again
 }
 
 void TestMsCountdown::waitReturnsAtOnceWhenNothingWouldLowerTheCount()
@@ -89,7 +94,7 @@ void TestMsCountdown::waitReturnsAtOnceWhenNothingWouldLowerTheCount()
     QVERIFY(elapsed.elapsed() < 1000);
     QCOMPARE(countdown.load(), 100000);
 
-    QVERIFY(slot.start());
+    QVERIFY(slot.start(&slot));
     countdown = -5; // an overshoot below zero does not wait either
     waitForCountdown(countdown, slot);
     QVERIFY(countdown.load() <= -5);
@@ -99,11 +104,11 @@ void TestMsCountdown::stopFromAHandlerEndsTheWait()
 {
     MsCountdown countdown{0};
     MmTimerSlot slot(countdown);
-    QVERIFY(slot.start());
+    QVERIFY(slot.start(&slot));
     countdown = 600000;
     // As a Stop button does: stop the timer and clear the count from inside the wait.
     QTimer::singleShot(10, [&] {
-        slot.stop();
+        slot.stop(&slot);
         countdown = 0;
     });
     QElapsedTimer elapsed;
@@ -120,7 +125,7 @@ void TestMsCountdown::aCountLastsItsMillisecondsWhateverThePhaseItIsSetIn()
     // millisecond; none may end before its milliseconds have passed.
     MsCountdown countdown{0};
     MmTimerSlot slot(countdown);
-    QVERIFY(slot.start());
+    QVERIFY(slot.start(&slot));
     QElapsedTimer phase;
     QElapsedTimer elapsed;
     for (int i = 0; i < 40; ++i) {
