@@ -1,5 +1,6 @@
 #include "support_window.h"
 
+#include <QComboBox>
 #include <QLabel>
 
 namespace
@@ -55,6 +56,7 @@ private slots:
     void lostPortReturnsToDisconnected_data();
     void lostPortReturnsToDisconnected();
     void strayTypeLetterIsReportedAndForgotten();
+    void nextModuleIsReadWithItsOwnTypeLetter();
     void lateAnswerIsNotTakenForTheNextFrames();
 };
 
@@ -143,6 +145,32 @@ void TestLinkFailures::strayTypeLetterIsReportedAndForgotten()
     QCOMPARE(rig.text("Edit_SW_Typ"), QStringLiteral("B"));
     QCOMPARE(rig.text("EditModTyp"), QStringLiteral("Korvel868-10-B3"));
     QVERIFY(rig.tabVisible("Konfig_B"));
+}
+
+void TestLinkFailures::nextModuleIsReadWithItsOwnTypeLetter()
+{
+    // A C module, then a 433 MHz B module with automatic RSSI output: a field-strength report
+    // comes before its type answer and before its band answer.
+    WindowRig rig;
+    rig.form->setLanguageIndex(1);
+    rig.connectModule();
+    QCOMPARE(rig.text("Edit_SW_Typ"), QStringLiteral("C"));
+    press(rig, "BtnTrennen");
+    EmulatorConfig config = bModule();
+    config.band = 433;
+    auto bModule433 = std::make_shared<ModuleEmulator>(config);
+    bModule433->injectFault(reportBefore("B00001"));
+    bModule433->injectFault(reportBefore("B00004"));
+    rig.device->plugInto(bModule433);
+
+    press(rig, "BtnVerbinden");
+    QCOMPARE(rig.messages, QStringList());
+    QCOMPARE(rig.text("Edit_SW_Typ"), QStringLiteral("B"));
+    QCOMPARE(rig.text("Edit_Frq_Version"), QStringLiteral("433"));
+    QCOMPARE(rig.text("EditModTyp"), QStringLiteral("Korvel433-10-B3"));
+    QCOMPARE(rig.combo("CBox_Frq_RX_B")->currentText(), QStringLiteral("K070   433.9250"));
+    // The report before the band answer was taken for what a B module means by it.
+    QCOMPARE(rig.text("Edit_RSSI_MAX"), QStringLiteral("-87dBm"));
 }
 
 void TestLinkFailures::lateAnswerIsNotTakenForTheNextFrames()

@@ -25,7 +25,9 @@ class DispatchHost
 public:
     virtual ~DispatchHost() = default;
     virtual QString softwareTypeLetter() const = 0; // text of Edit_SW_Typ
-    virtual QString calibrationStatus() const = 0;  // text of Edit_Caldata
+    // The type query told the letter: the answers that follow are dispatched by it.
+    virtual void setSoftwareTypeLetter(const QString &letter) = 0;
+    virtual QString calibrationStatus() const = 0; // text of Edit_Caldata
     virtual void setCalibrationStatus(const QString &text) = 0;
     // Edit_Recall_stat gets the text, Label_last_cal_uhr the time of day.
     virtual void showRecalibrationStatus(const QString &text) = 0;
@@ -46,6 +48,7 @@ public:
     LinkState &state() { return m_state; }
     const LinkState &state() const { return m_state; }
     ComPort &port() { return m_port; }
+    DispatchHost &host() { return m_host; }
 
     // Sends one 3-byte frame B0 code param, reads and dispatches the answer. Does nothing while
     // the error flag is set. A frame answered by a report goes out again; a report that asks for
