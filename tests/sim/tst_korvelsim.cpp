@@ -195,6 +195,11 @@ void TestKorvelSim::faultOption_data()
     QTest::newRow("report before any answer, twice")
         << QStringList{"--fault", "report-before:*:2:2201"} << true << int(FaultKind::ReportBefore)
         << QByteArray() << 2 << 0 << hex("2201");
+    QTest::newRow("report before an answer 30 ms late")
+        << QStringList{"--fault", "report-before:B00002:all:-:30"} << true
+        << int(FaultKind::ReportBefore) << hex("B00002") << -1 << 0 << hex("30A9");
+    QTest::newRow("negative delay") << QStringList{"--fault", "silent:*:1:-:-5"} << false << 0
+                                    << QByteArray() << 0 << 0 << QByteArray();
     QTest::newRow("unknown kind") << QStringList{"--fault", "slow"} << false << 0 << QByteArray()
                                   << 0 << 0 << QByteArray();
     QTest::newRow("odd hex frame") << QStringList{"--fault", "short:B00"} << false << 0
@@ -225,6 +230,7 @@ void TestKorvelSim::faultOption()
     QCOMPARE(int(fault.value), value);
     if (!report.isEmpty())
         QCOMPARE(fault.report, report);
+    QCOMPARE(fault.lateMs, arguments.last().endsWith(QLatin1String(":30")) ? 30.0 : 0.0);
 }
 
 bool TestKorvelSim::startSim(QProcess &process, const QStringList &arguments, QString &path)

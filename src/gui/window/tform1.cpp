@@ -526,6 +526,11 @@ QString TForm1::softwareTypeLetter() const
     return m_module->info.Edit_SW_Typ->text();
 }
 
+void TForm1::setSoftwareTypeLetter(const QString &letter)
+{
+    m_module->info.Edit_SW_Typ->setText(letter);
+}
+
 QString TForm1::calibrationStatus() const
 {
     return m_module->info.Edit_Caldata->text();

@@ -134,6 +134,7 @@ private:
 
     // DispatchHost
     QString softwareTypeLetter() const override;
+    void setSoftwareTypeLetter(const QString &letter) override;
     QString calibrationStatus() const override;
     void setCalibrationStatus(const QString &text) override;
     void showRecalibrationStatus(const QString &text) override;
