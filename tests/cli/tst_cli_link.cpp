@@ -265,7 +265,20 @@ void TestCliLink::refusalsAndLimits()
     SimProcess sim;
     QVERIFY(sim.start({"--type", "C"}));
     VERIFY_RUN(runCli({"link", "-p", sim.devicePath(), "--cycles", "3", "--seconds", "1"}), 2);
-    VERIFY_RUN(runCli({"link", "-p", sim.devicePath(), "--interval", "0"}), 2);
+    VERIFY_RUN(runCli({"link", "-p", sim.devicePath(), "--interval", "60001"}), 2);
+    // Below 1 ms, as the window does when the user keeps a short interval: 1 ms, with a note.
+    {
+        SimProcess shortRun;
+        QVERIFY(shortRun.start({"--type", "C"}));
+        const CliResult zero =
+            runCli({"link", "-p", shortRun.devicePath(), "--interval", "0", "--cycles", "2"});
+        VERIFY_RUN(zero, 0);
+        QVERIFY2(zero.out.startsWith("interval: 1 ms\nsent: 2\n"), qPrintable(zero.out));
+        QVERIFY2(
+            zero.err.contains("--interval 0: a cycle waits at least 1 ms; the run uses 1 ms.") &&
+                zero.err.contains("The minimal interval for actual configuration is 49 ms"),
+            qPrintable(zero.err));
+    }
     QTemporaryDir dir;
     VERIFY_RUN(runCli({"link", "-p", sim.devicePath(), "--csv", dir.path()}), 2);
 

@@ -371,7 +371,7 @@ void TestLanguage::switchWhileRunningKeepsSelections()
     rig.find<QCheckBox>("CheckBox_ComSave")->setChecked(true);
     rig.form->close();
     QCOMPARE(readFile(rig.programFolder + QStringLiteral("/Korvel_ComSetting.ini")),
-             QByteArray("-1\r\n2\tCOM3\r\n4\r\n"));
+             QByteArray("-1\r\n2\r\n4\r\nCOM3\r\n"));
 
     WindowRig next({}, rig.programFolder);
     QCOMPARE(next.form->languageIndex(), 1);

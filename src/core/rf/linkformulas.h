@@ -6,6 +6,7 @@
 #include <QLocale>
 #include <QString>
 
+#include <algorithm>
 #include <array>
 
 // The computations behind LinkControl: its timing, the display formats, the answer layout, the
@@ -21,13 +22,29 @@ int answerWait(int hf, int rs, bool sensitive);
 // two rates in their lists (radio 0 = 1200 .., serial 0 = 1200 ..).
 int minLinkInterval(int hf, int rs, int hfPosition, int rsPosition, bool sensitive);
 
-// The intervals a run accepts, in ms: below 1 the cycle would not wait at all, and a minute
+// The intervals a run takes, in ms: below 1 the cycle would not wait at all, and a minute
 // between two exchanges is already far longer than any link test needs.
 constexpr int kIntervalMinMs = 1;
 constexpr int kIntervalMaxMs = 60000;
-constexpr bool intervalInRange(int ms)
+
+// A typed interval longer than a run takes is refused.
+constexpr bool intervalTooLong(qint64 typed)
 {
-    return ms >= kIntervalMinMs && ms <= kIntervalMaxMs;
+    return typed > kIntervalMaxMs;
+}
+// Below the minimum for the rates (zero and negative values too) the user is asked whether to
+// raise the interval to the minimum.
+constexpr bool intervalBelowMinimum(qint64 typed, int minimum)
+{
+    return typed < minimum;
+}
+// The interval a run uses for a typed one: the minimum when the user raised it, else the typed
+// value, but never below kIntervalMinMs (nor above kIntervalMaxMs, which Start refuses first).
+constexpr int runInterval(qint64 typed, int minimum, bool raised)
+{
+    if (raised && intervalBelowMinimum(typed, minimum))
+        return minimum;
+    return int(std::clamp<qint64>(typed, kIntervalMinMs, kIntervalMaxMs));
 }
 
 // A number in the general format with at most `digits` significant digits: shortest form,

@@ -73,7 +73,7 @@ private:
     bool ask(const QString &german, const QString &english) const;
     bool refusedByOtherActivity() const;
     // The interval and both rates as whole numbers, or a message naming the first bad field.
-    std::optional<int> readInterval() const;
+    std::optional<qint64> readInterval() const;
     void showStopped();
 
     // LinkRunObserver

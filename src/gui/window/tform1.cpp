@@ -312,12 +312,13 @@ void TForm1::formCreate()
     if (CheckBox_ComSave->isChecked()) {
         // The port by its name where the file keeps one: a typed path, or a list that the
         // system's ports have reordered, comes back as it was.
-        const int named =
-            settings->portName.isEmpty() ? -1 : CBox_COM->findText(settings->portName);
-        if (!settings->portName.isEmpty()) {
+        m_settingsPortName = settings->portName;
+        const QString name = portNameText(settings->portName);
+        if (!name.isEmpty()) {
+            const int named = CBox_COM->findText(name);
             CBox_COM->setCurrentIndex(named);
             if (named < 0)
-                CBox_COM->setEditText(settings->portName);
+                CBox_COM->setEditText(name);
         } else {
             CBox_COM->setCurrentIndex(settings->portIndex < CBox_COM->count() ? settings->portIndex
                                                                               : -1);
@@ -356,7 +357,7 @@ void TForm1::closeEvent(QCloseEvent *event)
         settings.save = true;
         settings.portIndex =
             shownItemIndex(comboItems(CBox_COM), CBox_COM->currentIndex(), CBox_COM->currentText());
-        settings.portName = CBox_COM->currentText();
+        settings.portName = portNameBytes(CBox_COM->currentText(), m_settingsPortName);
         settings.baudIndex =
             shownItemIndex(comboItems(CBox_RS232_baud), CBox_RS232_baud->currentIndex(),
                            CBox_RS232_baud->currentText());

@@ -197,6 +197,8 @@ private:
     TAboutBox *m_aboutBox = nullptr;
     TPasswordDlg *m_passwordDlg = nullptr;
     QString m_programFolder;
+    // The port's name as the settings file held it at the start, byte for byte.
+    QByteArray m_settingsPortName;
     SharedState m_shared;
     AppControls m_app;
     Activities m_activities;
