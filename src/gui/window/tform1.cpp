@@ -123,6 +123,7 @@ TForm1::TForm1(const QString &programFolder, QWidget *parent)
             [this] { guarded([this] { m_carrier->ComPort1TxEmpty(); }); });
 
     finishLayout();
+    buildPageKeys();
     guarded([this] { formCreate(); });
     m_aboutBox = new TAboutBox(this);
 }
@@ -160,7 +161,6 @@ void TForm1::connectSelectors()
         }
         guarded([this, index] { pageShown(index); });
     });
-    PageControl1->installEventFilter(this);
     PageControl1->tabBar()->installEventFilter(this);
     for (QWidget *field :
          {static_cast<QWidget *>(CBox_COM), static_cast<QWidget *>(CBox_RS232_baud),
