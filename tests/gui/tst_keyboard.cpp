@@ -2,6 +2,8 @@
 
 #include <QAccessible>
 #include <QApplication>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QTabWidget>
 
 #include <qpa/qwindowsysteminterface.h>
@@ -32,15 +34,38 @@ QString spoken(QWidget *w, QAccessible::Text what)
     return QAccessible::queryAccessibleInterface(w)->text(what);
 }
 
+// The stops of the Tab cycle from start back to it; faults: stops that a screen reader does not
+// name as a control (a "Client" is read as "filler") or that are out of sight with the focus.
+QList<QWidget *> walkCycle(QWidget *window, QWidget *start, int key, QStringList &faults)
+{
+    QList<QWidget *> stops;
+    start->setFocus();
+    for (QWidget *at = start; at && stops.size() < 200; at = QApplication::focusWidget()) {
+        if (at == start && !stops.isEmpty())
+            return stops;
+        stops << at;
+        const QAccessible::Role role = QAccessible::queryAccessibleInterface(at)->role();
+        if (role == QAccessible::Client || role == QAccessible::Pane ||
+            role == QAccessible::Grouping || at->visibleRegion().isEmpty())
+            faults << at->metaObject()->className() + (QLatin1Char(' ') + at->objectName());
+        queueKey(window, key);
+    }
+    faults << QStringLiteral("the cycle does not come back");
+    return stops;
+}
+
 } // namespace
 
-// The keyboard in the main window: page keys wherever the focus is.
+// The keyboard in the main window: page keys wherever the focus is and the Tab cycle of each
+// page.
 class TestKeyboard : public QObject
 {
     Q_OBJECT
 private slots:
     void pageKeysTurnThePageAndNoValue_data();
     void pageKeysTurnThePageAndNoValue();
+    void tabCycleFollowsThePage_data();
+    void tabCycleFollowsThePage();
 };
 
 void TestKeyboard::pageKeysTurnThePageAndNoValue_data()
@@ -89,6 +114,67 @@ void TestKeyboard::pageKeysTurnThePageAndNoValue()
     QCOMPARE(tabs->currentWidget()->objectName(), page);
     QCOMPARE(spoken(focused, QAccessible::Value), value);
     QCOMPARE(rig.messages, QStringList());
+}
+
+void TestKeyboard::tabCycleFollowsThePage_data()
+{
+    QTest::addColumn<int>("language");
+    QTest::addColumn<char>("module");
+    QTest::newRow("German, C module") << 0 << 'C';
+    QTest::newRow("English, B module") << 1 << 'B';
+}
+
+void TestKeyboard::tabCycleFollowsThePage()
+{
+    QFETCH(int, language);
+    QFETCH(char, module);
+    EmulatorConfig config;
+    config.type = module;
+    WindowRig rig(config);
+    rig.form->setLanguageIndex(language);
+    rig.connectModule();
+    rig.button("BtnDebugfenster")->click();
+    QWidget *window = rig.form.get();
+    QVERIFY(showActive(window));
+    auto *tabs = rig.find<QTabWidget>("PageControl1");
+    for (int p = 0; p < tabs->count(); ++p) {
+        if (!tabs->isTabVisible(p))
+            continue;
+        tabs->setCurrentIndex(p);
+        QWidget *page = tabs->widget(p);
+        QStringList faults;
+        const QList<QWidget *> stops =
+            walkCycle(window, rig.combo("CBox_COM"), Qt::Key_Tab, faults);
+        // Shift+Tab goes the same way back, into the page from below while it shows its top.
+        page->findChild<QScrollArea *>()->verticalScrollBar()->setValue(0);
+        QList<QWidget *> back = walkCycle(window, rig.combo("CBox_COM"), Qt::Key_Backtab, faults);
+        std::reverse(back.begin() + 1, back.end());
+        QVERIFY2(faults.isEmpty(), qPrintable(page->objectName() + faults.join(", ")));
+        QCOMPARE(back, stops);
+
+        // Each step goes on to the right or downwards, never back up and to the left: compared
+        // between the two controls' groups in the group that holds both.
+        qsizetype lastField = -1;
+        for (qsizetype i = 1; i < stops.size(); ++i) {
+            QWidget *a = stops[i - 1];
+            QWidget *b = stops[i];
+            while (!a->parentWidget()->isAncestorOf(stops[i]))
+                a = a->parentWidget();
+            while (b->parentWidget() != a->parentWidget())
+                b = b->parentWidget();
+            const bool backwards =
+                b->y() < a->geometry().center().y() && b->x() < a->geometry().center().x();
+            QVERIFY2(!backwards,
+                     qPrintable(page->objectName() + QStringLiteral(": ") +
+                                stops[i - 1]->objectName() + " -> " + stops[i]->objectName()));
+            lastField = page->isAncestorOf(stops[i]) ? i : lastField;
+        }
+        // The buttons below the pages come after the page's fields.
+        QVERIFY(lastField > 0);
+        for (const char *below : {"BtnAuslesen", "BtnKonfigurieren", "BtnSave"})
+            QVERIFY(stops.indexOf(rig.button(below)) < 0 ||
+                    stops.indexOf(rig.button(below)) > lastField);
+    }
 }
 
 QTEST_MAIN(TestKeyboard)

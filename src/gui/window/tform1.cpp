@@ -22,6 +22,7 @@
 #include "widgets/busycursor.h"
 #include "widgets/pagescrollarea.h"
 #include "widgets/portcombobox.h"
+#include "widgets/taborder.h"
 #include "window/aboutbox.h"
 #include "window/datafolder.h"
 #include "window/debugpanes.h"
@@ -124,6 +125,11 @@ TForm1::TForm1(const QString &programFolder, QWidget *parent)
 
     finishLayout();
     buildPageKeys();
+    // The controls are made page by page and group by group; Tab follows where they sit. The
+    // monitor's slots run down the left column and then down the right one, as they are numbered.
+    orderTabChain(centralWidget());
+    for (int i = 1; i < MonitorControls::kSlots; ++i)
+        setTabOrder(monitor.CBoxMonitor[i - 1], monitor.CBoxMonitor[i]);
     guarded([this] { formCreate(); });
     m_aboutBox = new TAboutBox(this);
 }
