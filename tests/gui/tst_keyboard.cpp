@@ -2,6 +2,8 @@
 
 #include <QAccessible>
 #include <QApplication>
+#include <QGroupBox>
+#include <QKeySequence>
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QTabWidget>
@@ -56,8 +58,8 @@ QList<QWidget *> walkCycle(QWidget *window, QWidget *start, int key, QStringList
 
 } // namespace
 
-// The keyboard in the main window: page keys wherever the focus is and the Tab cycle of each
-// page.
+// The keyboard in the main window: page keys wherever the focus is, the Tab cycle of each page,
+// the main buttons' mnemonics and connecting by key.
 class TestKeyboard : public QObject
 {
     Q_OBJECT
@@ -66,6 +68,10 @@ private slots:
     void pageKeysTurnThePageAndNoValue();
     void tabCycleFollowsThePage_data();
     void tabCycleFollowsThePage();
+    void mainButtonsHaveMnemonicsOfTheirOwn_data();
+    void mainButtonsHaveMnemonicsOfTheirOwn();
+    void connectingByKeyKeepsTheTypedRate_data();
+    void connectingByKeyKeepsTheTypedRate();
 };
 
 void TestKeyboard::pageKeysTurnThePageAndNoValue_data()
@@ -175,6 +181,91 @@ void TestKeyboard::tabCycleFollowsThePage()
             QVERIFY(stops.indexOf(rig.button(below)) < 0 ||
                     stops.indexOf(rig.button(below)) > lastField);
     }
+}
+
+void TestKeyboard::mainButtonsHaveMnemonicsOfTheirOwn_data()
+{
+    // The main buttons' captions as the user sees them, and Alt with the letter for Debug.
+    QTest::addColumn<int>("language");
+    QTest::addColumn<QString>("captions");
+    QTest::addColumn<int>("debugKey");
+    QTest::newRow("German") << 0
+                            << "verbinden|trennen|Info|Debug|auslesen|konfigurieren|speichern|"
+                               "laden|clear|close|Sprache / Language"
+                            << int(Qt::Key_D);
+    QTest::newRow("English") << 1
+                             << "Connect|Disconnect|Info|Debug|Read|Configurate|Save|Load|clear|"
+                                "close|Sprache / Language"
+                             << int(Qt::Key_B);
+}
+
+void TestKeyboard::mainButtonsHaveMnemonicsOfTheirOwn()
+{
+    QFETCH(int, language);
+    QFETCH(QString, captions);
+    QFETCH(int, debugKey);
+    WindowRig rig;
+    rig.form->setLanguageIndex(language);
+    rig.connectModule();
+    rig.button("BtnDebugfenster")->click();
+    QVERIFY(showActive(rig.form.get()));
+    const char *main[] = {"BtnVerbinden", "BtnTrennen",       "BtnInfo",    "BtnDebugfenster",
+                          "BtnAuslesen",  "BtnKonfigurieren", "BtnSave",    "BtnLoad",
+                          "BtnClear",     "BtnClose",         "BtnLanguage"};
+    for (std::size_t i = 0; i < std::size(main); ++i)
+        QCOMPARE(spoken(rig.button(main[i]), QAccessible::Name),
+                 captions.split(QLatin1Char('|')).at(qsizetype(i)));
+
+    auto *tabs = rig.find<QTabWidget>("PageControl1");
+    for (int p = 0; p < tabs->count(); ++p) {
+        if (!tabs->isTabVisible(p))
+            continue;
+        tabs->setCurrentIndex(p);
+        QMap<QString, QString> pressedBy; // Alt+letter: the button it presses
+        for (QAbstractButton *button : rig.form->findChildren<QAbstractButton *>()) {
+            const QString keys = QKeySequence::mnemonic(button->text()).toString();
+            if (!button->isVisible() || button->window() != rig.form.get() || keys.isEmpty())
+                continue;
+            QVERIFY2(!pressedBy.contains(keys), qPrintable(pressedBy[keys] + " and " + keys));
+            pressedBy[keys] = button->objectName();
+        }
+        for (const char *name : main)
+            QVERIFY2(!rig.button(name)->isVisible() || pressedBy.values().contains(name), name);
+    }
+
+    auto *debug = rig.find<QGroupBox>("GBox_Debugfenster");
+    QVERIFY(debug->isVisible());
+    queueKey(rig.form.get(), debugKey, Qt::AltModifier);
+    QTRY_VERIFY(debug->isHidden()); // Qt shows the button pressed for a moment first
+}
+
+void TestKeyboard::connectingByKeyKeepsTheTypedRate_data()
+{
+    QTest::addColumn<int>("key");
+    QTest::addColumn<int>("modifiers");
+    QTest::newRow("Return in the field") << int(Qt::Key_Return) << int(Qt::NoModifier);
+    QTest::newRow("Alt+V") << int(Qt::Key_V) << int(Qt::AltModifier);
+}
+
+void TestKeyboard::connectingByKeyKeepsTheTypedRate()
+{
+    QFETCH(int, key);
+    QFETCH(int, modifiers);
+    WindowRig rig;
+    rig.form->setLanguageIndex(0);
+    QVERIFY(showActive(rig.form.get()));
+    rig.choose("CBox_COM", QStringLiteral("DEMO"));
+    QComboBox *baud = rig.combo("CBox_RS232_baud");
+    baud->setFocus();
+    QTest::keyClicks(baud->lineEdit(), QStringLiteral("9600"));
+
+    queueKey(rig.form.get(), key, modifiers);
+    QTRY_VERIFY(rig.button("BtnTrennen")->isEnabled());
+    // The user goes on elsewhere; the typed rate is no late choice, refused while connected.
+    rig.button("BtnInfo")->setFocus();
+    QCOMPARE(rig.messages, QStringList{QStringLiteral("Demo für C-Version starten?")});
+    QCOMPARE(baud->currentText(), QStringLiteral("9600"));
+    QCOMPARE(rig.form->port().baudRate(), 9600);
 }
 
 QTEST_MAIN(TestKeyboard)

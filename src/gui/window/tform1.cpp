@@ -403,6 +403,11 @@ void TForm1::applyBaudSelection(bool forced)
 
 void TForm1::BtnVerbindenClick()
 {
+    // A click takes the focus first, and a selector makes its typed text the selection as the
+    // focus leaves it, while the window is still disconnected. Return and Alt+V leave the focus in
+    // the field, where that would come once connected and be refused: it moves the same way here.
+    if (isConnectionField(focusWidget()))
+        BtnVerbinden->setFocus(Qt::OtherFocusReason);
     if (CBox_COM->currentText().isEmpty() || CBox_RS232_baud->currentText().isEmpty()) {
         showMessage(QStringLiteral("zuerst COM-Port und/oder Baudrate wählen!"),
                     QStringLiteral("Choose COM-port and/or baudrate first!"));
