@@ -86,6 +86,10 @@ void TestWindowBehaviour::pageKeysSkipHiddenPages()
     QFETCH(int, to);
     WindowRig rig;
     rig.connectModule();
+    // Keys reach the window that is active.
+    rig.form->show();
+    rig.form->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(rig.form.get()));
     QVERIFY(!rig.tabVisible("Konfig_B"));
     auto *tabs = rig.find<QTabWidget>("PageControl1");
     tabs->setCurrentIndex(from);

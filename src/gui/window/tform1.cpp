@@ -22,6 +22,7 @@
 #include "widgets/busycursor.h"
 #include "widgets/pagescrollarea.h"
 #include "widgets/portcombobox.h"
+#include "widgets/taborder.h"
 #include "window/aboutbox.h"
 #include "window/datafolder.h"
 #include "window/debugpanes.h"
@@ -127,6 +128,12 @@ TForm1::TForm1(const QString &programFolder, QWidget *parent)
             [this] { guarded([this] { m_carrier->ComPort1TxEmpty(); }); });
 
     finishLayout();
+    buildPageKeys();
+    // The controls are made page by page and group by group; Tab follows where they sit. The
+    // monitor's slots run down the left column and then down the right one, as they are numbered.
+    orderTabChain(centralWidget());
+    for (int i = 1; i < MonitorControls::kSlots; ++i)
+        setTabOrder(monitor.CBoxMonitor[i - 1], monitor.CBoxMonitor[i]);
     guarded([this] { formCreate(); });
     m_aboutBox = new TAboutBox(this);
 }
@@ -164,7 +171,6 @@ void TForm1::connectSelectors()
         }
         guarded([this, index] { pageShown(index); });
     });
-    PageControl1->installEventFilter(this);
     PageControl1->tabBar()->installEventFilter(this);
     for (QWidget *field :
          {static_cast<QWidget *>(CBox_COM), static_cast<QWidget *>(CBox_RS232_baud),
@@ -424,6 +430,11 @@ void TForm1::applyBaudSelection(bool forced)
 
 void TForm1::BtnVerbindenClick()
 {
+    // A click takes the focus first, and a selector makes its typed text the selection as the
+    // focus leaves it, while the window is still disconnected. Return and Alt+V leave the focus in
+    // the field, where that would come once connected and be refused: it moves the same way here.
+    if (isConnectionField(focusWidget()))
+        BtnVerbinden->setFocus(Qt::OtherFocusReason);
     if (CBox_COM->currentText().isEmpty() || CBox_RS232_baud->currentText().isEmpty()) {
         showMessage(QStringLiteral("zuerst COM-Port und/oder Baudrate wählen!"),
                     QStringLiteral("Choose COM-port and/or baudrate first!"));

@@ -105,8 +105,10 @@ private:
     void connectSelectors();
     void startDemonstration();
     void selectPage(int index);
-    // +1 or -1 for a key or wheel event that turns the page, 0 for any other event.
-    int pageStepOf(QEvent *event, bool onTabBar) const;
+    // Ctrl+PgDn, Ctrl+Tab and their reverses turn the page wherever the focus is.
+    void buildPageKeys();
+    // +1 or -1 for an arrow key or wheel event on the tab bar, 0 for any other event.
+    int pageStepOf(QEvent *event) const;
     // The next page in that direction that is shown and enabled.
     void stepPage(int step);
     void refreshPortList();
