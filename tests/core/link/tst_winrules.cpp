@@ -50,6 +50,8 @@ void TestWinRules::errorNumber_data()
     QTest::newRow("read on unplugged adapter") << int(QSerialPort::ReadError) << 22 << 22;
     QTest::newRow("write on unplugged adapter") << int(QSerialPort::WriteError) << 1167 << 1167;
     QTest::newRow("resource error, access denied") << int(QSerialPort::ResourceError) << 5 << 5;
+    QTest::newRow("write on a line closed on the other side")
+        << int(QSerialPort::WriteError) << 21 << 21;
     QTest::newRow("resource error, i/o error") << int(QSerialPort::ResourceError) << 1117 << 1117;
     QTest::newRow("read error, unrelated number") << int(QSerialPort::ReadError) << 87 << 1117;
     QTest::newRow("read error, none") << int(QSerialPort::ReadError) << 0 << 1117;
@@ -80,6 +82,7 @@ void TestWinRules::deviceGone_data()
     QTest::newRow("access denied (unplugged USB adapter)") << 5 << true;
     QTest::newRow("device not connected") << 1167 << true;
     QTest::newRow("device removed") << 1617 << true;
+    QTest::newRow("not ready (the other side of a serial line closed)") << 21 << true;
     QTest::newRow("invalid handle") << 6 << true;
     QTest::newRow("operation aborted") << 995 << true;
     QTest::newRow("invalid parameter is a refusal") << 87 << false;
@@ -113,6 +116,10 @@ void TestWinRules::hints_data()
         << 87 << system
         << "Invalid parameter: the port does not take these line settings; choose another baud "
            "rate or port";
+    QTest::newRow("line closed on the other side")
+        << 21 << system
+        << "Device not ready: the adapter was unplugged or the line closed; plug it in and "
+           "connect again";
     QTest::newRow("closed port") << 6 << system
                                  << "Invalid handle: the port is closed; connect again";
     QTest::newRow("other number: the system's text on one line")

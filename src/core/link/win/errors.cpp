@@ -9,6 +9,7 @@ namespace SerialPlatform
 static_assert(WinRules::Error::AccessDenied == ERROR_ACCESS_DENIED);
 static_assert(WinRules::Error::FileNotFound == ERROR_FILE_NOT_FOUND);
 static_assert(WinRules::Error::InvalidHandle == ERROR_INVALID_HANDLE);
+static_assert(WinRules::Error::NotReady == ERROR_NOT_READY);
 static_assert(WinRules::Error::BadCommand == ERROR_BAD_COMMAND);
 static_assert(WinRules::Error::SharingViolation == ERROR_SHARING_VIOLATION);
 static_assert(WinRules::Error::InvalidParameter == ERROR_INVALID_PARAMETER);

@@ -57,9 +57,10 @@ bool meansDeviceGone(int code)
 {
     // An unplugged USB adapter answers reads and status queries with BadCommand or AccessDenied;
     // a closed or dead handle gives InvalidHandle; a driver that dropped the device the others.
-    return oneOf(code,
-                 {Error::BadCommand, Error::AccessDenied, Error::InvalidHandle, Error::GenFailure,
-                  Error::OperationAborted, Error::DeviceNotConnected, Error::DeviceRemoved});
+    // NotReady: the line's other end has closed (Wine on a pseudo-terminal whose emulator ended).
+    return oneOf(code, {Error::NotReady, Error::BadCommand, Error::AccessDenied,
+                        Error::InvalidHandle, Error::GenFailure, Error::OperationAborted,
+                        Error::DeviceNotConnected, Error::DeviceRemoved});
 }
 
 QString errorHint(int code, const QString &systemText)
@@ -84,6 +85,8 @@ QString errorHint(int code, const QString &systemText)
          "Device not connected: the adapter was unplugged; plug it in and connect again"},
         {Error::DeviceRemoved,
          "Device removed: the adapter was unplugged; plug it in and connect again"},
+        {Error::NotReady, "Device not ready: the adapter was unplugged or the line closed; plug "
+                          "it in and connect again"},
         {Error::BadCommand, "The device does not know the command: the adapter was unplugged; "
                             "plug it in and connect again"},
         {Error::GenFailure, "The device does not work: the adapter was unplugged or the line "

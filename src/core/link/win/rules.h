@@ -20,6 +20,7 @@ inline constexpr int FileNotFound = 2;
 inline constexpr int PathNotFound = 3;
 inline constexpr int AccessDenied = 5;
 inline constexpr int InvalidHandle = 6;
+inline constexpr int NotReady = 21;
 inline constexpr int BadCommand = 22;
 inline constexpr int GenFailure = 31;
 inline constexpr int SharingViolation = 32;
