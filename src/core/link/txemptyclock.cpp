@@ -134,7 +134,6 @@ void TxEmptyClock::deliver()
 
 void TxEmptyClock::runWaker()
 {
-    using namespace std::chrono;
     while (!m_quit.load()) {
         qint64 at = m_wakeAtNs.load();
         if (at == 0) {
