@@ -1,5 +1,7 @@
 #include "rf/mscountdown.h"
 
+#include "link/precisesleep.h"
+
 #include <QAbstractEventDispatcher>
 #include <QCoreApplication>
 #include <QEventLoop>
@@ -34,7 +36,9 @@ void PeriodicMsTimer::run()
     auto deadline = clock::now() + period;
     qint64 lastSetNs = m_countdown.setAtNs();
     while (!m_stop.load(std::memory_order_relaxed)) {
-        std::this_thread::sleep_until(deadline);
+        PreciseSleep::until(
+            std::chrono::duration_cast<std::chrono::nanoseconds>(deadline.time_since_epoch())
+                .count());
         const qint64 setNs = m_countdown.setAtNs();
         if (setNs != lastSetNs) {
             // A new count: its first tick is one period after it was set, and none of the

@@ -1,0 +1,14 @@
+#pragma once
+
+#include <QtGlobal>
+
+// Sleeps the calling thread until the steady clock (std::chrono::steady_clock, in nanoseconds)
+// reaches targetNs, to within a fraction of a millisecond: the 1 ms timers of the link pace
+// themselves with it. Each system has its own (link/unix/, link/win/): the default sleep of
+// Windows ends on its 15.6 ms scheduler tick.
+namespace PreciseSleep
+{
+
+void until(qint64 targetNs);
+
+} // namespace PreciseSleep
