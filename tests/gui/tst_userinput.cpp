@@ -1,3 +1,4 @@
+#include "support_queuedinput.h"
 #include "support_window.h"
 
 #include <QCheckBox>
@@ -15,16 +16,10 @@
 namespace
 {
 
+// A click at a point of the target, from the window system's queue.
 void queueClickAt(QWidget *target, QPoint at)
 {
-    QWidget *window = target->window();
-    const QPointF local = target->mapTo(window, at);
-    const QPointF global = window->mapToGlobal(local.toPoint());
-    QWindow *handle = window->windowHandle();
-    QWindowSystemInterface::handleMouseEvent(handle, local, global, Qt::LeftButton, Qt::LeftButton,
-                                             QEvent::MouseButtonPress);
-    QWindowSystemInterface::handleMouseEvent(handle, local, global, Qt::NoButton, Qt::LeftButton,
-                                             QEvent::MouseButtonRelease);
+    ::queueClickAt(target->window(), target->mapTo(target->window(), at));
 }
 
 void queueClick(QWidget *target)
