@@ -142,7 +142,7 @@ struct Module {
         bool answered = true;
         for (const QByteArray &line : log.readAll().split('\n')) {
             const QList<QByteArray> fields = line.simplified().split(' ');
-            if (fields.size() != 3 || fields[2] != "4C")
+            if (fields.size() < 3 || fields[2] != "4C")
                 continue;
             if (fields[1] == "rx") {
                 unanswered += answered ? 0 : 1;
