@@ -139,20 +139,18 @@ struct Module {
         requests = unanswered = 0;
         if (!log.open(QIODevice::ReadOnly))
             return;
-        bool answered = true;
+        // A request may reach the module before the answer to the one before has gone out.
+        int answers = 0;
         for (const QByteArray &line : log.readAll().split('\n')) {
             const QList<QByteArray> fields = line.simplified().split(' ');
             if (fields.size() < 3 || fields[2] != "4C")
                 continue;
-            if (fields[1] == "rx") {
-                unanswered += answered ? 0 : 1;
+            if (fields[1] == "rx")
                 ++requests;
-                answered = false;
-            } else if (fields[1] == "tx") {
-                answered = true;
-            }
+            else if (fields[1] == "tx")
+                ++answers;
         }
-        unanswered += answered ? 0 : 1;
+        unanswered = requests - answers;
     }
 };
 
