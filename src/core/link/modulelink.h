@@ -65,6 +65,9 @@ private:
     void dispatchB();
     void dispatchC();
     bool readAnswer();
+    // The dispatcher's clear after an answer.
+    void discardAfterAnswer();
+    bool isReportCode(quint8 code) const;
     void echoCheck();
     void calibrationReport(quint8 v, bool cModule);
     // A report came instead of the answer: the frame goes out again, within the repeat limit.
