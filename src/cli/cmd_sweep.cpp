@@ -270,6 +270,15 @@ int runSweep(const QStringList &arguments)
                      [&sweep] { sweep.core().requestStop(); });
     if (!Cli::Interrupt::isRequested())
         sweep.core().run(options.baud);
+    // A busy machine, not the module, when readings came late.
+    const LatenessTally &late = sweep.core().lateness();
+    if (late.lateCycles() > 0)
+        Cli::progress(
+            QStringLiteral("the PC ran %1 of %2 readings late (the latest %3 ms after its "
+                           "settle wait)")
+                .arg(late.lateCycles())
+                .arg(late.cycles())
+                .arg(late.latestStepMs(), 0, 'f', 1));
 
     if (!sweep.writeError().isEmpty())
         Cli::fail(
