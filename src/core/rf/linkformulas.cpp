@@ -109,11 +109,11 @@ bool isValidAnswer(const QByteArray &answer)
     return (n == 3 || n == 5 || n == 7) && answer[0] == Frame::LinkControlRequest;
 }
 
-QByteArray answerPart(const QByteArray &bytes)
+QByteArray answerPart(const QByteArray &bytes, qint64 answerBytesPossible)
 {
     constexpr qsizetype kLongestAnswer = 7;
-    for (qsizetype i = std::max<qsizetype>(0, bytes.size() - kLongestAnswer); i < bytes.size();
-         ++i) {
+    const qsizetype last = qsizetype(std::clamp<qint64>(answerBytesPossible, 0, kLongestAnswer));
+    for (qsizetype i = std::max<qsizetype>(0, bytes.size() - last); i < bytes.size(); ++i) {
         if (bytes[i] == Frame::LinkControlRequest)
             return bytes.mid(i);
     }

@@ -49,10 +49,11 @@ QByteArray compactAnswer(const QByteArray &answer);
 // An answer that counts: first byte 0x4C and 3, 5 or 7 bytes long.
 bool isValidAnswer(const QByteArray &answer);
 
-// Of the bytes a late purge finds, those that may be the answer (complete or still coming): from
-// the first 0x4C that leaves at most the seven bytes of the longest answer. What comes before it
-// is stale; without such a byte nothing is kept.
-QByteArray answerPart(const QByteArray &bytes);
+// Of the bytes a late purge finds, those that may be the answer, complete or still coming: from
+// the first 0x4C among the last bytes that can have come since the answer's earliest moment (at
+// the line's rate, at most the seven bytes of the longest answer). What comes before is stale;
+// without such a byte nothing is kept.
+QByteArray answerPart(const QByteArray &bytes, qint64 answerBytesPossible);
 
 // The samples of a valid answer, in channel order: ratio 1, noise 1, ratio 2, noise 2. Ratios
 // are the difference of the bytes taken unsigned, noise levels the byte taken signed.

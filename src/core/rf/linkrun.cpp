@@ -148,7 +148,9 @@ void LinkRun::runCycles(int interval, const LinkRates &rates, bool sensitive)
         const qint64 purgeDueNs = sentNs + kBitsPerCharacter * 1'000'000'000LL / rates.rs +
                                   qint64(m_answerWait) * 1'000'000;
         double cycleLateMs = Lateness::lateMs(purgeDueNs, MsCountdown::steadyNowNs());
-        purgeBeforeAnswer(sentNs, earliestLinkAnswerMs(rates.hf, rates.rs, sensitive));
+        purgeBeforeAnswer(sentNs + qint64(earliestLinkAnswerMs(rates.hf, rates.rs, sensitive)) *
+                                       1'000'000,
+                          kBitsPerCharacter * 1'000'000'000LL / rates.rs);
         m_log.appendTxMarker(QString::fromLatin1(request.toHex().toUpper()));
         // The answer is read one interval after its "L", counted in whole ticks; reading earlier
         // would miss an answer that completes just before the interval ends. After a stop request
@@ -198,14 +200,16 @@ void LinkRun::runCycles(int interval, const LinkRates &rates, bool sensitive)
     }
 }
 
-void LinkRun::purgeBeforeAnswer(qint64 sentNs, double earliestAnswerMs)
+void LinkRun::purgeBeforeAnswer(qint64 earliestAnswerNs, qint64 characterNs)
 {
     // The purge drops what came before the module can have had the free module's answer. The
     // input is taken rather than purged, so that what arrives meanwhile stays for the read; a
-    // PC that comes to the purge after the answer can have begun keeps the answer's bytes.
+    // PC that comes to the purge after the answer can have begun keeps the bytes that can be
+    // the answer's: no more than the line can have carried since its earliest moment.
     const QByteArray taken = m_port.takeWaiting();
-    if (Lateness::lateMs(sentNs + qint64(earliestAnswerMs * 1e6), MsCountdown::steadyNowNs()) > 0)
-        m_port.giveBack(answerPart(taken));
+    const qint64 sinceEarliestNs = MsCountdown::steadyNowNs() - earliestAnswerNs;
+    if (sinceEarliestNs > 0)
+        m_port.giveBack(answerPart(taken, sinceEarliestNs / characterNs));
     m_port.clearBuffers(false, true);
 }
 

@@ -111,7 +111,7 @@ private:
     void runCycles(int interval, const LinkRates &rates, bool sensitive);
     void endRun();
     void hastenLastRead();
-    void purgeBeforeAnswer(qint64 sentNs, double earliestAnswerMs);
+    void purgeBeforeAnswer(qint64 earliestAnswerNs, qint64 characterNs);
     bool evaluateLinkAnswer(QByteArray &answer, LinkFormulas::LinkSamples &samples);
     // False when the run must end at once: the port has been closed or the program closes.
     bool wait();

@@ -76,28 +76,32 @@ void TestLinkTiming::latePurgeKeepsTheAnswer()
 void TestLinkTiming::answerPartOfALatePurge_data()
 {
     QTest::addColumn<QByteArray>("taken");
+    QTest::addColumn<int>("possible"); // bytes the line can have carried since the earliest answer
     QTest::addColumn<QByteArray>("kept");
-    QTest::newRow("nothing came") << QByteArray() << QByteArray();
-    QTest::newRow("a whole answer")
-        << QByteArray::fromHex("4CB896BA98") << QByteArray::fromHex("4CB896BA98");
-    QTest::newRow("an answer still coming")
-        << QByteArray::fromHex("4CB8") << QByteArray::fromHex("4CB8");
+    const QByteArray answer = QByteArray::fromHex("4CB896BA98");
+    QTest::newRow("nothing came") << QByteArray() << 7 << QByteArray();
+    QTest::newRow("a whole answer") << answer << 5 << answer;
+    QTest::newRow("an answer still coming") << answer.left(2) << 2 << answer.left(2);
     QTest::newRow("stale bytes before the answer")
-        << QByteArray::fromHex("38004CB896BA98") << QByteArray::fromHex("4CB896BA98");
+        << QByteArray::fromHex("3800") + answer << 6 << answer;
     QTest::newRow("an earlier answer before this one")
-        << QByteArray::fromHex("4CB896BA984CB896") << QByteArray::fromHex("4CB896");
+        << answer + answer.left(3) << 20 << answer.left(3);
     QTest::newRow("4C as a level inside the answer")
-        << QByteArray::fromHex("4C4C96BA98") << QByteArray::fromHex("4C4C96BA98");
+        << QByteArray::fromHex("4C4C96BA98") << 5 << QByteArray::fromHex("4C4C96BA98");
     QTest::newRow("a seven-byte answer")
-        << QByteArray::fromHex("4CB80000969AB8") << QByteArray::fromHex("4CB80000969AB8");
-    QTest::newRow("only stale bytes") << QByteArray::fromHex("3800FF") << QByteArray();
+        << QByteArray::fromHex("4CB80000969AB8") << 9 << QByteArray::fromHex("4CB80000969AB8");
+    QTest::newRow("only stale bytes") << QByteArray::fromHex("3800FF") << 3 << QByteArray();
+    // A late answer to the request before arrived before this answer can have begun.
+    QTest::newRow("an answer complete too soon to be this one") << answer << 0 << QByteArray();
+    QTest::newRow("an answer begun too soon") << answer << 3 << QByteArray();
 }
 
 void TestLinkTiming::answerPartOfALatePurge()
 {
     QFETCH(QByteArray, taken);
+    QFETCH(int, possible);
     QFETCH(QByteArray, kept);
-    QCOMPARE(LinkFormulas::answerPart(taken).toHex(), kept.toHex());
+    QCOMPARE(LinkFormulas::answerPart(taken, possible).toHex(), kept.toHex());
 }
 
 void TestLinkTiming::lateCyclesAreCounted()
