@@ -135,6 +135,9 @@ void LinkRun::runCycles(int interval, const LinkRates &rates, bool sensitive)
     if (!wait())
         return;
     const QByteArray request(1, Frame::LinkControlRequest);
+    const qint64 characterNs = kBitsPerCharacter * 1'000'000'000LL / rates.rs;
+    const qint64 earliestAnswerNs =
+        qint64(earliestLinkAnswerMs(rates.hf, rates.rs, sensitive)) * 1'000'000;
     while (!*m_shared.LinkStopFlag) {
         // Nothing that came before the request can be its answer.
         m_port.clearBuffers(true, false);
@@ -145,12 +148,9 @@ void LinkRun::runCycles(int interval, const LinkRates &rates, bool sensitive)
             return;
         // The purge is due AnswerWait after "L" has gone out, one character time after it was
         // handed to the port; a write that took longer was the PC's delay as well.
-        const qint64 purgeDueNs = sentNs + kBitsPerCharacter * 1'000'000'000LL / rates.rs +
-                                  qint64(m_answerWait) * 1'000'000;
+        const qint64 purgeDueNs = sentNs + characterNs + qint64(m_answerWait) * 1'000'000;
         double cycleLateMs = Lateness::lateMs(purgeDueNs, MsCountdown::steadyNowNs());
-        purgeBeforeAnswer(sentNs + qint64(earliestLinkAnswerMs(rates.hf, rates.rs, sensitive)) *
-                                       1'000'000,
-                          kBitsPerCharacter * 1'000'000'000LL / rates.rs);
+        purgeBeforeAnswer(sentNs + earliestAnswerNs, characterNs);
         m_log.appendTxMarker(QString::fromLatin1(request.toHex().toUpper()));
         // The answer is read one interval after its "L", counted in whole ticks; reading earlier
         // would miss an answer that completes just before the interval ends. After a stop request
