@@ -145,6 +145,14 @@ void writeModuleLines(const LinkSummary &summary, int module, LinkSummary::Quant
     }
 }
 
+// How late the PC ran the cycles: a loss in a late cycle may be the PC's doing.
+QJsonValue latenessJson(const LatenessTally &lateness)
+{
+    return QJsonObject{{QStringLiteral("lateCycles"), lateness.lateCycles()},
+                       {QStringLiteral("latestStepMs"), rounded(lateness.latestStepMs())},
+                       {QStringLiteral("thresholdMs"), Lateness::kLateMs}};
+}
+
 void writeSummary(const Cli::CommonOptions &options, int interval, const LinkSummary &summary)
 {
     if (options.json) {
@@ -157,6 +165,7 @@ void writeSummary(const Cli::CommonOptions &options, int interval, const LinkSum
             {QStringLiteral("lostPercent"), rounded(summary.lostPercent())},
             {QStringLiteral("module1"), moduleJson(summary, LinkSummary::Signal1)},
             {QStringLiteral("module2"), moduleJson(summary, LinkSummary::Signal2)},
+            {QStringLiteral("pcLate"), latenessJson(summary.lateness())},
         });
         return;
     }
@@ -166,6 +175,9 @@ void writeSummary(const Cli::CommonOptions &options, int interval, const LinkSum
     Cli::writeLine(QStringLiteral("lost: %1").arg(summary.lost()));
     Cli::writeLine(QStringLiteral("lost %: ") +
                    LinkFormulas::generalFormat(summary.lostPercent(), 3, QLocale::c()));
+    Cli::writeLine(QStringLiteral("PC late: %1 cycles, latest step %2 ms")
+                       .arg(summary.lateness().lateCycles())
+                       .arg(summary.lateness().latestStepMs(), 0, 'f', 1));
     writeModuleLines(summary, 1, LinkSummary::Signal1);
     writeModuleLines(summary, 2, LinkSummary::Signal2);
 }

@@ -153,6 +153,10 @@ void TestCliLink::summaryAndCsvFollowTheModule()
     }
     QCOMPARE(summary.value("module1"), QJsonValue(levels(level["s1"], level["n1"])));
     QCOMPARE(summary.value("module2"), module2);
+    // How late the PC ran the cycles, so that a busy PC is told from a bad link.
+    const QJsonObject late = summary.value("pcLate").toObject();
+    QCOMPARE(late.value("thresholdMs").toDouble(), 2.0);
+    QVERIFY(late.value("lateCycles").isDouble() && late.value("latestStepMs").isDouble());
 
     // One row per cycle, lost exactly where the module gave no answer, and no "L" beyond them.
     const QStringList rows = csvRows(csv);
@@ -288,7 +292,8 @@ void TestCliLink::refusalsAndLimits()
     const CliResult timed = runCli({"link", "-p", sim.devicePath(), "--seconds", "0.5"});
     VERIFY_RUN(timed, 0);
     const QRegularExpression form(QStringLiteral(
-        "^interval: 49 ms\nsent: (\\d+)\nreceived: (\\d+)\nlost: (\\d+)\nlost %: [0-9.]+\n"));
+        "^interval: 49 ms\nsent: (\\d+)\nreceived: (\\d+)\nlost: (\\d+)\nlost %: [0-9.]+\n"
+        "PC late: \\d+ cycles, latest step [0-9.]+ ms\n"));
     const QRegularExpressionMatch match = form.match(timed.out);
     QVERIFY2(match.hasMatch(), qPrintable(timed.out));
     const int sent = match.captured(1).toInt();

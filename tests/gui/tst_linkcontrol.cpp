@@ -85,6 +85,7 @@ private slots:
     void answersOfEveryLengthOnTheGauges_data();
     void answersOfEveryLengthOnTheGauges();
     void clearAndPeakResetDuringARun();
+    void cyclesThePcRanLateAreShown();
     void startIsRefusedOrConfirmed();
     void otherOperationsWaitForTheRunToEnd();
     void runEndsCleanlyWhenThePortGoesAway_data();
@@ -297,6 +298,21 @@ void TestLinkControl::clearAndPeakResetDuringARun()
     QCOMPARE(rig.gauge("G_LinkControl_ruhe1"), -128);
     QCOMPARE(rig.gauge("G_LinkControl_quality1_peak"), 0);
     QCOMPARE(rig.find<ShapeCircle>("ShapeLinkControl")->brushColor(), colour);
+}
+
+void TestLinkControl::cyclesThePcRanLateAreShown()
+{
+    // Each "L" takes the busy PC 30 ms to write: every purge comes some 10 ms after its time.
+    LinkRig rig;
+    rig.device->setWriteDurationMs(30);
+    rig.stopAt(2);
+    QCOMPARE(rig.edit("EditLinkControl_txStatistik")->text(), QStringLiteral("3"));
+    QCOMPARE(rig.edit("EditLinkControl_nokStatistik")->text(), QStringLiteral("0"));
+    const QString late = rig.edit("EditLinkControl_late")->text();
+    QVERIFY2(QRegularExpression(QStringLiteral("^3 / \\d+\\.\\d ms$")).match(late).hasMatch(),
+             qPrintable(late));
+    rig.button("BtnLinkControl_Clear")->click();
+    QCOMPARE(rig.edit("EditLinkControl_late")->text(), QStringLiteral("0 / 0.0 ms"));
 }
 
 void TestLinkControl::startIsRefusedOrConfirmed()

@@ -158,7 +158,10 @@ void ModuleLink::dispatchAnswer()
     // brings a resend, or an answer that earlier sendings of the frame follow with theirs, come
     // answers in order: they stay for the reads that follow.
     const bool answersFollow = m_inTransaction && (m_state.repeatFlag || m_unanswered > 0);
-    m_port.clearBuffers(!answersFollow, true);
+    if (answersFollow)
+        m_port.clearBuffers(false, true);
+    else
+        discardAfterAnswer();
     m_log.appendRx(m_state.lastAnswer);
     m_log.endExchange();
 }
@@ -180,11 +183,52 @@ std::optional<quint8> ModuleLink::answerByte(int index) const
 bool ModuleLink::readAnswer()
 {
     m_state.lastAnswer = m_port.read(2);
+    // An answer begun by the deadline was given in time: its second byte is on its way, and a
+    // busy PC may take it over late. It gets one more read timeout.
+    if (m_state.lastAnswer.size() == 1)
+        m_state.lastAnswer += m_port.read(1);
     if (m_state.lastAnswer.size() < 2) {
         fail("E4 ");
         return false;
     }
     return true;
+}
+
+bool ModuleLink::isReportCode(quint8 code) const
+{
+    if (m_host.calibrationStatus().isEmpty())
+        return false;
+    const QString letter = m_host.softwareTypeLetter();
+    switch (firmwareType(letter)) {
+    case FirmwareType::C:
+        return code == Report::CalibrationC || code == Report::WakeUpC ||
+               code == Report::ModuleError;
+    case FirmwareType::B:
+    case FirmwareType::Calibration:
+        break;
+    default:
+        if (!letter.isEmpty())
+            return false;
+    }
+    return code == Report::CalibrationB || code == Report::CalibrationB2 ||
+           code == Report::RssiMaxB || code == Report::WakeUpB || code == Report::ModuleError;
+}
+
+void ModuleLink::discardAfterAnswer()
+{
+    // What waits beyond the answer is discarded, read rather than purged so that nothing is lost
+    // between a look and a purge. A report is not cut in half: one whose code has come while its
+    // value is on its way (a late PC meets the line at any moment) keeps its code for the next
+    // read, which would otherwise begin with the value and stay out of step with the line.
+    QByteArray waiting;
+    for (QByteArray chunk; !(chunk = m_port.takeWaiting()).isEmpty();) {
+        waiting = chunk;
+        if (chunk.size() < ComPort::kInputBufferBytes)
+            break;
+    }
+    if (!waiting.isEmpty() && isReportCode(quint8(waiting.back())))
+        m_port.giveBack(waiting.right(1));
+    m_port.clearBuffers(false, true);
 }
 
 void ModuleLink::fail(const char *marker)

@@ -78,6 +78,9 @@ private:
     // then still to be read.
     bool dispatch(bool cModule);
     bool readAnswer();
+    // The dispatcher's clear after an answer.
+    void discardAfterAnswer();
+    bool isReportCode(quint8 code) const;
     void echoCheck();
     // Lets the report with this code take effect, if the firmware has one.
     ReportKind takeReport(bool cModule, quint8 code, quint8 v);

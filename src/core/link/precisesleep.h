@@ -11,4 +11,18 @@ namespace PreciseSleep
 
 void until(qint64 targetNs);
 
+// While one lives, ordinary timed waits (a condition variable's) end within a millisecond of
+// their deadline too: Windows lowers its timer period to 1 ms; elsewhere they already do.
+class FinePeriod
+{
+public:
+    FinePeriod();
+    ~FinePeriod();
+    FinePeriod(const FinePeriod &) = delete;
+    FinePeriod &operator=(const FinePeriod &) = delete;
+
+private:
+    bool m_lowered = false;
+};
+
 } // namespace PreciseSleep

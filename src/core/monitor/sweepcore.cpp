@@ -84,6 +84,7 @@ void SweepCore::run(int baud)
         return;
     m_running = true;
     m_loopActive = true;
+    m_lateness.clear();
     port.setReadTimeout(sweepReadTimeoutMs(baud));
     // When the port itself fails, the sweep ends without talking to the module again.
     auto portFailed = qScopeGuard([&] {
@@ -154,7 +155,9 @@ bool SweepCore::measureSlot(int n, int j)
     if (portClosed())
         return false;
     m_link.transaction(kTune, quint8(k + 1));
-    waitMs(sweepSettleMs(m_host.speedPosition()));
+    const int settleMs = sweepSettleMs(m_host.speedPosition());
+    waitMs(settleMs);
+    m_lateness.addCycle(Lateness::lateAfterCountdown(m_countdown, settleMs));
     if (portClosed())
         return false;
     m_link.transaction(Frame::Measure,

@@ -85,6 +85,7 @@ void CarrierOutput::start(bool modulated, bool alternate)
 {
     const bool cModule = m_host.cModule();
     m_moduleLost = false;
+    m_lateness.clear();
     try {
         if (!prepareConfiguration(cModule, modulated))
             return;
@@ -232,13 +233,18 @@ void CarrierOutput::alternateB()
         }
         // Each phase's time includes its command and the command's retries.
         const int state = m_line.TxState == 0 ? 1 : 0;
-        m_line.countdown.store(state == 1 ? times->transmitMs : times->receiveMs);
+        const int phaseMs = state == 1 ? times->transmitMs : times->receiveMs;
+        m_line.countdown.store(phaseMs);
         if (!switchWithRetries(state, true)) {
             reportModuleLost();
             break;
         }
         m_line.TxState = state;
+        // A switch that took the whole phase (its retries) is the module's time, not the PC's.
+        const bool waits = m_line.countdown.load() > 0;
         waitForCountdown(m_line.countdown, m_line.timer);
+        if (m_running && waits)
+            m_lateness.addCycle(Lateness::lateAfterCountdown(m_line.countdown, phaseMs));
         QCoreApplication::processEvents();
     }
     // After a port failure or a lost module the output has ended already and there is nothing
@@ -262,7 +268,8 @@ void CarrierOutput::alternateC()
             stop();
             continue;
         }
-        m_line.countdown.store(times->transmitMs + times->receiveMs);
+        const int periodMs = times->transmitMs + times->receiveMs;
+        m_line.countdown.store(periodMs);
         const CarrierBurst burst = carrierBurst(times->transmitMs, m_host.radioBaud());
         if (burst.tooShort()) {
             m_host.report(CarrierHost::Report::TransmitTimeTooShort);
@@ -276,6 +283,8 @@ void CarrierOutput::alternateC()
                 QCoreApplication::processEvents();
         }
         waitForCountdown(m_line.countdown, m_line.timer);
+        if (m_running)
+            m_lateness.addCycle(Lateness::lateAfterCountdown(m_line.countdown, periodMs));
         QCoreApplication::processEvents();
     }
 }

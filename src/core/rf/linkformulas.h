@@ -18,6 +18,10 @@ namespace LinkFormulas
 // serial rate; sensitive selects the short timing of sensitivity measurements.
 int answerWait(int hf, int rs, bool sensitive);
 
+// The earliest moment the answer can come, in ms after "L" went out: the module's own time for
+// the exchange, of which AnswerWait is four fifths.
+int earliestLinkAnswerMs(int hf, int rs, bool sensitive);
+
 // The smallest sensible interval in ms. hfPosition and rsPosition are the item positions of the
 // two rates in their lists (radio 0 = 1200 .., serial 0 = 1200 ..).
 int minLinkInterval(int hf, int rs, int hfPosition, int rsPosition, bool sensitive);
@@ -61,6 +65,12 @@ QByteArray compactAnswer(const QByteArray &answer);
 
 // An answer that counts: first byte 0x4C and 3, 5 or 7 bytes long.
 bool isValidAnswer(const QByteArray &answer);
+
+// Of the bytes a late purge finds, those that may be the answer, complete or still coming: from
+// the first 0x4C among the last bytes that can have come since the answer's earliest moment (at
+// the line's rate, at most the seven bytes of the longest answer). What comes before is stale;
+// without such a byte nothing is kept.
+QByteArray answerPart(const QByteArray &bytes, qint64 answerBytesPossible);
 
 // The samples of a valid answer, in channel order: ratio 1, noise 1, ratio 2, noise 2. Ratios
 // are the difference of the bytes taken unsigned, noise levels the byte taken signed.

@@ -212,7 +212,13 @@ void LinkControl::cycleEnded(const LinkRun &run, const LinkCycle &cycle, const L
     c.EditLinkControl_txStatistik->setText(QString::number(run.sent()));
     c.EditLinkControl_rxProzent->setText(receivedPercentText(run.received(), run.sent()));
     c.EditLinkControl_nokProzent->setText(lostPercentText(run.lost(), run.sent()));
+    showLateness(run.lateness());
     emit cycleFinished(cycle);
+}
+
+void LinkControl::showLateness(const LatenessTally &lateness)
+{
+    c.EditLinkControl_late->setText(Lateness::tallyText(lateness, QLocale()));
 }
 
 void LinkControl::showChannel(int channel)
@@ -263,6 +269,7 @@ void LinkControl::cleared(const LinkRun &)
         counter->setText(QStringLiteral("0"));
     c.EditLinkControl_rxProzent->setText(QStringLiteral("0.000%"));
     c.EditLinkControl_nokProzent->setText(QStringLiteral("0.000%"));
+    showLateness(LatenessTally());
     for (QLineEdit *edit : {c.EditLinkControl_quality1, c.EditLinkControl_quality2,
                             c.EditLinkControl_ruhe1, c.EditLinkControl_ruhe2})
         edit->clear();

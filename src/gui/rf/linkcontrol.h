@@ -85,6 +85,7 @@ private:
     void clearModule2Display();
     void showPeaks(int channels);
     void showPeakReset();
+    void showLateness(const LatenessTally &lateness);
 
     HfTestControls &c;
     LinkControlEnvironment m_env;

@@ -28,6 +28,7 @@ private slots:
     void waitReturnsAtOnceWhenNothingWouldLowerTheCount();
     void stopFromAHandlerEndsTheWait();
     void aCountLastsItsMillisecondsWhateverThePhaseItIsSetIn();
+    void aRunningTimerSleepsUntilTheCountRunsOut();
 };
 
 void TestMsCountdown::waitEndsWhenTheTicksRunOutAndRunsHandlersMeanwhile()
@@ -140,6 +141,29 @@ void TestMsCountdown::aCountLastsItsMillisecondsWhateverThePhaseItIsSetIn()
         QVERIFY2(ns >= 3000000,
                  qPrintable(QStringLiteral("count of 3 ran out after %1 us").arg(ns / 1000)));
     }
+}
+
+void TestMsCountdown::aRunningTimerSleepsUntilTheCountRunsOut()
+{
+    // A thread that woke every millisecond held up, on a busy PC, the system's own work that
+    // hands the serial line's bytes over. The count still goes down by one a millisecond.
+    MsCountdown countdown{0};
+    MmTimerSlot slot(countdown);
+    QVERIFY(slot.start(&slot));
+    countdown = 300;
+    QTest::qWait(100);
+    // (A busy PC may have taken longer than the count over the 100 ms.)
+    const qint32 midway = countdown.load();
+    QVERIFY2(midway < 300, qPrintable(QString::number(midway)));
+    rusage before{};
+    getrusage(RUSAGE_SELF, &before);
+    waitForCountdown(countdown, slot);
+    rusage after{};
+    getrusage(RUSAGE_SELF, &after);
+    QVERIFY(countdown.load() <= 0);
+    // About 200 ms of waiting: a few wake-ups of this process's threads, not one a millisecond.
+    const long wakeUps = after.ru_nvcsw - before.ru_nvcsw;
+    QVERIFY2(wakeUps < 40, qPrintable(QString::number(wakeUps)));
 }
 
 QTEST_GUILESS_MAIN(TestMsCountdown)

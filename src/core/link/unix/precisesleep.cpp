@@ -14,4 +14,7 @@ void until(qint64 targetNs)
     }
 }
 
+FinePeriod::FinePeriod() = default;
+FinePeriod::~FinePeriod() = default;
+
 } // namespace PreciseSleep

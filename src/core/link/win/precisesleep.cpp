@@ -73,4 +73,12 @@ void until(qint64 targetNs)
     }
 }
 
+FinePeriod::FinePeriod() : m_lowered(::timeBeginPeriod(1) == TIMERR_NOERROR) {}
+
+FinePeriod::~FinePeriod()
+{
+    if (m_lowered)
+        ::timeEndPeriod(1);
+}
+
 } // namespace PreciseSleep
