@@ -58,7 +58,8 @@ int main(int argc, char *argv[])
     const int exchanges = argc > 1 ? std::max(1000, atoi(argv[1])) : 300000;
 
     QPlainTextEdit tx, rx;
-    PaneLog log(&tx, &rx);
+    DebugPanes panes(&tx, &rx);
+    ExchangeLog log(&panes);
     // The logs first fill up to their 100 lines; from there on they should stay as they are.
     constexpr int kWarmUp = 1000;
     for (int i = 0; i < kWarmUp; ++i)

@@ -105,7 +105,8 @@ struct BareLink {
 
     ComPort port;
     QPlainTextEdit tx, rx;
-    PaneLog log{&tx, &rx};
+    DebugPanes panes{&tx, &rx};
+    ExchangeLog log{&panes};
     QuietHost host;
     ModuleLink link;
 };

@@ -414,7 +414,7 @@ void TestCarrierTest::readOutWriteAndDisconnectStopTheStream()
     QCOMPARE(rig.messages.size(), 3);
 }
 
-enum class Failure { StreamLineLost, StreamWriteFails, AlternationLineLost };
+enum class Failure { StreamLineLost, StreamWriteFails, AlternationLineLost, CAlternationLineLost };
 Q_DECLARE_METATYPE(Failure)
 
 void TestCarrierTest::portFailureEndsTheTestOnce_data()
@@ -434,15 +434,30 @@ void TestCarrierTest::portFailureEndsTheTestOnce_data()
         << Failure::AlternationLineLost
         << QStringLiteral("ReadFile function failed (win error code: 5)\r\nInput/output error: the "
                           "adapter was unplugged or the line failed; plug it in and connect again");
+    // The bursts write nothing to a closed line, and the alternation ends with the line.
+    QTest::newRow("C alternation, line lost")
+        << Failure::CAlternationLineLost
+        << QStringLiteral("ReadFile function failed (win error code: 5)\r\nInput/output error: the "
+                          "adapter was unplugged or the line failed; plug it in and connect again");
 }
 
 void TestCarrierTest::portFailureEndsTheTestOnce()
 {
     QFETCH(Failure, failure);
     QFETCH(QString, report);
-    const bool stream = failure != Failure::AlternationLineLost;
-    CarrierRig rig(moduleOfType(stream ? 'C' : 'B'));
-    if (stream) {
+    const bool stream = failure == Failure::StreamLineLost || failure == Failure::StreamWriteFails;
+    CarrierRig rig(moduleOfType(failure == Failure::AlternationLineLost ? 'B' : 'C'));
+    if (failure == Failure::CAlternationLineLost) {
+        rig.setUp(QStringLiteral("unmodulated"), QStringLiteral("RX and TX"), QStringLiteral("20"),
+                  QStringLiteral("20"));
+        rig.whenTrue([&] { return rig.module().carrier().totalBytes() >= 10; },
+                     [&] {
+                         rig.messages.clear();
+                         rig.device->simulateLoss(PortOperation::Read, 5);
+                     });
+        rig.start()->click();
+        QVERIFY(!rig.timedOut);
+    } else if (stream) {
         rig.setUp(QStringLiteral("unmodulated"), QStringLiteral("Only TX"));
         rig.start()->click();
         QTRY_VERIFY(rig.module().carrier().totalBytes() >= 10);

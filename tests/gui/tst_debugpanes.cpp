@@ -26,7 +26,8 @@ void TestDebugPanes::keepTheLastHundredExchangesPaired()
 {
     QFETCH(int, flushEvery);
     QPlainTextEdit txPane, rxPane;
-    PaneLog log(&txPane, &rxPane);
+    DebugPanes panes(&txPane, &rxPane);
+    ExchangeLog log(&panes);
     for (int i = 0; i < 103; ++i) {
         log.appendTx(QByteArray::fromHex("B00209"));
         log.appendRx(QByteArray::fromHex("02") + char(i));

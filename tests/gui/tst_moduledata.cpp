@@ -134,7 +134,8 @@ struct Rig {
         host.port = port.get();
         host.app = &app;
         host.folder = folder.path() + QLatin1Char('/');
-        log = std::make_unique<PaneLog>(&tx, &rx);
+        panes = std::make_unique<DebugPanes>(&tx, &rx);
+        log = std::make_unique<ExchangeLog>(panes.get());
         link = std::make_unique<ModuleLink>(*port, dispatch, *log);
         data = std::make_unique<ModuleData>(*link, host, app, shared, activities);
         dispatch.data = data.get();
@@ -178,6 +179,7 @@ struct Rig {
     EmulatorDevice *device = nullptr;
     std::unique_ptr<ComPort> port;
     QPlainTextEdit tx, rx;
+    std::unique_ptr<DebugPanes> panes;
     std::unique_ptr<ExchangeLog> log;
     std::unique_ptr<ModuleLink> link;
     std::unique_ptr<ModuleData> data;

@@ -1,6 +1,7 @@
 #include "support_queuedinput.h"
 #include "support_window.h"
 
+#include "link/linewait.h"
 #include "window/aboutbox.h"
 #include "window/appidentity.h"
 
@@ -51,6 +52,7 @@ private slots:
     void busyPointerDuringOperations_data();
     void busyPointerDuringOperations();
     void windowPaintsWhileASilentModuleIsRetriedButTakesNoInput();
+    void portPulledDuringAReadOutIsReportedOnceAfterIt();
 };
 
 void TestWindowBehaviour::pageKeysSkipHiddenPages_data()
@@ -262,6 +264,49 @@ void TestWindowBehaviour::windowPaintsWhileASilentModuleIsRetriedButTakesNoInput
     // over.
     QTRY_VERIFY(!debug->isHidden());
     QTRY_VERIFY(!rig.form->isVisible());
+}
+
+void TestWindowBehaviour::portPulledDuringAReadOutIsReportedOnceAfterIt()
+{
+    // Turns of the event loop from the read-out's first frame: a C module's read-out waits while
+    // the 33 channel lists are filled (turns 1 to 5) and in the pause that ends its pass (6).
+    for (int turn : {1, 5, 6}) {
+        WindowRig rig;
+        rig.form->show();
+        QVERIFY(QTest::qWaitForWindowExposed(rig.form.get()));
+        rig.connectModule();
+        rig.device->clearRecords();
+        qsizetype framesAtPull = -1;
+        std::function<void(int)> pullAt = [&](int left) {
+            if (left > 0) {
+                QMetaObject::invokeMethod(
+                    rig.form.get(), [&pullAt, left] { pullAt(left - 1); }, Qt::QueuedConnection);
+            } else if (LineWait::active()) {
+                framesAtPull = rig.device->frames().size();
+                rig.device->simulateLoss(PortOperation::AsyncStatus, 5);
+            }
+        };
+        rig.device->emulator().setLogCallback([&](const EmulatorLogEntry &entry) {
+            if (entry.kind == EmulatorLogEntry::Frame && rig.device->frames().size() == 1)
+                pullAt(turn);
+        });
+        QList<bool> shownInWait;
+        Messages::setPresenterForTest([&](Messages::Kind, const QString &text) {
+            rig.messages << text;
+            shownInWait << LineWait::active();
+            return true;
+        });
+        queueClick(rig.form.get(), rig.button("BtnAuslesen"));
+        QTRY_VERIFY(rig.form->isDisconnected());
+
+        QVERIFY2(framesAtPull > 0, "pulled outside a wait");
+        QCOMPARE(rig.messages, QStringList{QStringLiteral(
+                                   "Unable to get async status (win error code: 5)\r\nInput/output "
+                                   "error: the adapter was unplugged or the line failed; plug it "
+                                   "in and connect again")});
+        QCOMPARE(shownInWait, QList<bool>{false});
+        QCOMPARE(rig.device->frames().size(), framesAtPull);
+    }
 }
 
 QTEST_MAIN(TestWindowBehaviour)

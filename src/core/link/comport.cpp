@@ -147,7 +147,10 @@ void ComPort::open()
 {
     if (isOpen())
         return;
-    m_heldFailure.reset();
+    // A loss that the operation has not met yet is its failure: it does not start afresh on a
+    // line it has not been told is gone.
+    if (m_heldFailure)
+        throw notOpen(PortOperation::Open);
     if (!m_device->open(m_portName))
         throw PortError(PortOperation::Open, m_device->errorCode());
     // Started here rather than at the first write, which would then wait for it.
@@ -318,16 +321,30 @@ void ComPort::deliverOutputEmpty()
 void ComPort::deviceLost(PortOperation operation, int code)
 {
     m_txClock->reset();
-    if (!LineWait::active()) {
-        emit failed(portErrorText(operation, code));
+    // Reported by the operation that finds the port closed, or else once the operation and the
+    // wait are over.
+    m_heldFailure = HeldFailure{operation, code};
+    reportHeldFailure();
+}
+
+void ComPort::reportHeldFailure()
+{
+    if (!m_heldFailure || m_operations > 0)
+        return;
+    // Deferred calls run at the next turn of the event loop, which may be inside the next wait.
+    if (LineWait::active()) {
+        LineWait::afterWait(this, [this] { reportHeldFailure(); });
         return;
     }
-    // Reported by the operation that finds the port closed, or else once the wait is over.
-    m_heldFailure = HeldFailure{operation, code};
-    LineWait::afterWait(this, [this] {
-        if (const auto held = std::exchange(m_heldFailure, std::nullopt))
-            emit failed(portErrorText(held->operation, held->code));
-    });
+    const HeldFailure held = *std::exchange(m_heldFailure, std::nullopt);
+    emit failed(portErrorText(held.operation, held.code));
+}
+
+ComPort::Operation::~Operation()
+{
+    // At once: the user learns of the loss before anything else happens.
+    if (--m_port.m_operations == 0)
+        m_port.reportHeldFailure();
 }
 
 PortError ComPort::notOpen(PortOperation operation)

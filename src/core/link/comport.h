@@ -89,11 +89,28 @@ public:
 
     SerialDevice *device() const { return m_device.get(); }
 
+    // One operation of the program on the module (a click's handler, from its first frame to
+    // its last message). A loss of the port noticed meanwhile is reported once, when the
+    // outermost operation has ended, unless the operation meets the closed port first: then the
+    // failing call throws the loss, and whoever shows that failure has reported it.
+    class Operation
+    {
+    public:
+        explicit Operation(ComPort &port) : m_port(port) { ++m_port.m_operations; }
+        ~Operation();
+        Operation(const Operation &) = delete;
+        Operation &operator=(const Operation &) = delete;
+
+    private:
+        ComPort &m_port;
+    };
+
 signals:
     void bytesReceived(int count);
     // The transmit buffer has run empty: raised on the line's baud clock after every write.
     void outputEmpty();
-    // The device went away outside any operation; the port is closed already.
+    // The device went away and no operation met the closed port: emitted once no operation
+    // and no wait runs any more. The port is closed already.
     void failed(const QString &text);
 
 private:
@@ -103,8 +120,10 @@ private:
     void deliverReceived();
     void deliverOutputEmpty();
     void deviceLost(PortOperation operation, int code);
+    // Emits failed for a loss that nobody has met, once no operation and no wait runs.
+    void reportHeldFailure();
     // The failure of an operation on a port that is not open: the loss that closed it while a
-    // wait held its report back, or "not open".
+    // wait or an operation held its report back, or "not open".
     PortError notOpen(PortOperation operation);
 
     std::unique_ptr<SerialDevice> m_device;
@@ -123,4 +142,5 @@ private:
     std::optional<HeldFailure> m_heldFailure;
     // Bytes taken from the device and handed back, ahead of what the device holds.
     QByteArray m_givenBack;
+    int m_operations = 0;
 };

@@ -22,7 +22,10 @@ public:
 // The exchange path only collects the lines; they reach the panes when the event loop next runs
 // (or at flush()), all at once. A blocking sequence shows nothing before it ends anyway, and so
 // the panes' layout costs no time inside the exchanges.
-class ExchangeLog
+//
+// Where it shows its lines is the panes' business: the log is no base class (it has no virtual
+// destructor), and whoever makes one keeps its panes beside it, alive for as long as it is.
+class ExchangeLog final
 {
 public:
     static constexpr int kMaxLines = 100;

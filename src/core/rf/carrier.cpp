@@ -241,9 +241,11 @@ void CarrierOutput::alternateB()
         }
         m_line.TxState = state;
         // A switch that took the whole phase (its retries) is the module's time, not the PC's.
+        // A line lost meanwhile ends the phase; the next switch meets the closed port.
         const bool waits = m_line.countdown.load() > 0;
-        waitForCountdown(m_line.countdown, m_line.timer);
-        if (m_running && waits)
+        waitForCountdown(m_line.countdown, m_line.timer,
+                         [this] { return !m_line.link.port().isOpen(); });
+        if (m_running && waits && m_line.link.port().isOpen())
             m_lateness.addCycle(Lateness::lateAfterCountdown(m_line.countdown, phaseMs));
         QCoreApplication::processEvents();
     }
@@ -276,14 +278,16 @@ void CarrierOutput::alternateC()
             stop();
             continue;
         }
+        // A line lost meanwhile ends the burst and the phase: the next write meets the closed
+        // port, and its failure ends the alternation.
         const QByteArray pattern(1, char(m_TestByte));
-        for (qint64 i = 0; i < burst.bytes() && m_running && port.isOpen(); ++i) {
+        for (qint64 i = 0; i < burst.bytes() && m_running; ++i) {
             port.write(pattern);
             if ((i + 1) % kBytesBetweenEvents == 0)
                 QCoreApplication::processEvents();
         }
-        waitForCountdown(m_line.countdown, m_line.timer);
-        if (m_running)
+        waitForCountdown(m_line.countdown, m_line.timer, [&port] { return !port.isOpen(); });
+        if (m_running && port.isOpen())
             m_lateness.addCycle(Lateness::lateAfterCountdown(m_line.countdown, periodMs));
         QCoreApplication::processEvents();
     }

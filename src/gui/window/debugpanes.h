@@ -21,13 +21,3 @@ private:
     QPlainTextEdit *m_tx;
     QPlainTextEdit *m_rx;
 };
-
-// An exchange log shown in two panes.
-class PaneLog : public ExchangeLog
-{
-public:
-    PaneLog(QPlainTextEdit *tx, QPlainTextEdit *rx) : ExchangeLog(&m_panes), m_panes(tx, rx) {}
-
-private:
-    DebugPanes m_panes;
-};

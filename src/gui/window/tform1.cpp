@@ -67,7 +67,8 @@ TForm1::TForm1(const QString &programFolder, QWidget *parent)
 
     m_port = std::make_unique<ComPort>();
     buildWindow();
-    m_log = std::make_unique<PaneLog>(MemoTX, MemoRX);
+    m_panes = std::make_unique<DebugPanes>(MemoTX, MemoRX);
+    m_log = std::make_unique<ExchangeLog>(m_panes.get());
     DispatchHost &dispatchHost = *this;
     m_link = std::make_unique<ModuleLink>(*m_port, dispatchHost, *m_log);
     fillAppControls();
@@ -214,6 +215,8 @@ void TForm1::guarded(const std::function<void()> &handler)
     // The one place where failures of the serial port end a handler: the user sees the text and
     // the program goes on. Inside a performed click the failure is handed to the clicking handler.
     // Any other exception is a fault of the program, not of the port, and is not shown as one.
+    // A loss of the port that the handler does not meet is reported when it has ended.
+    const ComPort::Operation operation(*m_port);
     try {
         handler();
     } catch (const PortError &error) {

@@ -22,6 +22,7 @@ class ModuleTests;
 class SensitivityOption;
 class LinkRecorder;
 class TPasswordDlg;
+class DebugPanes;
 class ExchangeLog;
 class ModuleData;
 class PortComboBox;
@@ -205,7 +206,8 @@ private:
     AppControls m_app;
     Activities m_activities;
     std::unique_ptr<ComPort> m_port;
-    std::unique_ptr<ExchangeLog> m_log;
+    std::unique_ptr<DebugPanes> m_panes;
+    std::unique_ptr<ExchangeLog> m_log; // goes before the panes it writes to
     std::unique_ptr<ModuleLink> m_link;
     std::unique_ptr<ModuleData> m_module;
     std::unique_ptr<CarrierTest> m_carrier;
