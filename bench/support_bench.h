@@ -81,6 +81,7 @@ inline double cpuSeconds()
 // The host of a bare exchange path: a calibrated B module, nothing shown.
 struct QuietHost : DispatchHost {
     QString softwareTypeLetter() const override { return QStringLiteral("B"); }
+    void setSoftwareTypeLetter(const QString &) override {} // always read as a B module
     QString calibrationStatus() const override { return QStringLiteral("OK"); }
     void setCalibrationStatus(const QString &) override {}
     void showRecalibrationStatus(const QString &) override {}

@@ -58,11 +58,17 @@ add_custom_target(korvel_docs ALL DEPENDS ${compressed})
 configure_file(packaging/korvel-config.metainfo.xml.in
                ${doc_dir}/org.example.korvel_config.metainfo.xml @ONLY)
 
-install(TARGETS Korvel_Config korvel-sim korvel-cli RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+# The programs the package installs. scripts/package builds korvel_package_contents and nothing
+# more, so whatever the package installs must be built by that target.
+set(KORVEL_PACKAGED_PROGRAMS Korvel_Config korvel-sim korvel-cli)
+add_custom_target(korvel_package_contents)
+add_dependencies(korvel_package_contents ${KORVEL_PACKAGED_PROGRAMS} korvel_docs)
+
+install(TARGETS ${KORVEL_PACKAGED_PROGRAMS} RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 # A stripped install (the package's) also drops the compiler's notes, as Debian's tools do.
 install(CODE "
     if(CMAKE_INSTALL_DO_STRIP)
-        foreach(program Korvel_Config korvel-sim korvel-cli)
+        foreach(program ${KORVEL_PACKAGED_PROGRAMS})
             execute_process(COMMAND \"${CMAKE_STRIP}\" --remove-section=.comment --remove-section=.note
                 \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/${CMAKE_INSTALL_BINDIR}/\${program}\"
                 COMMAND_ERROR_IS_FATAL ANY)

@@ -94,6 +94,7 @@ struct FuzzHost : DispatchHost {
     bool linkControl = false;
 
     QString softwareTypeLetter() const override { return letter; }
+    void setSoftwareTypeLetter(const QString &text) override { letter = text; }
     QString calibrationStatus() const override { return caldata; }
     void setCalibrationStatus(const QString &text) override { caldata = text; }
     void showRecalibrationStatus(const QString &) override {}

@@ -6,6 +6,7 @@
 #include <chrono>
 #include <cmath>
 #include <thread>
+#include <utility>
 
 QString LineEvent::toString() const
 {
@@ -272,6 +273,8 @@ std::optional<QByteArray> EmulatorDevice::read(qint64 maxBytes, int timeoutMs)
     }
     const QByteArray bytes = m_input.left(maxBytes);
     m_input.remove(0, bytes.size());
+    if (const double lateMs = std::exchange(m_nextReadReturnDelayMs, 0); lateMs > 0)
+        std::this_thread::sleep_for(std::chrono::microseconds(qint64(lateMs * 1000)));
     scheduleArrival();
     return bytes;
 }

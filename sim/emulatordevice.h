@@ -60,6 +60,10 @@ public:
     // Each write returns only this long after its bytes went out, as a drain on a busy machine
     // does; what the module answers meanwhile waits in the input buffer.
     void setWriteDurationMs(double ms) { m_writeDurationMs = ms; }
+    // The next read comes back this long after it has taken its bytes, as a thread that the
+    // system does not run meanwhile: the PC is late. What the module sends in that time waits
+    // in the input buffer.
+    void delayNextReadReturn(double ms) { m_nextReadReturnDelayMs = ms; }
     // The cable is pulled: the device closes and reports the loss once.
     void simulateLoss(PortOperation operation = PortOperation::Read, int errorCode = 5 /*EIO*/);
 
@@ -100,6 +104,7 @@ private:
     qint32 m_baud = 9600;
     double m_txBusyUntilMs = 0;
     double m_writeDurationMs = 0;
+    double m_nextReadReturnDelayMs = 0;
     int m_errorCode = 0;
     QList<LineEvent> m_events;
     QStringList m_ports{QStringLiteral("COM1"), QStringLiteral("COM3"), QStringLiteral("COM10")};

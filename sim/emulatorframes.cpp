@@ -82,8 +82,9 @@ void ModuleEmulator::handleFrame(const QByteArray &frame, double atMs)
     addLog(EmulatorLogEntry::Frame, atMs, frame);
     const double answerAt = atMs + m_config.processingDelayMs;
     const auto fault = takeFault(frame);
+    const double lateAt = answerAt + (fault ? fault->lateMs : 0);
     if (fault && fault->kind == FaultKind::ModuleError) {
-        schedule(answerAt, moduleError(fault->value), EmulatorLogEntry::Answer);
+        schedule(lateAt, moduleError(fault->value), EmulatorLogEntry::Answer);
         return;
     }
 
@@ -96,9 +97,9 @@ void ModuleEmulator::handleFrame(const QByteArray &frame, double atMs)
     if (fault)
         answer = hitByFault(*fault, answer, answerAt);
     if (!answer.isEmpty())
-        schedule(answerAt, answer, EmulatorLogEntry::Answer, std::move(afterSent));
+        schedule(lateAt, answer, EmulatorLogEntry::Answer, std::move(afterSent));
     else if (afterSent)
-        schedule(answerAt, {}, EmulatorLogEntry::Answer, std::move(afterSent));
+        schedule(lateAt, {}, EmulatorLogEntry::Answer, std::move(afterSent));
 }
 
 bool ModuleEmulator::takesCarrierByte(quint8 byte, double atMs) const

@@ -70,6 +70,9 @@ struct EmulatorFault {
     int count = 1;    // how many answers it hits; negative: all of them
     quint8 value = 0;
     QByteArray report;
+    // The answer leaves this many milliseconds later than usual (a report before it does not
+    // wait): a busy module, whose late answer may meet the PC's next frame.
+    double lateMs = 0;
 };
 
 struct EmulatorLogEntry {

@@ -31,7 +31,7 @@ bool parseHexBytes(QString text, QByteArray &bytes)
     return true;
 }
 
-// KIND[:FRAME[:COUNT[:ARG]]]; FRAME "*" or empty hits every answer.
+// KIND[:FRAME[:COUNT[:ARG[:LATE]]]]; FRAME "*" or empty hits every answer, ARG "-" is none.
 QString parseFault(const QString &text, EmulatorFault &fault)
 {
     const QStringList parts = text.split(QLatin1Char(':'));
@@ -56,7 +56,7 @@ QString parseFault(const QString &text, EmulatorFault &fault)
         else if (!parseInt(parts[2], fault.count) || fault.count == 0)
             return QStringLiteral("bad fault count: ") + parts[2];
     }
-    if (parts.size() > 3) {
+    if (parts.size() > 3 && parts[3] != QLatin1String("-")) {
         QByteArray arg;
         if (!parseHexBytes(parts[3], arg) || arg.isEmpty())
             return QStringLiteral("bad fault argument: ") + parts[3];
@@ -65,7 +65,13 @@ QString parseFault(const QString &text, EmulatorFault &fault)
         else
             fault.value = quint8(arg[0]);
     }
-    if (parts.size() > 4)
+    if (parts.size() > 4) {
+        int late = 0;
+        if (!parseInt(parts[4], late) || late < 0)
+            return QStringLiteral("bad fault delay: ") + parts[4];
+        fault.lateMs = late;
+    }
+    if (parts.size() > 5)
         return QStringLiteral("too many fault fields: ") + text;
     return {};
 }
@@ -105,12 +111,14 @@ QString simUsage()
         "                          that B0 09 nn tunes to\n"
         "  --noise-floor DBM       level between the carriers (default -115)\n"
         "  --settle-ms MS          the receiver's settle time after a tune (default 2)\n"
-        "  --fault KIND[:FRAME[:COUNT[:ARG]]]\n"
+        "  --fault KIND[:FRAME[:COUNT[:ARG[:LATE]]]]\n"
         "                          KIND silent, wrong-code, module-error, short,\n"
         "                          short-continuation, report-before, ignored (answered, not\n"
         "                          carried out); FRAME hex prefix of the\n"
         "                          frames hit (* = all); COUNT answers hit (all = every one);\n"
         "                          ARG hex: code, error value, bytes dropped, or report bytes\n"
+        "                          (- = none); LATE ms the answer leaves later (a report\n"
+        "                          before it does not wait)\n"
         "  --temperature C --voltage TENTHS --rssi DBM --rssi-max DBM\n"
         "                          measured values (defaults 23, 33, -87, -60)\n"
         "  --link off | bytes=3|5|7,s1=DBM,n1=DBM,s2=DBM,n2=DBM,loss=RATE,delay=MS\n"

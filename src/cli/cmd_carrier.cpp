@@ -363,6 +363,13 @@ int runCarrier(const QStringList &arguments)
     if (output.running())
         output.stop();
     deadline.stop();
+    // A busy machine, not the module, when the alternation's phases began late.
+    const LatenessTally &late = output.lateness();
+    if (late.lateCycles() > 0)
+        Cli::progress(QStringLiteral("the PC began %1 of %2 phases late (the latest by %3 ms)")
+                          .arg(late.lateCycles())
+                          .arg(late.cycles())
+                          .arg(late.latestStepMs(), 0, 'f', 1));
     if (portError)
         std::rethrow_exception(portError);
     if (!portLost.isEmpty())

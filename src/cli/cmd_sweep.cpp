@@ -270,7 +270,6 @@ int runSweep(const QStringList &arguments)
                      [&sweep] { sweep.core().requestStop(); });
     if (!Cli::Interrupt::isRequested())
         sweep.core().run(options.baud);
-
     if (!sweep.writeError().isEmpty())
         Cli::fail(
             Cli::UsageError,
@@ -278,10 +277,20 @@ int runSweep(const QStringList &arguments)
                 .arg(csvPath.isEmpty() ? QStringLiteral("the rows") : csvPath, sweep.writeError()));
     if (!session.port().isOpen())
         Cli::fail(Cli::PortFailed, QStringLiteral("the port was closed during the sweep"));
-    if (sweep.receiveFailed())
+    if (sweep.receiveFailed()) {
+        // Whether the PC was busy while the module seemed to stop answering.
+        const LatenessTally &late = sweep.core().lateness();
+        if (late.lateCycles() > 0)
+            Cli::progress(
+                QStringLiteral("the PC ran %1 of %2 readings late (the latest %3 ms after its "
+                               "settle wait)")
+                    .arg(late.lateCycles())
+                    .arg(late.cycles())
+                    .arg(late.latestStepMs(), 0, 'f', 1));
         Cli::fail(Cli::ModuleFailed,
                   QStringLiteral("Receive error: the module stopped answering the signal "
                                  "strength queries"));
+    }
     return Cli::Success;
 }
 

@@ -16,7 +16,7 @@ public:
     // True from the moment the signal came, before the event loop has seen it.
     static bool isRequested();
     // Takes the signals; main does this once, after the application object exists. Each
-    // platform has its own (signals_unix.cpp).
+    // platform has its own (signals_unix.cpp, signals_win.cpp).
     static void install();
 
 signals:

@@ -60,6 +60,7 @@ public:
 
     // DispatchHost
     QString softwareTypeLetter() const override { return m_identity.typeLetter; }
+    void setSoftwareTypeLetter(const QString &letter) override { m_identity.typeLetter = letter; }
     QString calibrationStatus() const override { return m_calibrationStatus; }
     void setCalibrationStatus(const QString &text) override { m_calibrationStatus = text; }
     void showRecalibrationStatus(const QString &text) override;

@@ -153,6 +153,10 @@ void TestCliLink::summaryAndCsvFollowTheModule()
     }
     QCOMPARE(summary.value("module1"), QJsonValue(levels(level["s1"], level["n1"])));
     QCOMPARE(summary.value("module2"), module2);
+    // How late the PC ran the cycles, so that a busy PC is told from a bad link.
+    const QJsonObject late = summary.value("pcLate").toObject();
+    QCOMPARE(late.value("thresholdMs").toDouble(), 2.0);
+    QVERIFY(late.value("lateCycles").isDouble() && late.value("latestStepMs").isDouble());
 
     // One row per cycle, lost exactly where the module gave no answer, and no "L" beyond them.
     const QStringList rows = csvRows(csv);
@@ -265,7 +269,20 @@ void TestCliLink::refusalsAndLimits()
     SimProcess sim;
     QVERIFY(sim.start({"--type", "C"}));
     VERIFY_RUN(runCli({"link", "-p", sim.devicePath(), "--cycles", "3", "--seconds", "1"}), 2);
-    VERIFY_RUN(runCli({"link", "-p", sim.devicePath(), "--interval", "0"}), 2);
+    VERIFY_RUN(runCli({"link", "-p", sim.devicePath(), "--interval", "60001"}), 2);
+    // Below 1 ms, as the window does when the user keeps a short interval: 1 ms, with a note.
+    {
+        SimProcess shortRun;
+        QVERIFY(shortRun.start({"--type", "C"}));
+        const CliResult zero =
+            runCli({"link", "-p", shortRun.devicePath(), "--interval", "0", "--cycles", "2"});
+        VERIFY_RUN(zero, 0);
+        QVERIFY2(zero.out.startsWith("interval: 1 ms\nsent: 2\n"), qPrintable(zero.out));
+        QVERIFY2(
+            zero.err.contains("--interval 0: a cycle waits at least 1 ms; the run uses 1 ms.") &&
+                zero.err.contains("The minimal interval for actual configuration is 49 ms"),
+            qPrintable(zero.err));
+    }
     QTemporaryDir dir;
     VERIFY_RUN(runCli({"link", "-p", sim.devicePath(), "--csv", dir.path()}), 2);
 
@@ -275,7 +292,8 @@ void TestCliLink::refusalsAndLimits()
     const CliResult timed = runCli({"link", "-p", sim.devicePath(), "--seconds", "0.5"});
     VERIFY_RUN(timed, 0);
     const QRegularExpression form(QStringLiteral(
-        "^interval: 49 ms\nsent: (\\d+)\nreceived: (\\d+)\nlost: (\\d+)\nlost %: [0-9.]+\n"));
+        "^interval: 49 ms\nsent: (\\d+)\nreceived: (\\d+)\nlost: (\\d+)\nlost %: [0-9.]+\n"
+        "PC late: \\d+ cycles, latest step [0-9.]+ ms\n"));
     const QRegularExpressionMatch match = form.match(timed.out);
     QVERIFY2(match.hasMatch(), qPrintable(timed.out));
     const int sent = match.captured(1).toInt();

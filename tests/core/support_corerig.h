@@ -13,6 +13,7 @@
 struct RigHost : DispatchHost {
     QString letter;
     QString softwareTypeLetter() const override { return letter; }
+    void setSoftwareTypeLetter(const QString &text) override { letter = text; }
     QString calibrationStatus() const override { return QStringLiteral("OK"); }
     void setCalibrationStatus(const QString &) override {}
     void showRecalibrationStatus(const QString &) override {}

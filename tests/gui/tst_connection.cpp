@@ -381,8 +381,8 @@ void TestConnection::settingsFileIsWrittenReadAndDeleted()
     }
     QFile file(path);
     QVERIFY(file.open(QIODevice::ReadOnly));
-    // The port's name follows its index on the second line.
-    QCOMPARE(file.readAll(), QByteArray("-1\r\n2\tCOM3\r\n6\r\n"));
+    // The port's name follows the three lines.
+    QCOMPARE(file.readAll(), QByteArray("-1\r\n2\r\n6\r\nCOM3\r\n"));
     file.close();
     {
         WindowRig rig({}, folder.path());
@@ -411,7 +411,8 @@ void TestConnection::settingsFileIsWrittenReadAndDeleted()
     // disagree (the system's ports came back in another order), the name holds.
     for (const auto &[content, port] :
          {std::pair{QByteArray("-1\r\n1\r\n6\r\n"), QStringLiteral("COM10")},
-          std::pair{QByteArray("-1\r\n0\tCOM3\r\n6\r\n"), QStringLiteral("COM3")}}) {
+          std::pair{QByteArray("-1\r\n0\tCOM3\r\n6\r\n"), QStringLiteral("COM3")},
+          std::pair{QByteArray("-1\r\n0\r\n6\r\nCOM3\r\n"), QStringLiteral("COM3")}}) {
         QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
         file.write(content);
         file.close();

@@ -1,5 +1,6 @@
 #include "support_window.h"
 
+#include <QComboBox>
 #include <QLabel>
 
 namespace
@@ -27,6 +28,25 @@ void verifyDisconnected(WindowRig &rig)
         QVERIFY2(!rig.tabVisible(page), page);
 }
 
+// A click of the mouse on the button, as the user gives it.
+void press(WindowRig &rig, const char *name)
+{
+    QTest::mouseClick(rig.button(name), Qt::LeftButton);
+}
+
+// By default a maximum-RSSI report of -87 dBm, as a B module with automatic RSSI output sends.
+EmulatorFault reportBefore(const char *frame, const char *report = "30A9", double lateMs = 0,
+                           int count = 1)
+{
+    EmulatorFault fault;
+    fault.kind = FaultKind::ReportBefore;
+    fault.frame = QByteArray::fromHex(frame);
+    fault.report = QByteArray::fromHex(report);
+    fault.lateMs = lateMs;
+    fault.count = count;
+    return fault;
+}
+
 } // namespace
 
 class TestLinkFailures : public QObject
@@ -36,6 +56,8 @@ private slots:
     void lostPortReturnsToDisconnected_data();
     void lostPortReturnsToDisconnected();
     void strayTypeLetterIsReportedAndForgotten();
+    void nextModuleIsReadWithItsOwnTypeLetter();
+    void lateAnswerIsNotTakenForTheNextFrames();
 };
 
 void TestLinkFailures::lostPortReturnsToDisconnected_data()
@@ -95,15 +117,11 @@ void TestLinkFailures::lostPortReturnsToDisconnected()
 
 void TestLinkFailures::strayTypeLetterIsReportedAndForgotten()
 {
-    // A recalibration report "22 00" comes in front of the type answer and is taken for it:
-    // 00 + 0x40 makes the letter "@".
+    // Bytes 00 00 come in front of the type answer and are taken for it: 00 + 0x40 makes the
+    // letter "@".
     EmulatorConfig config = bModule();
     WindowRig rig(config);
-    EmulatorFault fault;
-    fault.kind = FaultKind::ReportBefore;
-    fault.frame = QByteArray::fromHex("B00001");
-    fault.report = QByteArray::fromHex("2200");
-    rig.device->emulator().injectFault(fault);
+    rig.device->emulator().injectFault(reportBefore("B00001", "0000"));
     rig.form->setLanguageIndex(0);
     rig.connectModule();
     QCOMPARE(rig.text("Edit_SW_Typ"), QStringLiteral("@"));
@@ -127,6 +145,55 @@ void TestLinkFailures::strayTypeLetterIsReportedAndForgotten()
     QCOMPARE(rig.text("Edit_SW_Typ"), QStringLiteral("B"));
     QCOMPARE(rig.text("EditModTyp"), QStringLiteral("Korvel868-10-B3"));
     QVERIFY(rig.tabVisible("Konfig_B"));
+}
+
+void TestLinkFailures::nextModuleIsReadWithItsOwnTypeLetter()
+{
+    // A C module, then a 433 MHz B module with automatic RSSI output: a field-strength report
+    // comes before its type answer and before its band answer.
+    WindowRig rig;
+    rig.form->setLanguageIndex(1);
+    rig.connectModule();
+    QCOMPARE(rig.text("Edit_SW_Typ"), QStringLiteral("C"));
+    press(rig, "BtnTrennen");
+    EmulatorConfig config = bModule();
+    config.band = 433;
+    auto bModule433 = std::make_shared<ModuleEmulator>(config);
+    bModule433->injectFault(reportBefore("B00001"));
+    bModule433->injectFault(reportBefore("B00004"));
+    rig.device->plugInto(bModule433);
+
+    press(rig, "BtnVerbinden");
+    QCOMPARE(rig.messages, QStringList());
+    QCOMPARE(rig.text("Edit_SW_Typ"), QStringLiteral("B"));
+    QCOMPARE(rig.text("Edit_Frq_Version"), QStringLiteral("433"));
+    QCOMPARE(rig.text("EditModTyp"), QStringLiteral("Korvel433-10-B3"));
+    QCOMPARE(rig.combo("CBox_Frq_RX_B")->currentText(), QStringLiteral("K070   433.9250"));
+    // The report before the band answer was taken for what a B module means by it.
+    QCOMPARE(rig.text("Edit_RSSI_MAX"), QStringLiteral("-87dBm"));
+}
+
+void TestLinkFailures::lateAnswerIsNotTakenForTheNextFrames()
+{
+    // A busy B module: every answer to the command-set query comes 30 ms after a report, which
+    // makes the frame go out again; the answer to that second sending follows later.
+    EmulatorConfig config = bModule();
+    config.band = 433;
+    config.processingDelayMs = 50;
+    WindowRig rig(config);
+    rig.device->emulator().injectFault(reportBefore("B00002", "30A9", 30, -1));
+    QStringList hardwareShown, serialShown;
+    QObject::connect(rig.find<QLineEdit>("Edit_HW_Version"), &QLineEdit::textChanged,
+                     [&](const QString &text) { hardwareShown << text; });
+    QObject::connect(rig.find<QLineEdit>("Edit_Ser_NR"), &QLineEdit::textChanged,
+                     [&](const QString &text) { serialShown << text; });
+    rig.choose("CBox_COM", QStringLiteral("COM3"));
+    rig.choose("CBox_RS232_baud", QStringLiteral("19200"));
+    press(rig, "BtnVerbinden");
+    QCOMPARE(rig.messages, QStringList());
+    QCOMPARE(hardwareShown, QStringList{"10"});
+    QCOMPARE(serialShown, QStringList{"123456"});
+    QCOMPARE(rig.text("Edit_Frq_Version"), QStringLiteral("433"));
 }
 
 QTEST_MAIN(TestLinkFailures)

@@ -68,6 +68,10 @@ struct FakeHost : ModuleHost {
 struct PageDispatchHost : DispatchHost {
     ModuleData *data = nullptr;
     QString softwareTypeLetter() const override { return data->info.Edit_SW_Typ->text(); }
+    void setSoftwareTypeLetter(const QString &letter) override
+    {
+        data->info.Edit_SW_Typ->setText(letter);
+    }
     QString calibrationStatus() const override { return data->info.Edit_Caldata->text(); }
     void setCalibrationStatus(const QString &text) override
     {

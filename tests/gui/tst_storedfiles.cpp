@@ -234,7 +234,7 @@ void TestStoredFiles::typedSelectorTextsAreWhatIsKept()
         QCOMPARE(rig.messages, QStringList());
     }
     QCOMPARE(fileBytes(folder.filePath(QStringLiteral("Korvel_ComSetting.ini"))),
-             QByteArray("-1\r\n-1\t/dev/pts/77\r\n3\r\n"));
+             QByteArray("-1\r\n-1\r\n3\r\n/dev/pts/77\r\n"));
     WindowRig rig({}, folder.path());
     QCOMPARE(rig.combo("CBox_RS232_baud")->currentText(), QStringLiteral("9600"));
     QCOMPARE(rig.form->port().baudRate(), 9600);

@@ -1,3 +1,4 @@
+#include "support_queuedinput.h"
 #include "support_window.h"
 
 #include "link/linewait.h"
@@ -14,8 +15,6 @@
 #include <QTimer>
 #include <QWheelEvent>
 
-#include <qpa/qwindowsysteminterface.h>
-
 #include <optional>
 
 namespace
@@ -27,19 +26,6 @@ std::optional<Qt::CursorShape> pointerShape()
 {
     const QCursor *cursor = QGuiApplication::overrideCursor();
     return cursor ? std::optional<Qt::CursorShape>(cursor->shape()) : std::nullopt;
-}
-
-// A mouse click that comes from the window system's queue, as a real one does: it is delivered
-// when the event loop takes user input.
-void queueClick(QWidget *window, QWidget *target)
-{
-    const QPointF local = target->mapTo(window, target->rect().center());
-    const QPointF global = window->mapToGlobal(local.toPoint());
-    QWindow *handle = window->windowHandle();
-    QWindowSystemInterface::handleMouseEvent(handle, local, global, Qt::LeftButton, Qt::LeftButton,
-                                             QEvent::MouseButtonPress);
-    QWindowSystemInterface::handleMouseEvent(handle, local, global, Qt::NoButton, Qt::LeftButton,
-                                             QEvent::MouseButtonRelease);
 }
 
 // Every answer of the module is lost from now on.
@@ -102,6 +88,10 @@ void TestWindowBehaviour::pageKeysSkipHiddenPages()
     QFETCH(int, to);
     WindowRig rig;
     rig.connectModule();
+    // Keys reach the window that is active.
+    rig.form->show();
+    rig.form->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(rig.form.get()));
     QVERIFY(!rig.tabVisible("Konfig_B"));
     auto *tabs = rig.find<QTabWidget>("PageControl1");
     tabs->setCurrentIndex(from);

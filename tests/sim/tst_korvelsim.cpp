@@ -1,14 +1,18 @@
 #include "moduleemulator.h"
 #include "simoptions.h"
 
+#include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QFileInfo>
 #include <QProcess>
+#include <QProcessEnvironment>
 #include <QTemporaryDir>
 #include <QTest>
 
 #include <fcntl.h>
 #include <poll.h>
+#include <pwd.h>
 #include <termios.h>
 #include <unistd.h>
 
@@ -82,6 +86,8 @@ private slots:
     void servesModuleOnPseudoTerminal();
     void learnsLineRateFromTerminalSettings();
     void keepsEepromInFile();
+    void unusableRuntimeFolderMeansNoLink_data();
+    void unusableRuntimeFolderMeansNoLink();
 
 private:
     bool startSim(QProcess &process, const QStringList &arguments, QString &path);
@@ -195,6 +201,11 @@ void TestKorvelSim::faultOption_data()
     QTest::newRow("report before any answer, twice")
         << QStringList{"--fault", "report-before:*:2:2201"} << true << int(FaultKind::ReportBefore)
         << QByteArray() << 2 << 0 << hex("2201");
+    QTest::newRow("report before an answer 30 ms late")
+        << QStringList{"--fault", "report-before:B00002:all:-:30"} << true
+        << int(FaultKind::ReportBefore) << hex("B00002") << -1 << 0 << hex("30A9");
+    QTest::newRow("negative delay") << QStringList{"--fault", "silent:*:1:-:-5"} << false << 0
+                                    << QByteArray() << 0 << 0 << QByteArray();
     QTest::newRow("unknown kind") << QStringList{"--fault", "slow"} << false << 0 << QByteArray()
                                   << 0 << 0 << QByteArray();
     QTest::newRow("odd hex frame") << QStringList{"--fault", "short:B00"} << false << 0
@@ -225,6 +236,7 @@ void TestKorvelSim::faultOption()
     QCOMPARE(int(fault.value), value);
     if (!report.isEmpty())
         QCOMPARE(fault.report, report);
+    QCOMPARE(fault.lateMs, arguments.last().endsWith(QLatin1String(":30")) ? 30.0 : 0.0);
 }
 
 bool TestKorvelSim::startSim(QProcess &process, const QStringList &arguments, QString &path)
@@ -369,6 +381,59 @@ void TestKorvelSim::keepsEepromInFile()
     QFile saved(file);
     QVERIFY(saved.open(QIODevice::ReadOnly));
     QVERIFY(saved.readAll().contains("09 05\n"));
+}
+
+void TestKorvelSim::unusableRuntimeFolderMeansNoLink_data()
+{
+    QTest::addColumn<QString>("fallback");
+    QTest::newRow("another user's folder") << "foreign";
+    QTest::newRow("a file in the folder's place") << "file";
+}
+
+void TestKorvelSim::unusableRuntimeFolderMeansNoLink()
+{
+    QFETCH(QString, fallback);
+    if (qEnvironmentVariableIsEmpty("KORVEL_SIM"))
+        QSKIP("KORVEL_SIM is not set");
+    // Without XDG_RUNTIME_DIR the runtime folder is runtime-<user> in the temporary folder; here
+    // someone else has taken that name first.
+    QTemporaryDir temp;
+    const passwd *user = ::getpwuid(::geteuid());
+    QVERIFY(user);
+    const QString taken =
+        temp.filePath(QStringLiteral("runtime-") + QString::fromLocal8Bit(user->pw_name));
+    if (fallback == QLatin1String("foreign")) {
+        if (::geteuid() != 0)
+            QSKIP("only root can give a folder to another user");
+        QVERIFY(QDir().mkdir(taken));
+        QCOMPARE(::chown(QFile::encodeName(taken).constData(), 65534, 65534), 0);
+    } else {
+        QFile file(taken);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+    }
+    const QString rootFolder = QStringLiteral("/korvel-sim");
+    const bool rootFolderBefore = QFileInfo::exists(rootFolder);
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.remove(QStringLiteral("XDG_RUNTIME_DIR"));
+    environment.insert(QStringLiteral("TMPDIR"), temp.path());
+
+    QProcess sim;
+    sim.setProcessEnvironment(environment);
+    QString path;
+    QVERIFY(startSim(sim, {"--serial", "97531"}, path));
+    QVERIFY2(waitForLog(sim, "not findable by the port list: no usable runtime folder"),
+             m_log.constData());
+    // The module is still served on its device path.
+    {
+        Line line(path, B19200);
+        QCOMPARE(line.read(3, 1000).toHex(), QByteArray("003000"));
+    }
+    sim.terminate();
+    QVERIFY(sim.waitForFinished(3000));
+    QCOMPARE(QFileInfo::exists(rootFolder), rootFolderBefore);
+    QVERIFY(!QFileInfo::exists(rootFolder + QStringLiteral("/korvel-sim-97531")));
+    QCOMPARE(QDir(temp.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden),
+             QStringList{QFileInfo(taken).fileName()});
 }
 
 QTEST_GUILESS_MAIN(TestKorvelSim)

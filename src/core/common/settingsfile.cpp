@@ -23,13 +23,22 @@ bool booleanOf(const QByteArray &line)
     return number && *number != 0;
 }
 
-bool isKeepableName(const QString &name)
+bool isKeepableName(const QByteArray &name)
 {
-    for (const QChar c : name) {
+    if (name.isEmpty() || name.size() > kMaxPortNameBytes)
+        return false;
+    for (const QChar c : portNameText(name)) {
         if (c.category() == QChar::Other_Control)
             return false;
     }
     return true;
+}
+
+QByteArray withoutCr(QByteArray line)
+{
+    if (line.endsWith('\r'))
+        line.chop(1);
+    return line;
 }
 
 } // namespace
@@ -39,11 +48,10 @@ QByteArray formatComSettings(const ComSettings &settings)
     QByteArray out;
     out += settings.save ? "-1" : "0";
     out += "\r\n";
-    out += QByteArray::number(settings.portIndex);
-    if (!settings.portName.isEmpty() && isKeepableName(settings.portName))
-        out += '\t' + settings.portName.toUtf8();
-    out += "\r\n";
+    out += QByteArray::number(settings.portIndex) + "\r\n";
     out += QByteArray::number(settings.baudIndex) + "\r\n";
+    if (isKeepableName(settings.portName))
+        out += settings.portName + "\r\n";
     return out;
 }
 
@@ -54,23 +62,22 @@ ComSettings parseComSettings(const QByteArray &content)
     ComSettings settings;
     if (!lines.isEmpty())
         settings.save = booleanOf(lines.value(0));
-    QByteArray portLine = lines.value(1);
-    if (portLine.endsWith('\r'))
-        portLine.chop(1);
+    const QByteArray portLine = withoutCr(lines.value(1));
     const qsizetype tab = portLine.indexOf('\t');
     settings.portIndex = numberOf(tab < 0 ? portLine : portLine.left(tab)).value_or(-1);
-    if (tab >= 0) {
-        const QString name = QString::fromUtf8(portLine.mid(tab + 1));
-        if (isKeepableName(name))
-            settings.portName = name;
-    }
     settings.baudIndex = numberOf(lines.value(2)).value_or(-1);
+    QByteArray name = withoutCr(lines.value(3));
+    if (name.isEmpty() && tab >= 0)
+        name = portLine.mid(tab + 1);
+    if (isKeepableName(name))
+        settings.portName = name;
     return settings;
 }
 
 std::optional<ComSettings> readComSettings(const QString &path)
 {
-    constexpr qint64 kLimit = 4096;
+    // Three short lines and the longest name, with room to spare.
+    constexpr qint64 kLimit = 2 * (kMaxPortNameBytes + 1);
     const SmallFileRead file = readSmallFile(path, kLimit);
     if (file.status != SmallFileStatus::Read)
         return std::nullopt;
@@ -79,7 +86,7 @@ std::optional<ComSettings> readComSettings(const QString &path)
 
 QString writeComSettings(const QString &path, const ComSettings &settings)
 {
-    return saveFileAtomically(path, formatComSettings(settings));
+    return saveFileAtomically(path, formatComSettings(settings), LinkAtPath::Replace);
 }
 
 int shownItemIndex(const QStringList &items, int currentIndex, const QString &shownText)
@@ -89,4 +96,16 @@ int shownItemIndex(const QStringList &items, int currentIndex, const QString &sh
     if (currentIndex >= 0 && currentIndex < items.size() && items.at(currentIndex) == shownText)
         return currentIndex;
     return int(items.indexOf(shownText));
+}
+
+QString portNameText(const QByteArray &name)
+{
+    return QString::fromUtf8(name);
+}
+
+QByteArray portNameBytes(const QString &shown, const QByteArray &readAtStart)
+{
+    if (!readAtStart.isEmpty() && portNameText(readAtStart) == shown)
+        return readAtStart;
+    return shown.toUtf8();
 }

@@ -171,6 +171,7 @@ void ComPort::close()
     if (isOpen())
         m_device->setDtr(false);
     m_device->close();
+    m_givenBack.clear();
 }
 
 qint64 ComPort::write(const QByteArray &bytes)
@@ -190,20 +191,24 @@ QByteArray ComPort::read(int count)
 {
     if (!isOpen())
         throw notOpen(PortOperation::Read);
+    QByteArray received = m_givenBack.left(count);
+    m_givenBack.remove(0, received.size());
     QElapsedTimer clock;
     clock.start();
     const qint64 timeoutNs = qint64(m_readTimeoutMs) * 1'000'000;
-    QByteArray received;
-    for (;;) {
+    while (received.size() < count) {
         const qint64 leftNs = std::max<qint64>(0, timeoutNs - clock.nsecsElapsed());
         const int slice = int(std::min<qint64>((leftNs + 999'999) / 1'000'000, LineWait::kSliceMs));
         const qint64 sliceStartNs = clock.nsecsElapsed();
-        const auto bytes = m_device->read(count - received.size(), slice);
-        if (!bytes)
-            throw PortError(PortOperation::Read, m_device->errorCode());
-        received += *bytes;
-        if (received.size() >= count || clock.nsecsElapsed() >= timeoutNs)
+        received += deviceRead(count - int(received.size()), slice);
+        if (received.size() >= count)
             break;
+        if (clock.nsecsElapsed() >= timeoutNs) {
+            // The deadline has passed. A PC that was busy until now may find the answer here,
+            // which came in time while the program was not looking.
+            received += deviceRead(count - int(received.size()), 0);
+            break;
+        }
         // A device that came back short before its slice was over has nothing more to give.
         if (clock.nsecsElapsed() - sliceStartNs < (qint64(slice) - 1) * 1'000'000)
             break;
@@ -217,12 +222,41 @@ QByteArray ComPort::read(int count)
     return received;
 }
 
+QByteArray ComPort::takeWaiting(int maxBytes)
+{
+    if (!isOpen())
+        throw notOpen(PortOperation::Read);
+    QByteArray taken = m_givenBack.left(maxBytes);
+    m_givenBack.remove(0, taken.size());
+    if (taken.size() < maxBytes)
+        taken += deviceRead(maxBytes - int(taken.size()), 0);
+    scheduleReceivedCheck();
+    return taken;
+}
+
+void ComPort::giveBack(const QByteArray &bytes)
+{
+    m_givenBack.prepend(bytes);
+    if (!bytes.isEmpty())
+        scheduleReceivedCheck();
+}
+
+QByteArray ComPort::deviceRead(int count, int timeoutMs)
+{
+    const auto bytes = m_device->read(count, timeoutMs);
+    if (!bytes)
+        throw PortError(PortOperation::Read, m_device->errorCode());
+    return *bytes;
+}
+
 void ComPort::clearBuffers(bool input, bool output)
 {
     if (!isOpen())
         throw notOpen(PortOperation::Purge);
     if (!m_device->clear(input, output))
         throw PortError(PortOperation::Purge, m_device->errorCode());
+    if (input)
+        m_givenBack.clear();
     if (output)
         m_txClock->reset();
 }
@@ -234,7 +268,7 @@ int ComPort::inputCount()
     const qint64 count = m_device->bytesAvailable();
     if (count < 0)
         throw PortError(PortOperation::InputCount, m_device->errorCode());
-    return int(count);
+    return int(count + m_givenBack.size());
 }
 
 void ComPort::scheduleReceivedCheck()

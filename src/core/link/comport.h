@@ -48,6 +48,7 @@ public:
     using DeviceFactory = std::function<std::unique_ptr<SerialDevice>()>;
 
     static constexpr int kWriteTimeoutMs = 1000;
+    static constexpr int kInputBufferBytes = 1024;
 
     explicit ComPort(QObject *parent = nullptr);
     ~ComPort() override;
@@ -75,7 +76,14 @@ public:
     bool isOpen() const;
 
     qint64 write(const QByteArray &bytes);
+    // Up to count bytes: as soon as they are there, otherwise when the read timeout has passed.
+    // Bytes that have come by the time the read notices its deadline still count, however late
+    // the PC gets there.
     QByteArray read(int count);
+    // The bytes received so far, up to maxBytes, without waiting.
+    QByteArray takeWaiting(int maxBytes = kInputBufferBytes);
+    // Hands bytes taken from the input back: the next read or clear gets them first.
+    void giveBack(const QByteArray &bytes);
     void clearBuffers(bool input, bool output);
     int inputCount();
 
@@ -106,6 +114,8 @@ signals:
     void failed(const QString &text);
 
 private:
+    // Reads from the device; its failure is thrown.
+    QByteArray deviceRead(int count, int timeoutMs);
     void scheduleReceivedCheck();
     void deliverReceived();
     void deliverOutputEmpty();
@@ -130,5 +140,7 @@ private:
         int code;
     };
     std::optional<HeldFailure> m_heldFailure;
+    // Bytes taken from the device and handed back, ahead of what the device holds.
+    QByteArray m_givenBack;
     int m_operations = 0;
 };

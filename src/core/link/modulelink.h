@@ -25,7 +25,9 @@ class DispatchHost
 public:
     virtual ~DispatchHost() = default;
     virtual QString softwareTypeLetter() const = 0; // text of Edit_SW_Typ
-    virtual QString calibrationStatus() const = 0;  // text of Edit_Caldata
+    // The type query told the letter: the answers that follow are dispatched by it.
+    virtual void setSoftwareTypeLetter(const QString &letter) = 0;
+    virtual QString calibrationStatus() const = 0; // text of Edit_Caldata
     virtual void setCalibrationStatus(const QString &text) = 0;
     // Edit_Recall_stat gets the text, Label_last_cal_uhr the time of day.
     virtual void showRecalibrationStatus(const QString &text) = 0;
@@ -46,10 +48,14 @@ public:
     LinkState &state() { return m_state; }
     const LinkState &state() const { return m_state; }
     ComPort &port() { return m_port; }
+    DispatchHost &host() { return m_host; }
 
     // Sends one 3-byte frame B0 code param, reads and dispatches the answer. Does nothing while
-    // the error flag is set. A frame answered by a report goes out again, at most 20 times more;
-    // then the answer counts as failed ("E3 "). Port failures throw PortError.
+    // the error flag is set. A frame answered by a report goes out again; a report that asks for
+    // nothing is read past to the answer behind it. After 20 reports in place of the answer it
+    // counts as failed ("E3 "). The answers that earlier sendings of the frame still owe are read
+    // off before it returns, so that none is taken for the next frame's. Port failures throw
+    // PortError.
     void transaction(quint8 code, quint8 param);
     void transaction(const QByteArray &frame);
     // Reads and decodes one answer (start-up report while Edit_Caldata is empty).
@@ -62,13 +68,29 @@ public:
     std::optional<quint8> answerByte(int index) const;
 
 private:
-    void dispatchB();
-    void dispatchC();
+    // What a report asks of the frame being answered.
+    enum class ReportKind { None, Repeat, Informs, ModuleError };
+
+    // The dispatcher of the software type letter: B (also for "x" and no letter yet) or C;
+    // nothing for another letter or while the start-up report is due.
+    std::optional<bool> cDispatcher() const;
+    // Reads and acts on one answer; true when it was a report in front of the answer, which is
+    // then still to be read.
+    bool dispatch(bool cModule);
     bool readAnswer();
+    // The dispatcher's clear after an answer.
+    void discardAfterAnswer();
+    bool isReportCode(quint8 code) const;
     void echoCheck();
-    void calibrationReport(quint8 v, bool cModule);
-    // A report came instead of the answer: the frame goes out again, within the repeat limit.
+    // Lets the report with this code take effect, if the firmware has one.
+    ReportKind takeReport(bool cModule, quint8 code, quint8 v);
+    ReportKind calibrationReport(quint8 v, bool cModule);
+    // A report came instead of the answer: the frame goes out again, within the report limit.
     void requestRepeat();
+    bool readPastReport(quint8 code);
+    // Bytes in the answer's place that answer a sending of the frame.
+    void answered();
+    void readOffEarlierAnswers(bool cModule);
     void fail(const char *marker);
 
     ComPort &m_port;
@@ -76,5 +98,6 @@ private:
     ExchangeLog &m_log;
     LinkState m_state;
     bool m_inTransaction = false;
-    int m_repeats = 0; // sendings of the current frame beyond the first
+    int m_reportsInPlace = 0; // reports read in place of the current frame's answer
+    int m_unanswered = 0;     // sendings of the current frame whose answer is not read yet
 };

@@ -18,7 +18,8 @@ int notOpenError();
 // value lastError() had when the failure was reported; it is taken where it fits the kind of
 // failure, otherwise a fitting number stands in:
 //   DeviceNotFoundError        ENOENT, ENODEV, ENXIO            else ENOENT
-//   PermissionError            EACCES, EPERM, EBUSY             else EBUSY (held by another user)
+//   PermissionError            any non-zero error number but    else EBUSY (the port's lock
+//                              EEXIST                                file is held)
 //   OpenError                                                   EBUSY (already open)
 //   NotOpenError                                                EBADF
 //   Read/Write/ResourceError   EIO, ENXIO, ENODEV, EBADF, EPIPE else EIO

@@ -2,6 +2,7 @@
 
 #include "link/platform.h"
 #include "link/systemserialdevice.h"
+#include "link/win/rules.h"
 
 #include <QElapsedTimer>
 #include <QSerialPortInfo>
@@ -59,7 +60,7 @@ std::optional<QStringList> QSerialPortDevice::availablePorts()
 {
     QStringList names;
     for (const QSerialPortInfo &info : QSerialPortInfo::availablePorts())
-        names << info.systemLocation();
+        names << WinRules::listedPortName(info.systemLocation());
     return names;
 }
 
@@ -72,7 +73,7 @@ QHash<QString, QString> QSerialPortDevice::portDescriptions()
                                info.hasVendorIdentifier() ? info.vendorIdentifier() : -1,
                                info.hasProductIdentifier() ? info.productIdentifier() : -1);
         if (!text.isEmpty())
-            descriptions.insert(info.systemLocation(), text);
+            descriptions.insert(WinRules::listedPortName(info.systemLocation()), text);
     }
     return descriptions;
 }

@@ -14,8 +14,10 @@ namespace SimRegistry
 
 QString folder()
 {
-    return QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation) +
-           QStringLiteral("/korvel-sim");
+    const QString runtime = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
+    if (runtime.isEmpty())
+        return {};
+    return runtime + QStringLiteral("/korvel-sim");
 }
 
 QString linkName(quint32 serial, int instance)
@@ -29,6 +31,9 @@ QString linkName(quint32 serial, int instance)
 QList<Instance> running(const QString &registryFolder)
 {
     QList<Instance> instances;
+    // An empty path would stand for the current folder.
+    if (registryFolder.isEmpty())
+        return instances;
     const QDir dir(registryFolder);
     const QStringList names = dir.entryList({QStringLiteral("korvel-sim-*")},
                                             QDir::System | QDir::Files | QDir::NoDotAndDotDot);
@@ -55,6 +60,11 @@ Registration::~Registration()
 bool Registration::registerDevice(const QString &devicePath, quint32 serial, QString *error,
                                   const QString &registryFolder)
 {
+    if (registryFolder.isEmpty()) {
+        *error = QStringLiteral("no usable runtime folder; set XDG_RUNTIME_DIR to a folder of "
+                                "your own (mode 0700)");
+        return false;
+    }
     if (!QDir().mkpath(registryFolder)) {
         *error = QStringLiteral("cannot create ") + registryFolder;
         return false;

@@ -1,5 +1,7 @@
 #include "link/txemptyclock.h"
 
+#include "link/precisesleep.h"
+
 #include <QMetaObject>
 
 #include <algorithm>
@@ -132,7 +134,6 @@ void TxEmptyClock::deliver()
 
 void TxEmptyClock::runWaker()
 {
-    using namespace std::chrono;
     while (!m_quit.load()) {
         qint64 at = m_wakeAtNs.load();
         if (at == 0) {
@@ -143,7 +144,7 @@ void TxEmptyClock::runWaker()
         if (now < at) {
             // At most 1 ms at a time, so that a new, earlier moment is seen soon.
             const qint64 until = std::min(at, now + 1'000'000);
-            std::this_thread::sleep_until(steady_clock::time_point(nanoseconds(until)));
+            PreciseSleep::until(until);
             continue;
         }
         if (m_wakeAtNs.compare_exchange_strong(at, 0) && !m_quit.load())

@@ -138,11 +138,13 @@ bool readOutModule(ModuleLink &link, IdentityRecord &record, bool german, Readou
     state.errorFlag = false;
     state.retryCounter = kExchangeAttempts;
 
-    // The type query goes out once; a failure keeps the letter of the previous module.
+    // The type query goes out once; a failure keeps the letter of the previous module. The new
+    // letter steers the dispatcher from the next frame on, in every front end.
     link.transaction(Frame::Identify, Frame::QuerySoftwareType);
     if (!state.errorFlag) {
         if (const auto a1 = link.answerByte(1)) {
             record.typeLetter = softwareTypeLetter(*a1);
+            link.host().setSoftwareTypeLetter(record.typeLetter);
             // Such a module gets no answers read and no configuration page.
             if (!isKnownSoftwareType(record.typeLetter))
                 observer.unknownSoftwareType(record.typeLetter);

@@ -2,6 +2,7 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <QRandomGenerator>
 #include <QSaveFile>
 
 #ifdef Q_OS_UNIX
@@ -85,6 +86,51 @@ private:
     QString m_error;
     qint64 m_size = 0;
 };
+
+// Writes bytes into a new file beside the link at path and renames it over the link: the link
+// goes, the file it led to stays as it was. On any failure the new file is removed and the link
+// stays.
+QString replaceLink(const QString &path, const QByteArray &bytes)
+{
+    const QByteArray target = QFile::encodeName(path);
+    QByteArray temporary;
+    int fd = -1;
+    for (int attempt = 0; fd < 0 && attempt < 16; ++attempt) {
+        temporary =
+            target + ".new" + QByteArray::number(QRandomGenerator::global()->generate(), 16);
+        fd = ::open(temporary.constData(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC,
+                    0666);
+        if (fd < 0 && errno != EEXIST)
+            return systemError(errno);
+    }
+    if (fd < 0)
+        return systemError(EEXIST);
+    const auto failure = [&](int error) {
+        if (fd >= 0)
+            ::close(fd);
+        ::unlink(temporary.constData());
+        return systemError(error);
+    };
+    qsizetype done = 0;
+    while (done < bytes.size()) {
+        const ssize_t written = ::write(fd, bytes.constData() + done, size_t(bytes.size() - done));
+        if (written < 0 && errno == EINTR)
+            continue;
+        if (written <= 0)
+            return failure(written < 0 ? errno : EIO);
+        done += written;
+    }
+    // A full disk or a failing device shows here at the latest.
+    if (::fsync(fd) != 0)
+        return failure(errno);
+    const int closed = ::close(fd);
+    fd = -1;
+    if (closed != 0)
+        return failure(errno);
+    if (::rename(temporary.constData(), target.constData()) != 0)
+        return failure(errno);
+    return QString();
+}
 
 #else
 
@@ -178,8 +224,14 @@ std::optional<QByteArray> readFirstLine(const QString &path, qint64 limit)
     return line;
 }
 
-QString saveFileAtomically(const QString &path, const QByteArray &bytes)
+QString saveFileAtomically(const QString &path, const QByteArray &bytes, LinkAtPath link)
 {
+#ifdef Q_OS_UNIX
+    if (link == LinkAtPath::Replace && QFileInfo(path).isSymLink())
+        return replaceLink(path, bytes);
+#else
+    Q_UNUSED(link);
+#endif
     // The save file would follow a link to a device and try to replace the device.
     const QFileInfo existing(path);
     if (existing.exists() && !existing.isFile())

@@ -32,10 +32,16 @@ SmallFileRead readSmallFile(const QString &path, qint64 limit);
 // nothing when the file cannot be opened or is not a regular file.
 std::optional<QByteArray> readFirstLine(const QString &path, qint64 limit);
 
+// What a save does with a symbolic link at its path: write the file the link leads to (a file
+// the user named), or put the file in the link's place and leave its target alone (the
+// program's own files, which a link must not turn into a way to overwrite another file).
+enum class LinkAtPath { Follow, Replace };
+
 // Replaces the file at path by bytes so that it is either complete or the old file stays: every
 // write, the flush and the commit are checked, and on any failure the new file is dropped.
 // Returns the reason of a failure, or an empty text on success. An existing path that is not a
-// regular file is not replaced.
-QString saveFileAtomically(const QString &path, const QByteArray &bytes);
+// regular file is not replaced (with Replace, a link is, whatever it leads to).
+QString saveFileAtomically(const QString &path, const QByteArray &bytes,
+                           LinkAtPath link = LinkAtPath::Follow);
 // The same through a save file the caller made (tests pass one whose writes fail).
 QString saveFileAtomically(QSaveFile &file, const QByteArray &bytes);

@@ -79,15 +79,18 @@ void SweepCore::run(int baud)
 {
     ComPort &port = m_link.port();
     LinkState &state = m_link.state();
+    // Another activity's timer is not the sweep's to wait on, nor to stop.
+    if (!m_timerSlot.start(this))
+        return;
     m_running = true;
     m_loopActive = true;
-    m_timerSlot.start();
+    m_lateness.clear();
     port.setReadTimeout(sweepReadTimeoutMs(baud));
     // When the port itself fails, the sweep ends without talking to the module again.
     auto portFailed = qScopeGuard([&] {
         m_running = false;
         port.setReadTimeout(kConnectedTimeoutMs);
-        m_timerSlot.stop();
+        m_timerSlot.stop(this);
         m_loopActive = false;
     });
     waitMs(5);
@@ -152,7 +155,9 @@ bool SweepCore::measureSlot(int n, int j)
     if (portClosed())
         return false;
     m_link.transaction(kTune, quint8(k + 1));
-    waitMs(sweepSettleMs(m_host.speedPosition()));
+    const int settleMs = sweepSettleMs(m_host.speedPosition());
+    waitMs(settleMs);
+    m_lateness.addCycle(Lateness::lateAfterCountdown(m_countdown, settleMs));
     if (portClosed())
         return false;
     m_link.transaction(Frame::Measure,
@@ -189,5 +194,5 @@ void SweepCore::stopSteps()
         if (m_host.cModule())
             port.setRts(true);
     }
-    m_timerSlot.stop();
+    m_timerSlot.stop(this);
 }

@@ -2,6 +2,7 @@
 
 #include "monitor/csvexport.h"
 #include "monitor/peakhold.h"
+#include "rf/lateness.h"
 
 #include <array>
 #include <optional>
@@ -59,7 +60,8 @@ public:
     SweepCore(ModuleLink &link, MsCountdown &countdown, MmTimerSlot &timerSlot, SweepHost &host);
 
     // Runs the sweep at the PC's baud rate until a stop is requested, then the stop steps. A
-    // port failure ends it without talking to the module again and is thrown on.
+    // port failure ends it without talking to the module again and is thrown on. Does nothing
+    // while another activity holds the 1 ms timer.
     void run(int baud);
     void requestStop() { m_running = false; }
     bool running() const { return m_running; }
@@ -73,6 +75,9 @@ public:
     SlotReading reading(int n, int item, const QString &itemText) const;
     // Every slot's level, history and peak back to -128 dBm; a running sweep goes on with them.
     void resetPeaks();
+    // How late the PC took the readings after their settle waits, per measured slot, since the
+    // last start.
+    const LatenessTally &lateness() const { return m_lateness; }
 
 private:
     void sweepLoop();
@@ -88,6 +93,7 @@ private:
     std::array<SlotMeasurement, kSlots> m_slots;
     bool m_running = false;
     bool m_loopActive = false;
+    LatenessTally m_lateness;
 };
 
 // The rate in the PC's baud box as a positive whole number, or nothing.

@@ -85,6 +85,7 @@ void CarrierOutput::start(bool modulated, bool alternate)
 {
     const bool cModule = m_host.cModule();
     m_moduleLost = false;
+    m_lateness.clear();
     try {
         if (!prepareConfiguration(cModule, modulated))
             return;
@@ -144,8 +145,9 @@ void CarrierOutput::stop()
         ~Reset() { flag = false; }
     } reset{m_stopping};
 
-    m_line.timer.stop();
-    m_line.countdown.store(0);
+    // Ends a wait of the alternation at once; a timer of another activity is not ours to stop.
+    if (m_line.timer.stop(this))
+        m_line.countdown.store(0);
     m_line.CarrierStreaming = false;
     try {
         ComPort &port = m_line.link.port();
@@ -200,17 +202,20 @@ void CarrierOutput::reportModuleLost()
 
 void CarrierOutput::runAlternation()
 {
+    // Its phases are timed by a timer of its own or not at all.
+    if (!m_line.timer.start(this)) {
+        stop();
+        return;
+    }
     m_loopActive = true;
     struct Unwind {
         CarrierOutput &output;
-        bool ownsTimer;
         ~Unwind()
         {
-            if (ownsTimer)
-                output.m_line.timer.stop();
+            output.m_line.timer.stop(&output);
             output.m_loopActive = false;
         }
-    } unwind{*this, m_line.timer.start()};
+    } unwind{*this};
 
     if (m_host.cModule())
         alternateC();
@@ -228,15 +233,20 @@ void CarrierOutput::alternateB()
         }
         // Each phase's time includes its command and the command's retries.
         const int state = m_line.TxState == 0 ? 1 : 0;
-        m_line.countdown.store(state == 1 ? times->transmitMs : times->receiveMs);
+        const int phaseMs = state == 1 ? times->transmitMs : times->receiveMs;
+        m_line.countdown.store(phaseMs);
         if (!switchWithRetries(state, true)) {
             reportModuleLost();
             break;
         }
         m_line.TxState = state;
+        // A switch that took the whole phase (its retries) is the module's time, not the PC's.
         // A line lost meanwhile ends the phase; the next switch meets the closed port.
+        const bool waits = m_line.countdown.load() > 0;
         waitForCountdown(m_line.countdown, m_line.timer,
                          [this] { return !m_line.link.port().isOpen(); });
+        if (m_running && waits && m_line.link.port().isOpen())
+            m_lateness.addCycle(Lateness::lateAfterCountdown(m_line.countdown, phaseMs));
         QCoreApplication::processEvents();
     }
     // After a port failure or a lost module the output has ended already and there is nothing
@@ -260,7 +270,8 @@ void CarrierOutput::alternateC()
             stop();
             continue;
         }
-        m_line.countdown.store(times->transmitMs + times->receiveMs);
+        const int periodMs = times->transmitMs + times->receiveMs;
+        m_line.countdown.store(periodMs);
         const CarrierBurst burst = carrierBurst(times->transmitMs, m_host.radioBaud());
         if (burst.tooShort()) {
             m_host.report(CarrierHost::Report::TransmitTimeTooShort);
@@ -276,6 +287,8 @@ void CarrierOutput::alternateC()
                 QCoreApplication::processEvents();
         }
         waitForCountdown(m_line.countdown, m_line.timer, [&port] { return !port.isOpen(); });
+        if (m_running && port.isOpen())
+            m_lateness.addCycle(Lateness::lateAfterCountdown(m_line.countdown, periodMs));
         QCoreApplication::processEvents();
     }
 }
@@ -302,8 +315,8 @@ void CarrierOutput::portFailed()
 
 void CarrierOutput::endAfterPortFailure()
 {
-    m_line.timer.stop();
-    m_line.countdown.store(0);
+    if (m_line.timer.stop(this))
+        m_line.countdown.store(0);
     m_line.CarrierStreaming = false;
     ComPort &port = m_line.link.port();
     bool receiving = false;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "common/rounding.h"
+#include "rf/lateness.h"
 #include "rf/mscountdown.h"
 
 #include <QString>
@@ -159,6 +160,8 @@ public:
     quint8 testByte() const { return m_TestByte; }
     // The switch failed for good since the start: the module is left alone.
     bool moduleLost() const { return m_moduleLost; }
+    // How late the PC began the alternation's phases (B) or periods (C), since the start.
+    const LatenessTally &lateness() const { return m_lateness; }
 
 private:
     bool prepareConfiguration(bool cModule, bool modulated);
@@ -179,4 +182,5 @@ private:
     bool m_stopping = false;
     bool m_loopActive = false;
     bool m_moduleLost = false;
+    LatenessTally m_lateness;
 };

@@ -40,11 +40,15 @@ QString percentText(qint64 part, qint64 sent, int digits, const QLocale &locale)
 
 } // namespace
 
+int earliestLinkAnswerMs(int hf, int rs, bool sensitive)
+{
+    return sensitive ? 96000 / hf + 40000 / rs : 192000 / hf + 110000 / rs;
+}
+
 int answerWait(int hf, int rs, bool sensitive)
 {
-    const int sum = sensitive ? 96000 / hf + 40000 / rs : 192000 / hf + 110000 / rs;
-    // 0.8 × sum, rounded; 8 × sum / 10 keeps it exact.
-    return int(roundHalfEven(qint64(sum) * 8, 10));
+    // 0.8 × the exchange's time, rounded; 8 × sum / 10 keeps it exact.
+    return int(roundHalfEven(qint64(earliestLinkAnswerMs(hf, rs, sensitive)) * 8, 10));
 }
 
 int minLinkInterval(int hf, int rs, int hfPosition, int rsPosition, bool sensitive)
@@ -103,6 +107,17 @@ bool isValidAnswer(const QByteArray &answer)
     const qsizetype n = answer.size();
     // The answer begins with the letter of the request.
     return (n == 3 || n == 5 || n == 7) && answer[0] == Frame::LinkControlRequest;
+}
+
+QByteArray answerPart(const QByteArray &bytes, qint64 answerBytesPossible)
+{
+    constexpr qsizetype kLongestAnswer = 7;
+    const qsizetype last = qsizetype(std::clamp<qint64>(answerBytesPossible, 0, kLongestAnswer));
+    for (qsizetype i = std::max<qsizetype>(0, bytes.size() - last); i < bytes.size(); ++i) {
+        if (bytes[i] == Frame::LinkControlRequest)
+            return bytes.mid(i);
+    }
+    return {};
 }
 
 LinkSamples samplesOf(const QByteArray &validAnswer)

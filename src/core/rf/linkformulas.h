@@ -6,6 +6,7 @@
 #include <QLocale>
 #include <QString>
 
+#include <algorithm>
 #include <array>
 
 // The computations behind LinkControl: its timing, the display formats, the answer layout, the
@@ -17,17 +18,37 @@ namespace LinkFormulas
 // serial rate; sensitive selects the short timing of sensitivity measurements.
 int answerWait(int hf, int rs, bool sensitive);
 
+// The earliest moment the answer can come, in ms after "L" went out: the module's own time for
+// the exchange, of which AnswerWait is four fifths.
+int earliestLinkAnswerMs(int hf, int rs, bool sensitive);
+
 // The smallest sensible interval in ms. hfPosition and rsPosition are the item positions of the
 // two rates in their lists (radio 0 = 1200 .., serial 0 = 1200 ..).
 int minLinkInterval(int hf, int rs, int hfPosition, int rsPosition, bool sensitive);
 
-// The intervals a run accepts, in ms: below 1 the cycle would not wait at all, and a minute
+// The intervals a run takes, in ms: below 1 the cycle would not wait at all, and a minute
 // between two exchanges is already far longer than any link test needs.
 constexpr int kIntervalMinMs = 1;
 constexpr int kIntervalMaxMs = 60000;
-constexpr bool intervalInRange(int ms)
+
+// A typed interval longer than a run takes is refused.
+constexpr bool intervalTooLong(qint64 typed)
 {
-    return ms >= kIntervalMinMs && ms <= kIntervalMaxMs;
+    return typed > kIntervalMaxMs;
+}
+// Below the minimum for the rates (zero and negative values too) the user is asked whether to
+// raise the interval to the minimum.
+constexpr bool intervalBelowMinimum(qint64 typed, int minimum)
+{
+    return typed < minimum;
+}
+// The interval a run uses for a typed one: the minimum when the user raised it, else the typed
+// value, but never below kIntervalMinMs (nor above kIntervalMaxMs, which Start refuses first).
+constexpr int runInterval(qint64 typed, int minimum, bool raised)
+{
+    if (raised && intervalBelowMinimum(typed, minimum))
+        return minimum;
+    return int(std::clamp<qint64>(typed, kIntervalMinMs, kIntervalMaxMs));
 }
 
 // A number in the general format with at most `digits` significant digits: shortest form,
@@ -44,6 +65,12 @@ QByteArray compactAnswer(const QByteArray &answer);
 
 // An answer that counts: first byte 0x4C and 3, 5 or 7 bytes long.
 bool isValidAnswer(const QByteArray &answer);
+
+// Of the bytes a late purge finds, those that may be the answer, complete or still coming: from
+// the first 0x4C among the last bytes that can have come since the answer's earliest moment (at
+// the line's rate, at most the seven bytes of the longest answer). What comes before is stale;
+// without such a byte nothing is kept.
+QByteArray answerPart(const QByteArray &bytes, qint64 answerBytesPossible);
 
 // The samples of a valid answer, in channel order: ratio 1, noise 1, ratio 2, noise 2. Ratios
 // are the difference of the bytes taken unsigned, noise levels the byte taken signed.

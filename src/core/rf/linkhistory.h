@@ -14,6 +14,7 @@ struct LinkCycle {
     int s1 = 0, n1 = 0;         // signal and noise seen by the connected module, dBm
     int s2 = 0, n2 = 0;         // the same for the free module, dBm
     qint64 msecsSinceEpoch = 0; // when the answer was read, UTC
+    double pcLateMs = 0;        // how late the cycle's latest step ran (the PC's doing)
 };
 
 // The cycle of an answer as LinkControl evaluates it: received when the answer is valid, the

@@ -1,13 +1,16 @@
 #include "rf/linkhistorycsv.h"
 
 #include <QDateTime>
+#include <QFileInfo>
 
 #include <cerrno>
 #include <cstring>
 
+#ifdef Q_OS_UNIX
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#endif
 
 namespace
 {
@@ -52,6 +55,7 @@ bool LinkCsvFile::open(const QString &path)
     close();
     m_queue.clear();
     m_error.clear();
+#ifdef Q_OS_UNIX
     // Non-blocking, so that a FIFO without a reader cannot hang the window; the check of the
     // kind comes before the truncation, so that a device is left as it was.
     const QByteArray name = QFile::encodeName(path);
@@ -83,6 +87,18 @@ bool LinkCsvFile::open(const QString &path)
         ::close(fd);
         return false;
     }
+#else
+    const QFileInfo existing(path);
+    if (existing.exists() && !existing.isFile()) {
+        m_error = notRegular();
+        return false;
+    }
+    m_file.setFileName(path);
+    if (!m_file.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Unbuffered)) {
+        m_error = m_file.errorString();
+        return false;
+    }
+#endif
     if (!writeWhole((linkCsvHeader() + QLatin1Char('\n')).toUtf8())) {
         m_file.close();
         return false;

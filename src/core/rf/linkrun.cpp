@@ -3,6 +3,7 @@
 #include "link/catalogue.h"
 #include "link/comport.h"
 #include "link/exchangelog.h"
+#include "rf/lateness.h"
 
 #include <QCoreApplication>
 #include <QDateTime>
@@ -24,6 +25,8 @@ constexpr int kRtsPulseMs = 1;
 constexpr int kStopReadMs = 1000;
 constexpr int kIdleReadTimeoutMs = 500;
 constexpr int kRunReadTimeoutMs = 1;
+// A character on the line: start bit, 8 data bits, stop bit.
+constexpr qint64 kBitsPerCharacter = 10;
 
 } // namespace
 
@@ -77,7 +80,7 @@ void LinkRun::endRun()
     m_endNow = false;
     m_inReadWait = false;
     if (std::exchange(m_ownsTimer, false))
-        m_shared.timerSlot->stop();
+        m_shared.timerSlot->stop(this);
 }
 
 void LinkRun::requestStop()
@@ -108,14 +111,16 @@ void LinkRun::hastenLastRead()
     if (!m_inReadWait)
         return;
     const qint64 left = m_readWaitStart + m_stopReadWait - m_shared.timerSlot->ticks();
-    if (m_shared.countdown->load() > left)
+    if (m_shared.countdown->load() > left) {
         m_shared.countdown->store(qint32(std::max<qint64>(left, 0)));
+        m_readDueNs = m_shared.countdown->setAtNs() + std::max<qint64>(left, 0) * 1'000'000;
+    }
 }
 
 void LinkRun::runCycles(int interval, const LinkRates &rates, bool sensitive)
 {
     // Another activity owning the timer is excluded by the front end's checks at Start.
-    m_ownsTimer = m_shared.timerSlot->start();
+    m_ownsTimer = m_shared.timerSlot->start(this);
     if (!m_ownsTimer)
         return;
     *m_shared.LinkStopFlag = false;
@@ -130,20 +135,31 @@ void LinkRun::runCycles(int interval, const LinkRates &rates, bool sensitive)
     if (!wait())
         return;
     const QByteArray request(1, Frame::LinkControlRequest);
+    const qint64 characterNs = kBitsPerCharacter * 1'000'000'000LL / rates.rs;
+    const qint64 earliestAnswerNs =
+        qint64(earliestLinkAnswerMs(rates.hf, rates.rs, sensitive)) * 1'000'000;
     while (!*m_shared.LinkStopFlag) {
+        // Nothing that came before the request can be its answer.
+        m_port.clearBuffers(true, false);
+        const qint64 sentNs = MsCountdown::steadyNowNs();
         m_port.write(request);
         countdown.store(m_answerWait);
         if (!wait())
             return;
-        // Whatever came before the module had the free module's answer is not the answer.
-        m_port.clearBuffers(true, true);
+        // The purge is due AnswerWait after "L" has gone out, one character time after it was
+        // handed to the port; a write that took longer was the PC's delay as well.
+        const qint64 purgeDueNs = sentNs + characterNs + qint64(m_answerWait) * 1'000'000;
+        double cycleLateMs = Lateness::lateMs(purgeDueNs, MsCountdown::steadyNowNs());
+        purgeBeforeAnswer(sentNs + earliestAnswerNs, characterNs);
         m_log.appendTxMarker(QString::fromLatin1(request.toHex().toUpper()));
         // The answer is read one interval after its "L", counted in whole ticks; reading earlier
         // would miss an answer that completes just before the interval ends. After a stop request
         // a long interval is not waited out: the answer is read a second after its "L".
         m_readWaitStart = m_shared.timerSlot->ticks();
         m_stopReadWait = std::min(interval, kStopReadMs) + extra - m_answerWait;
-        countdown.store(interval + extra - m_answerWait);
+        const int readWait = interval + extra - m_answerWait;
+        countdown.store(readWait);
+        m_readDueNs = countdown.setAtNs() + qint64(std::max(0, readWait)) * 1'000'000;
         extra = 0;
         m_inReadWait = true;
         if (m_stopRequested)
@@ -152,6 +168,8 @@ void LinkRun::runCycles(int interval, const LinkRates &rates, bool sensitive)
         m_inReadWait = false;
         if (!waited)
             return;
+        cycleLateMs =
+            std::max(cycleLateMs, Lateness::lateMs(m_readDueNs, MsCountdown::steadyNowNs()));
 
         QByteArray answer;
         LinkSamples samples;
@@ -167,9 +185,12 @@ void LinkRun::runCycles(int interval, const LinkRates &rates, bool sensitive)
             ++m_lost;
         }
         ++m_sent;
-        if (m_observer)
-            m_observer->cycleEnded(
-                *this, linkCycleOf(m_sent, answer, QDateTime::currentMSecsSinceEpoch()), samples);
+        m_lateness.addCycle(cycleLateMs);
+        if (m_observer) {
+            LinkCycle cycle = linkCycleOf(m_sent, answer, QDateTime::currentMSecsSinceEpoch());
+            cycle.pcLateMs = cycleLateMs;
+            m_observer->cycleEnded(*this, cycle, samples);
+        }
 
         if (m_stopRequested)
             *m_shared.LinkStopFlag = true;
@@ -177,6 +198,19 @@ void LinkRun::runCycles(int interval, const LinkRates &rates, bool sensitive)
             clearStatistics();
         QCoreApplication::processEvents();
     }
+}
+
+void LinkRun::purgeBeforeAnswer(qint64 earliestAnswerNs, qint64 characterNs)
+{
+    // The purge drops what came before the module can have had the free module's answer. The
+    // input is taken rather than purged, so that what arrives meanwhile stays for the read; a
+    // PC that comes to the purge after the answer can have begun keeps the bytes that can be
+    // the answer's: no more than the line can have carried since its earliest moment.
+    const QByteArray taken = m_port.takeWaiting();
+    const qint64 sinceEarliestNs = MsCountdown::steadyNowNs() - earliestAnswerNs;
+    if (sinceEarliestNs > 0)
+        m_port.giveBack(answerPart(taken, sinceEarliestNs / characterNs));
+    m_port.clearBuffers(false, true);
 }
 
 bool LinkRun::evaluateLinkAnswer(QByteArray &answer, LinkSamples &samples)
@@ -200,6 +234,7 @@ void LinkRun::clearStatistics()
 {
     m_clearRequest = false;
     m_sent = m_received = m_lost = 0;
+    m_lateness.clear();
     m_LinkAverage = kClearedAverage;
     m_peaks.reset();
     if (m_observer)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "rf/lateness.h"
 #include "rf/linkformulas.h"
 #include "rf/linkhistory.h"
 #include "rf/mscountdown.h"
@@ -103,11 +104,14 @@ public:
     int peak(int channel) const { return m_peaks.peak(channel); }
     // AnswerWait of the current (or last) run: from sending "L" to purging the port's buffers.
     int answerWaitMs() const { return m_answerWait; }
+    // How late the cycles' purges and reads ran, since the statistics were last cleared.
+    const LatenessTally &lateness() const { return m_lateness; }
 
 private:
     void runCycles(int interval, const LinkRates &rates, bool sensitive);
     void endRun();
     void hastenLastRead();
+    void purgeBeforeAnswer(qint64 earliestAnswerNs, qint64 characterNs);
     bool evaluateLinkAnswer(QByteArray &answer, LinkFormulas::LinkSamples &samples);
     // False when the run must end at once: the port has been closed or the program closes.
     bool wait();
@@ -126,6 +130,7 @@ private:
     int m_averaging = 0;
     int m_peakPosition = 10;
     int m_answerWait = 0;
+    LatenessTally m_lateness;
 
     bool m_clearRequest = false;
     bool m_stopRequested = false;
@@ -136,5 +141,6 @@ private:
     // it may last once a stop has been requested.
     bool m_inReadWait = false;
     qint64 m_readWaitStart = 0;
+    qint64 m_readDueNs = 0;
     int m_stopReadWait = 0;
 };

@@ -3,6 +3,7 @@
 void LinkSummary::add(const LinkCycle &cycle)
 {
     ++m_sent;
+    m_lateness.addCycle(cycle.pcLateMs);
     if (!cycle.received)
         return;
     ++m_received;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "rf/lateness.h"
 #include "rf/linkhistory.h"
 
 #include <QtGlobal>
@@ -8,7 +9,8 @@
 
 // What a LinkControl run comes to: the cycles sent, received and lost, and over the received
 // cycles min, mean and max of the signal, the noise and their ratio at both modules. The free
-// module's levels count only from answers that carry them (5 or 7 bytes).
+// module's levels count only from answers that carry them (5 or 7 bytes). How late the PC ran
+// the cycles tells a busy PC from a bad link.
 class LinkSummary
 {
 public:
@@ -23,9 +25,11 @@ public:
     double lostPercent() const;
     // The statistic of a quantity; its count is 0 when no answer carried it.
     const LinkHistory::Stat &stat(Quantity quantity) const { return m_stats[quantity]; }
+    const LatenessTally &lateness() const { return m_lateness; }
 
 private:
     qint64 m_sent = 0;
     qint64 m_received = 0;
     std::array<LinkHistory::Stat, kQuantities> m_stats{};
+    LatenessTally m_lateness;
 };

@@ -5,20 +5,16 @@
 #include <QEventLoop>
 #include <QThread>
 
+#include <algorithm>
 #include <chrono>
+#include <limits>
 
-PeriodicMsTimer::PeriodicMsTimer(MsCountdown &countdown, QAbstractEventDispatcher *wakeOnZero)
-    : m_countdown(countdown), m_wakeOnZero(wakeOnZero)
+namespace
 {
-    m_thread = std::thread([this] { run(); });
-}
 
-PeriodicMsTimer::~PeriodicMsTimer()
-{
-    m_stop.store(true);
-    if (m_thread.joinable())
-        m_thread.join();
-}
+constexpr qint64 kTickNs = 1'000'000;
+
+} // namespace
 
 qint64 MsCountdown::steadyNowNs() noexcept
 {
@@ -27,56 +23,113 @@ qint64 MsCountdown::steadyNowNs() noexcept
         .count();
 }
 
+qint64 MsCountdown::countAt(qint64 nowNs) const noexcept
+{
+    if (m_tickingFromNs == 0)
+        return m_count;
+    // Ticks come one millisecond after the set (or the timer's start) and every millisecond on.
+    const qint64 from = std::max(m_setAtNs, m_tickingFromNs);
+    return m_count - std::max<qint64>(0, nowNs - from) / kTickNs;
+}
+
+qint32 MsCountdown::load() const noexcept
+{
+    const std::lock_guard lock(m_mutex);
+    return qint32(std::max<qint64>(countAt(steadyNowNs()), std::numeric_limits<qint32>::min()));
+}
+
+void MsCountdown::store(qint32 value) noexcept
+{
+    {
+        const std::lock_guard lock(m_mutex);
+        m_setAtNs = steadyNowNs();
+        m_count = value;
+    }
+    m_changed.notify_all();
+}
+
+qint64 MsCountdown::setAtNs() const noexcept
+{
+    const std::lock_guard lock(m_mutex);
+    return m_setAtNs;
+}
+
+PeriodicMsTimer::PeriodicMsTimer(MsCountdown &countdown, QAbstractEventDispatcher *wakeOnZero)
+    : m_countdown(countdown), m_wakeOnZero(wakeOnZero)
+{
+    {
+        const std::lock_guard lock(m_countdown.m_mutex);
+        m_startNs = MsCountdown::steadyNowNs();
+        m_countdown.m_tickingFromNs = m_startNs;
+    }
+    m_thread = std::thread([this] { run(); });
+}
+
+PeriodicMsTimer::~PeriodicMsTimer()
+{
+    {
+        const std::lock_guard lock(m_countdown.m_mutex);
+        m_stop = true;
+        // The count stays where the ticks have brought it.
+        m_countdown.m_count = qint32(std::max<qint64>(
+            m_countdown.countAt(MsCountdown::steadyNowNs()), std::numeric_limits<qint32>::min()));
+        m_countdown.m_tickingFromNs = 0;
+    }
+    m_countdown.m_changed.notify_all();
+    if (m_thread.joinable())
+        m_thread.join();
+}
+
+qint64 PeriodicMsTimer::ticks() const
+{
+    return (MsCountdown::steadyNowNs() - m_startNs) / kTickNs;
+}
+
 void PeriodicMsTimer::run()
 {
     using clock = std::chrono::steady_clock;
-    constexpr auto period = std::chrono::milliseconds(1);
-    auto deadline = clock::now() + period;
-    qint64 lastSetNs = m_countdown.setAtNs();
-    while (!m_stop.load(std::memory_order_relaxed)) {
-        std::this_thread::sleep_until(deadline);
-        const qint64 setNs = m_countdown.setAtNs();
-        if (setNs != lastSetNs) {
-            // A new count: its first tick is one period after it was set, and none of the
-            // deadlines that passed before (while this thread was late, or within the current
-            // period) count for it.
-            lastSetNs = setNs;
-            deadline = clock::time_point(std::chrono::duration_cast<clock::duration>(
-                           std::chrono::nanoseconds(setNs))) +
-                       period;
-            if (deadline > clock::now())
-                continue;
-        }
-        const auto now = clock::now();
-        while (deadline <= now && !m_stop.load(std::memory_order_relaxed)) {
-            const qint32 before = m_countdown.fetch_sub(1);
-            if (m_countdown.setAtNs() != lastSetNs) {
-                // A count was set meanwhile (its moment is noted before its value), so this
-                // tick may have lowered the new count: give it back and start the new count's
-                // ticks afresh. At worst the new count lasts a tick longer, never shorter.
-                m_countdown.fetch_add(1);
-                break;
+    std::unique_lock lock(m_countdown.m_mutex);
+    // The set whose running out has been announced, so that it is announced once.
+    qint64 announcedSetNs = -1;
+    while (!m_stop) {
+        const qint64 setNs = m_countdown.m_setAtNs;
+        const qint64 now = MsCountdown::steadyNowNs();
+        const qint64 left = m_countdown.countAt(now);
+        if (left > 0 || announcedSetNs == setNs || m_countdown.m_count <= 0) {
+            if (left > 0) {
+                // The moment the count reaches 0, unless a new count comes first.
+                const qint64 zeroAtNs =
+                    std::max(setNs, m_startNs) + qint64(m_countdown.m_count) * kTickNs;
+                m_countdown.m_changed.wait_until(
+                    lock, clock::time_point(std::chrono::nanoseconds(zeroAtNs)));
+            } else {
+                m_countdown.m_changed.wait(lock);
             }
-            m_ticks.fetch_add(1, std::memory_order_relaxed);
-            if (before == 1 && m_wakeOnZero)
-                m_wakeOnZero->wakeUp();
-            deadline += period;
+            continue;
         }
+        announcedSetNs = setNs;
+        if (m_wakeOnZero)
+            m_wakeOnZero->wakeUp();
     }
 }
 
-bool MmTimerSlot::start()
+bool MmTimerSlot::start(Owner owner)
 {
     if (m_timer)
         return false;
     m_timer = std::make_unique<PeriodicMsTimer>(
         m_countdown, QAbstractEventDispatcher::instance(QThread::currentThread()));
+    m_owner = owner;
     return true;
 }
 
-void MmTimerSlot::stop()
+bool MmTimerSlot::stop(Owner owner)
 {
+    if (!ownedBy(owner))
+        return false;
     m_timer.reset();
+    m_owner = nullptr;
+    return true;
 }
 
 void waitForCountdown(const MsCountdown &countdown, const MmTimerSlot &slot,

@@ -56,7 +56,7 @@ QLineEdit *intervalEdit(ModuleContext &ctx, bool cPage, IntervalEdit edit)
 
 } // namespace
 
-void writeConfiguration(ModuleContext &ctx)
+bool writeConfiguration(ModuleContext &ctx)
 {
     const QString letter = ctx.typeLetter();
     const FirmwareType type = firmwareType(letter);
@@ -75,12 +75,12 @@ void writeConfiguration(ModuleContext &ctx)
         ctx.host.showMessage(
             QStringLiteral("Nichts zu konfigurieren: Software-Typ \"%1\" unbekannt!").arg(letter),
             QStringLiteral("Nothing to configure: unknown software type \"%1\"!").arg(letter));
-        return;
+        return false;
     }
     if (plan.refused()) {
         const WriteMessage message = plan.unselectedMessage();
         ctx.host.showMessage(message.german, message.english);
-        return;
+        return false;
     }
 
     const bool carrierWasStreaming = ctx.activities.carrierStreaming();
@@ -107,4 +107,5 @@ void writeConfiguration(ModuleContext &ctx)
     if (carrierWasStreaming)
         ctx.host.performClick(ctx.app.BtnStartHF_Test);
     computeRbw(ctx);
+    return written;
 }

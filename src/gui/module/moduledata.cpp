@@ -64,9 +64,9 @@ void ModuleData::BtnAuslesenClick()
     readButtonClicked(m_ctx);
 }
 
-void ModuleData::BtnKonfigurierenClick()
+bool ModuleData::BtnKonfigurierenClick()
 {
-    writeConfiguration(m_ctx);
+    return writeConfiguration(m_ctx);
 }
 
 void ModuleData::computeRbw()

@@ -31,7 +31,8 @@ public:
 
     void readModule();
     void BtnAuslesenClick();
-    void BtnKonfigurierenClick();
+    // True when the module got the configuration.
+    bool BtnKonfigurierenClick();
     void computeRbw();
     // The window disconnected and closed the port: no calibration status, and no type letter
     // of a firmware that is not known.

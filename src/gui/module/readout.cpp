@@ -71,7 +71,6 @@ public:
 
     void unknownSoftwareType(const QString &letter) override
     {
-        m_ctx.info.Edit_SW_Typ->setText(letter);
         // Such a module gets no answers read and no configuration page: say why.
         m_ctx.host.showMessage(
             QStringLiteral("Unbekannter Software-Typ \"%1\"!\r\n(Modul wird nicht "

@@ -3,7 +3,6 @@
 #include "link/modulelink.h"
 #include "module/modulehost.h"
 #include "moduletest/moduletestpage.h"
-#include "rf/linkcontrol.h"
 #include "texts/messages.h"
 #include "window/activities.h"
 #include "window/timeofday.h"
@@ -43,15 +42,14 @@ QString ModuleTests::letter() const
     return m_env.Edit_SW_Typ->text();
 }
 
-bool ModuleTests::refusedWhileLinkControlRuns() const
+bool ModuleTests::refusedWhileCarrierRuns() const
 {
-    // A command now would interleave with a LinkControl cycle on the same port.
-    if (!m_activities.linkControlRunning())
-        return false;
-    const bool stopClicked = !m_activities.linkControlStarted();
-    const auto [german, english] = linkControlBusyTexts(stopClicked);
-    m_host.showMessage(german, english);
-    return true;
+    // The carrier test keeps the module transmitting, or the line streaming its pattern, until
+    // Stop. LinkControl and the monitor hold the line while they run: the window refuses for them.
+    const MessageText *running = m_activities.startedOf({Activities::Kind::Carrier});
+    if (running)
+        m_host.showMessage(QString::fromUtf8(running->german), QString::fromUtf8(running->english));
+    return running != nullptr;
 }
 
 bool ModuleTests::transmitted(bool ok)
@@ -66,7 +64,7 @@ bool ModuleTests::transmitted(bool ok)
 
 void ModuleTests::measure(Measurement measurement, QLineEdit *edit, QLabel *timeLabel)
 {
-    if (refusedWhileLinkControlRuns())
+    if (refusedWhileCarrierRuns())
         return;
     const ModuleTest::MeasureResult result = ModuleTest::measure(m_link, letter(), measurement);
     if (!transmitted(!result.failed) || !result.value)
@@ -98,14 +96,14 @@ void ModuleTests::BtnRSSI_MAXClick()
 
 void ModuleTests::BtnRecalClick()
 {
-    if (refusedWhileLinkControlRuns())
+    if (refusedWhileCarrierRuns())
         return;
     transmitted(ModuleTest::startRecalibration(m_link, letter()));
 }
 
 void ModuleTests::BtnSleepClick()
 {
-    if (refusedWhileLinkControlRuns())
+    if (refusedWhileCarrierRuns())
         return;
     const auto mode = sleepMode(c.CBox_sleep_0->currentIndex(), c.CBox_sleep_4->currentIndex(),
                                 c.CBox_sleep_5->currentIndex());
@@ -126,7 +124,7 @@ void ModuleTests::BtnSleepClick()
 
 void ModuleTests::BtnWakeupClick()
 {
-    if (refusedWhileLinkControlRuns())
+    if (refusedWhileCarrierRuns())
         return;
     if (isBOrCalibration(letter()) && c.CBox_sleep_4->currentIndex() != 0) {
         m_host.showMessage(

@@ -24,7 +24,7 @@ struct ModuleTestEnvironment {
     QPushButton *BtnMonitor_Start = nullptr;
 };
 
-// The handlers of the module-test page: each refuses while LinkControl runs, runs its module
+// The handlers of the module-test page: each refuses while the carrier test runs, runs its module
 // test and shows the result; on final failure the window disconnects.
 class ModuleTests
 {
@@ -43,7 +43,7 @@ public:
     void disconnected(const QString &placeholder);
 
 private:
-    bool refusedWhileLinkControlRuns() const;
+    bool refusedWhileCarrierRuns() const;
     QString letter() const;
     // On a false result of the module test (retries used up): the disconnect and the message.
     bool transmitted(bool ok);

@@ -24,7 +24,8 @@ MonitorHandlers::FileChooser &fileChooser()
 } // namespace
 
 MonitorHandlers::MonitorHandlers(MonitorControls &controls, const MonitorEnvironment &environment,
-                                 Activities &activities, QWidget *window, const Guard &guard)
+                                 Activities &activities, QWidget *window, const Guard &guard,
+                                 const Guard &startGuard)
     : c(controls), env(environment), m_window(window)
 {
     m_dialog = new TDlg_frq(window);
@@ -34,7 +35,8 @@ MonitorHandlers::MonitorHandlers(MonitorControls &controls, const MonitorEnviron
     const auto onClick = [this, guard](QPushButton *button, auto handler) {
         connect(button, &QPushButton::clicked, this, [guard, handler] { guard(handler); });
     };
-    onClick(c.BtnMonitor_Start, [this] { m_sweep->BtnMonitor_StartClick(); });
+    connect(c.BtnMonitor_Start, &QPushButton::clicked, this,
+            [this, startGuard] { startGuard([this] { m_sweep->BtnMonitor_StartClick(); }); });
     onClick(c.BtnMonitor_peakReset, [this] { m_sweep->BtnMonitor_peakResetClick(); });
     onClick(c.BtnMonitor_Autoset, [this] { m_plan->BtnMonitor_AutosetClick(); });
     onClick(c.BtnMonitor_FrqSet, [this] { m_plan->BtnMonitor_FrqSetClick(); });

@@ -24,9 +24,11 @@ public:
     using Guard = std::function<void(const std::function<void()> &)>;
     using FileChooser = std::function<QString()>;
 
-    // window is the parent of the page's dialogs and the spectrum picture.
+    // window is the parent of the page's dialogs and the spectrum picture. startGuard runs the
+    // start button's click: the window's guard and its rule for the line.
     MonitorHandlers(MonitorControls &controls, const MonitorEnvironment &environment,
-                    Activities &activities, QWidget *window, const Guard &guard);
+                    Activities &activities, QWidget *window, const Guard &guard,
+                    const Guard &startGuard);
     ~MonitorHandlers() override;
 
     // Captions of the export, the spectrum view and the dialog for the language. A running

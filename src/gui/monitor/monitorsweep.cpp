@@ -158,8 +158,7 @@ void MonitorSweep::startRequest()
     if (m_core.loopActive()) {
         // The previous run has been told to stop but has not yet tuned back; two sweeps never
         // run at once.
-        message("Monitor wird noch beendet, bitte erneut starten!",
-                "Monitor is still stopping, please start again!");
+        message(Messages::kMonitorStopping.german, Messages::kMonitorStopping.english);
         return;
     }
     const auto baud = sweepBaudOf(env.CBox_RS232_baud->currentText());
@@ -171,10 +170,13 @@ void MonitorSweep::startRequest()
 
     c.BtnMonitor_Start->setText(kStop);
     c.TBarMonitor_peak->setEnabled(false);
-    // When the port itself fails, the monitor ends without talking to the module again.
-    auto portFailed = qScopeGuard([this] { stopRequest(); });
+    // A sweep that ended by itself (a failed port, which is not talked to again, or no timer of
+    // its own) shows its end as Stop does.
+    const auto ended = qScopeGuard([this] {
+        if (isRunning())
+            stopRequest();
+    });
     m_core.run(*baud);
-    portFailed.dismiss();
 }
 
 void MonitorSweep::BtnMonitor_peakResetClick()

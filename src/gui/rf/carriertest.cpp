@@ -214,6 +214,7 @@ CarrierConfiguration CarrierTest::configuration() const
 
 bool CarrierTest::writeConfiguration(const CarrierConfiguration &configuration)
 {
+    const CarrierConfiguration before = this->configuration();
     if (configuration.cModule) {
         selectDataOptions(m_ctx.c, configuration.dataOptionsC);
         m_ctx.c.CheckBox_EEPROM_C->setChecked(false);
@@ -222,7 +223,15 @@ bool CarrierTest::writeConfiguration(const CarrierConfiguration &configuration)
         m_ctx.b.CBox_Code_B->setCurrentIndex(configuration.codingB);
     }
     m_ctx.host.performClick(m_ctx.app.BtnKonfigurieren);
-    return isConnected();
+    // A write that was refused or failed has said so; the test does not start on a configuration
+    // that the module does not have, and the page shows the module's again.
+    if (isConnected() && m_ctx.activities.configurationWritten())
+        return true;
+    if (before.cModule)
+        selectDataOptions(m_ctx.c, before.dataOptionsC);
+    else
+        m_ctx.b.CBox_Code_B->setCurrentIndex(before.codingB);
+    return false;
 }
 
 void CarrierTest::restoreConfiguration(const CarrierConfiguration &saved, bool writeToModule)

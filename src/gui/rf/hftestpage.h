@@ -40,6 +40,8 @@ struct HfTestControls {
     QLineEdit *EditLinkControl_nokStatistik = nullptr;
     QLineEdit *EditLinkControl_rxProzent = nullptr;
     QLineEdit *EditLinkControl_nokProzent = nullptr;
+    // Cycles the PC ran late and its latest step, so that a busy PC is told from a bad link.
+    QLineEdit *EditLinkControl_late = nullptr;
     QLineEdit *EditLinkControl_quality1 = nullptr;
     QLineEdit *EditLinkControl_quality2 = nullptr;
     QLineEdit *EditLinkControl_ruhe1 = nullptr;

@@ -103,21 +103,19 @@ bool LinkControl::refusedByOtherActivity() const
     return running != nullptr;
 }
 
-std::optional<int> LinkControl::readInterval() const
+std::optional<qint64> LinkControl::readInterval() const
 {
-    const auto interval = wholeNumber(c.EditLinkControl_Interval->text());
-    if (!interval) {
+    // Any whole number below the minimum is put to the user, however far below.
+    bool ok = false;
+    const qint64 interval = c.EditLinkControl_Interval->text().trimmed().toLongLong(&ok);
+    if (!ok) {
         showMessage(QStringLiteral("Interval [ms]: keine ganze Zahl!"),
                     QStringLiteral("Interval [ms]: not a whole number!"));
         return std::nullopt;
     }
-    if (!intervalInRange(*interval)) {
-        showMessage(QStringLiteral("Interval [ms]: nur Werte von %1 bis %2 erlaubt!")
-                        .arg(kIntervalMinMs)
-                        .arg(kIntervalMaxMs),
-                    QStringLiteral("Interval [ms]: only values from %1 to %2 allowed!")
-                        .arg(kIntervalMinMs)
-                        .arg(kIntervalMaxMs));
+    if (intervalTooLong(interval)) {
+        showMessage(QStringLiteral("Interval [ms]: höchstens %1 erlaubt!").arg(kIntervalMaxMs),
+                    QStringLiteral("Interval [ms]: at most %1 allowed!").arg(kIntervalMaxMs));
         return std::nullopt;
     }
     const auto hf = wholeNumber(m_env.CBox_HFbaud_C->currentText());
@@ -156,17 +154,18 @@ void LinkControl::BtnStartLinkControlClick()
         return;
     const LinkRates r = *rates();
     const int minimum = LinkRun::minimumInterval(r, sensitive());
-    int value = *interval;
-    if (value < minimum) {
+    bool raised = false;
+    if (intervalBelowMinimum(*interval, minimum)) {
         const QString ms = QString::number(minimum);
-        if (ask(QStringLiteral("Das min. Interval für die gewählte Konfiguration beträgt ") + ms +
-                    QStringLiteral(" ms.\r\nSoll das Interval erhöht werden?"),
-                QStringLiteral("The minimal interval for actual configuration is ") + ms +
-                    QStringLiteral(" ms.\r\nRaise interval?"))) {
-            value = minimum;
-            c.EditLinkControl_Interval->setText(ms);
-        }
+        raised = ask(QStringLiteral("Das min. Interval für die gewählte Konfiguration beträgt ") +
+                         ms + QStringLiteral(" ms.\r\nSoll das Interval erhöht werden?"),
+                     QStringLiteral("The minimal interval for actual configuration is ") + ms +
+                         QStringLiteral(" ms.\r\nRaise interval?"));
     }
+    // The edit shows the interval the run uses: the minimum, or 1 ms for a smaller one kept.
+    const int value = runInterval(*interval, minimum, raised);
+    if (value != *interval)
+        c.EditLinkControl_Interval->setText(QString::number(value));
     c.BtnStartLinkControl->setText(QStringLiteral("Stop"));
     c.TBarLinkControl_Peak->setEnabled(false);
     c.EditLinkControl_Interval->setEnabled(false);
@@ -194,15 +193,6 @@ void LinkControl::endRunNow()
     m_run.endNow();
 }
 
-std::pair<QString, QString> linkControlBusyTexts(bool stopClicked)
-{
-    if (stopClicked)
-        return {QStringLiteral("LinkControl wird beendet, bitte gleich noch einmal versuchen!"),
-                QStringLiteral("LinkControl is stopping, please try again in a moment!")};
-    return {QString::fromUtf8(Messages::kLinkControlRunning.german),
-            QString::fromUtf8(Messages::kLinkControlRunning.english)};
-}
-
 void LinkControl::cycleEnded(const LinkRun &run, const LinkCycle &cycle, const LinkSamples &samples)
 {
     for (int ch = 0; ch < samples.channels; ++ch)
@@ -222,7 +212,13 @@ void LinkControl::cycleEnded(const LinkRun &run, const LinkCycle &cycle, const L
     c.EditLinkControl_txStatistik->setText(QString::number(run.sent()));
     c.EditLinkControl_rxProzent->setText(receivedPercentText(run.received(), run.sent()));
     c.EditLinkControl_nokProzent->setText(lostPercentText(run.lost(), run.sent()));
+    showLateness(run.lateness());
     emit cycleFinished(cycle);
+}
+
+void LinkControl::showLateness(const LatenessTally &lateness)
+{
+    c.EditLinkControl_late->setText(Lateness::tallyText(lateness, QLocale()));
 }
 
 void LinkControl::showChannel(int channel)
@@ -273,6 +269,7 @@ void LinkControl::cleared(const LinkRun &)
         counter->setText(QStringLiteral("0"));
     c.EditLinkControl_rxProzent->setText(QStringLiteral("0.000%"));
     c.EditLinkControl_nokProzent->setText(QStringLiteral("0.000%"));
+    showLateness(LatenessTally());
     for (QLineEdit *edit : {c.EditLinkControl_quality1, c.EditLinkControl_quality2,
                             c.EditLinkControl_ruhe1, c.EditLinkControl_ruhe2})
         edit->clear();

@@ -7,7 +7,6 @@
 #include <QString>
 
 #include <optional>
-#include <utility>
 
 class Activities;
 class ComPort;
@@ -74,7 +73,7 @@ private:
     bool ask(const QString &german, const QString &english) const;
     bool refusedByOtherActivity() const;
     // The interval and both rates as whole numbers, or a message naming the first bad field.
-    std::optional<int> readInterval() const;
+    std::optional<qint64> readInterval() const;
     void showStopped();
 
     // LinkRunObserver
@@ -86,6 +85,7 @@ private:
     void clearModule2Display();
     void showPeaks(int channels);
     void showPeakReset();
+    void showLateness(const LatenessTally &lateness);
 
     HfTestControls &c;
     LinkControlEnvironment m_env;
@@ -93,7 +93,3 @@ private:
     const Activities &m_activities;
     LinkRun m_run;
 };
-
-// The texts that refuse another module operation while a run owns the port (German, English):
-// the run is going, or Stop has been clicked and it is finishing its last cycle.
-std::pair<QString, QString> linkControlBusyTexts(bool stopClicked);

@@ -206,5 +206,9 @@ QGroupBox *buildLinkControlGroup(QWidget *page, HfTestControls &c)
     const int historyRow = grid->rowCount();
     grid->addWidget(c.BtnLinkControl_Verlauf, historyRow, 0);
     grid->addWidget(c.BtnLinkControl_Export, historyRow, 1);
+    c.EditLinkControl_late =
+        readOnlyEdit(group, "EditLinkControl_late", QStringLiteral("0 / 0.0 ms"));
+    grid->addWidget(label(group, "LabelLinkControl_late", "PC verspätet:"), historyRow + 1, 0);
+    grid->addWidget(c.EditLinkControl_late, historyRow + 1, 1, 1, 2);
     return group;
 }

@@ -39,6 +39,13 @@ private:
     // Clicks a button of another part as the user would. A port failure is reported by the port
     // and ends that part's handler; the wizard goes on with its next step.
     void click(QAbstractButton *button);
+    // Clicks the configuration write. False when the module did not get the configuration (the
+    // write was refused or failed, and said so): the wizard then ends without its success.
+    bool write()
+    {
+        click(m_ctx.BtnKonfigurieren);
+        return m_ctx.activities.configurationWritten();
+    }
     void showRfTestsPage() { m_ctx.PageControl1->setCurrentIndex(kRfTestsPage); }
     // A C module read out on the open port just now: a connect that failed leaves the type
     // letter of the module before, so the letter is cleared before each connect.
@@ -124,7 +131,8 @@ void Wizard::run()
         return;
 
     adjustModule1();
-    click(m_ctx.BtnKonfigurieren);
+    if (!write())
+        return;
 
     const QString rememberedLocation = m_module.save.CBox_Speicher->currentText();
     setLocation(kTransferName);
@@ -147,7 +155,10 @@ void Wizard::run()
 
     setLocation(kTransferName);
     click(m_module.save.BtnLoad);
-    click(m_ctx.BtnKonfigurieren);
+    if (!write()) {
+        cleanUp(rememberedLocation);
+        return;
+    }
     click(m_ctx.BtnTrennen);
 
     inform(kWizardBackToModule1);

@@ -1,5 +1,6 @@
 #include "texts/language.h"
 
+#include "texts/mnemonics.h"
 #include "widgets/controls.h"
 
 #include <QAbstractButton>
@@ -105,6 +106,7 @@ void applyLanguageTexts(QWidget *window, int languageIndex,
     for (const auto &table : tables)
         for (const UiText &row : table)
             applyRow(window, row, languageIndex);
+    markMnemonics(window, languageIndex);
 }
 
 void switchLanguageTexts(QWidget *window, int languageIndex,
@@ -143,6 +145,6 @@ QString captionOf(const QWidget *control)
     if (auto *label = qobject_cast<const QLabel *>(control))
         return label->text();
     if (auto *button = qobject_cast<const QAbstractButton *>(control))
-        return button->text();
+        return withoutMnemonic(button->text());
     return QString();
 }

@@ -67,5 +67,5 @@ std::optional<int> readLanguageChoice(const QString &path)
 
 QString writeLanguageChoice(const QString &path, int languageIndex)
 {
-    return saveFileAtomically(path, formatLanguageChoice(languageIndex));
+    return saveFileAtomically(path, formatLanguageChoice(languageIndex), LinkAtPath::Replace);
 }

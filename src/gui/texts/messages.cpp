@@ -22,6 +22,15 @@ const MessageText kLinkControlRunning = {
 const MessageText kCarrierRunning = {
     "Träger wird ausgegeben, zuerst stoppen!",
     "Carrierout is running, stop first!"};
+const MessageText kLinkControlStopping = {
+    "LinkControl wird beendet, bitte gleich noch einmal versuchen!",
+    "LinkControl is stopping, please try again in a moment!"};
+const MessageText kMonitorStopping = {
+    "Monitor wird noch beendet, bitte erneut starten!",
+    "Monitor is still stopping, please start again!"};
+const MessageText kCarrierStopping = {
+    "Träger wird noch beendet, bitte gleich noch einmal versuchen!",
+    "Carrierout is still stopping, please try again in a moment!"};
 const MessageText kExportNotCreated = {
     "Export-Datei konnte nicht angelegt werden!\r\n",
     "Could not create the export file!\r\n"};

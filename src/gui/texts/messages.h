@@ -32,6 +32,10 @@ extern const MessageText kDisconnectFirst;
 extern const MessageText kMonitorRunning;
 extern const MessageText kLinkControlRunning;
 extern const MessageText kCarrierRunning;
+// Started again while its last step is still to end.
+extern const MessageText kLinkControlStopping;
+extern const MessageText kMonitorStopping;
+extern const MessageText kCarrierStopping;
 // Followed by a line with the reason.
 extern const MessageText kExportNotCreated;
 extern const MessageText kExportNotWritten;

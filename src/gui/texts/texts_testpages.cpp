@@ -61,6 +61,7 @@ const UiText kTexts[] = {
     {"LabelFrequency", TextKind::Caption, "Frequenz:", "Frequency:"},
     {"LabelKonfiguration", TextKind::Caption, "Einstellungen", "Settings"},
     {"LabelLinkControl_nokStatistik", TextKind::Caption, "anz. verloren", "Number of lost"},
+    {"LabelLinkControl_late", TextKind::Caption, "PC verspätet:", "PC late:"},
     {"LabelLinkControl_OK", TextKind::Caption, "Verbindung", "Connection"},
     {"LabelLinkControl_QualityMod1", TextKind::Caption, "Signal-Rauschabstand", "Signal to Noise ration"},
     {"LabelLinkControl_QualityMod2", TextKind::Caption, "Signal-Rauschabstand", "Signal to Noise ration"},

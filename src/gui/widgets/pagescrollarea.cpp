@@ -1,5 +1,6 @@
 #include "widgets/pagescrollarea.h"
 
+#include <QApplication>
 #include <QEvent>
 #include <QScrollBar>
 #include <QVBoxLayout>
@@ -12,6 +13,14 @@ PageScrollArea::PageScrollArea(QWidget *parent) : QScrollArea(parent)
     setWidgetResizable(true);
     setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    // No Tab stop of its own: it holds controls and is none. Whichever way the focus comes to
+    // one of its controls (Tab into the page from outside, too), that control is scrolled into
+    // view.
+    setFocusPolicy(Qt::NoFocus);
+    connect(qApp, &QApplication::focusChanged, this, [this](QWidget *, QWidget *now) {
+        if (now && widget() && widget()->isAncestorOf(now))
+            ensureWidgetVisible(now);
+    });
     // The page's own background shows through.
     viewport()->setAutoFillBackground(false);
 }

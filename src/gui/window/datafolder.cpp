@@ -1,5 +1,7 @@
 #include "window/datafolder.h"
 
+#include "link/win/rules.h"
+
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
@@ -20,8 +22,15 @@ QString withSeparator(QString folder)
 bool isInstalledLocation(const QString &executableFolder)
 {
     const QDir bin(executableFolder);
-    return QFileInfo::exists(bin.filePath(QStringLiteral("../share/applications/")) +
-                             QLatin1String(kDesktopEntryName));
+    if (QFileInfo::exists(bin.filePath(QStringLiteral("../share/applications/")) +
+                          QLatin1String(kDesktopEntryName))) {
+        return true;
+    }
+    // Windows names its program folders in the environment; elsewhere these are unset.
+    QStringList programFolders;
+    for (const char *name : {"ProgramFiles", "ProgramFiles(x86)", "ProgramW6432"})
+        programFolders << qEnvironmentVariable(name);
+    return WinRules::isUnderProgramFolder(executableFolder, programFolders);
 }
 
 QString chooseDataFolder(const QString &executableFolder, const QString &userFolder)

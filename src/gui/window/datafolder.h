@@ -18,7 +18,7 @@ QString chooseDataFolder(const QString &executableFolder, const QString &userFol
 QString programDataFolder();
 
 // Whether the executable's folder is an installed location (<prefix>/bin with the desktop entry
-// in <prefix>/share/applications).
+// in <prefix>/share/applications, or on Windows a folder under C:\Program Files and its kin).
 bool isInstalledLocation(const QString &executableFolder);
 
 // A sentence for the user (the about box shows it) naming the folder and what it holds.

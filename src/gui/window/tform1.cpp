@@ -22,6 +22,7 @@
 #include "widgets/busycursor.h"
 #include "widgets/pagescrollarea.h"
 #include "widgets/portcombobox.h"
+#include "widgets/taborder.h"
 #include "window/aboutbox.h"
 #include "window/datafolder.h"
 #include "window/debugpanes.h"
@@ -85,23 +86,26 @@ TForm1::TForm1(const QString &programFolder, QWidget *parent)
                        moduleHost, m_shared, m_activities});
     buildMonitorHandlers();
 
-    onBusyClick(BtnVerbinden, [this] { BtnVerbindenClick(); });
+    using Line = Activities::LineUser;
+    onBusyClick(BtnVerbinden,
+                [this] { onLine(BtnVerbinden, Line::ReadOut, [this] { BtnVerbindenClick(); }); });
     onClick(BtnTrennen, [this] { BtnTrennenClick(); });
     onClick(BtnDebugfenster, [this] { BtnDebugfensterClick(); });
     onClick(BtnClose, [this] { BtnCloseClick(); });
     onClick(BtnClear, [this] { BtnClearClick(); });
     onClick(BtnInfo, [this] { BtnInfoClick(); });
     onBusyClick(BtnAuslesen, [this] {
-        if (!refusedWhileLinkControlRuns())
-            m_module->BtnAuslesenClick();
+        onLine(BtnAuslesen, Line::ReadOut, [this] { m_module->BtnAuslesenClick(); });
     });
     onBusyClick(BtnKonfigurieren, [this] {
-        if (!refusedWhileLinkControlRuns())
-            m_module->BtnKonfigurierenClick();
+        onLine(BtnKonfigurieren, Line::Write,
+               [this] { m_activities.setConfigurationWritten(m_module->BtnKonfigurierenClick()); });
     });
     onBusyClick(m_module->save.BtnSave, [this] { m_module->BtnSaveClick(); });
     onBusyClick(m_module->save.BtnLoad, [this] { m_module->BtnLoadClick(); });
-    onBusyClick(hfTest.BtnLinkControl_konfig, [this] { runWizard(); });
+    onBusyClick(hfTest.BtnLinkControl_konfig, [this] {
+        onLine(hfTest.BtnLinkControl_konfig, Line::Wizard, [this] { runWizard(); });
+    });
     buildTestPages();
     connectSelectors();
     connect(m_port.get(), &ComPort::bytesReceived, this,
@@ -116,7 +120,8 @@ TForm1::TForm1(const QString &programFolder, QWidget *parent)
     // The carrier test runs until Stop, also when a read-out restarts it: the user's turn.
     onClick(hfTest.BtnStartHF_Test, [this] {
         const NormalCursor pointer;
-        m_carrier->BtnStartHF_TestClick();
+        onLine(hfTest.BtnStartHF_Test, Line::Carrier,
+               [this] { m_carrier->BtnStartHF_TestClick(); });
     });
     connect(hfTest.CBox_RX_TX_Switch_Test, &QComboBox::activated, m_carrier.get(),
             &CarrierTest::CBox_RX_TX_Switch_TestChange);
@@ -124,6 +129,12 @@ TForm1::TForm1(const QString &programFolder, QWidget *parent)
             [this] { guarded([this] { m_carrier->ComPort1TxEmpty(); }); });
 
     finishLayout();
+    buildPageKeys();
+    // The controls are made page by page and group by group; Tab follows where they sit. The
+    // monitor's slots run down the left column and then down the right one, as they are numbered.
+    orderTabChain(centralWidget());
+    for (int i = 1; i < MonitorControls::kSlots; ++i)
+        setTabOrder(monitor.CBoxMonitor[i - 1], monitor.CBoxMonitor[i]);
     guarded([this] { formCreate(); });
     m_aboutBox = new TAboutBox(this);
 }
@@ -161,7 +172,6 @@ void TForm1::connectSelectors()
         }
         guarded([this, index] { pageShown(index); });
     });
-    PageControl1->installEventFilter(this);
     PageControl1->tabBar()->installEventFilter(this);
     for (QWidget *field :
          {static_cast<QWidget *>(CBox_COM), static_cast<QWidget *>(CBox_RS232_baud),
@@ -182,6 +192,22 @@ template <typename Handler> void TForm1::onBusyClick(QAbstractButton *button, Ha
         const BusyCursor busy;
         guarded(handler);
     });
+}
+
+void TForm1::onLine(QAbstractButton *button, Activities::LineUser user,
+                    const std::function<void()> &handler)
+{
+    const bool programClick = m_activities.takeProgramClick(button);
+    // A start button that reads "Stop" stops its activity, whoever holds the line.
+    if (button->text() == QLatin1String("Stop")) {
+        handler();
+        return;
+    }
+    const Activities::LineTurn turn = m_activities.requestLine(user, button, programClick);
+    if (const MessageText *refusal = turn.refusal())
+        showMessage(QString::fromUtf8(refusal->german), QString::fromUtf8(refusal->english));
+    if (turn.granted())
+        handler();
 }
 
 void TForm1::guarded(const std::function<void()> &handler)
@@ -227,7 +253,9 @@ void TForm1::disconnectAfterPortFailure()
 void TForm1::performClick(QAbstractButton *button)
 {
     ++m_clickDepth;
+    m_activities.markProgramClick(button);
     emit button->clicked(false);
+    m_activities.markProgramClick(nullptr);
     --m_clickDepth;
     if (m_pendingError)
         std::rethrow_exception(std::exchange(m_pendingError, nullptr));
@@ -249,7 +277,11 @@ void TForm1::buildMonitorHandlers()
     env.BtnVerbinden = BtnVerbinden;
     m_monitorHandlers = std::make_unique<MonitorHandlers>(
         monitor, env, m_activities, this,
-        [this](const std::function<void()> &handler) { guarded(handler); });
+        [this](const std::function<void()> &handler) { guarded(handler); },
+        [this](const std::function<void()> &handler) {
+            guarded(
+                [&] { onLine(monitor.BtnMonitor_Start, Activities::LineUser::Monitor, handler); });
+        });
 }
 
 void TForm1::BtnInfoClick()
@@ -289,12 +321,13 @@ void TForm1::formCreate()
     if (CheckBox_ComSave->isChecked()) {
         // The port by its name where the file keeps one: a typed path, or a list that the
         // system's ports have reordered, comes back as it was.
-        const int named =
-            settings->portName.isEmpty() ? -1 : CBox_COM->findText(settings->portName);
-        if (!settings->portName.isEmpty()) {
+        m_settingsPortName = settings->portName;
+        const QString name = portNameText(settings->portName);
+        if (!name.isEmpty()) {
+            const int named = CBox_COM->findText(name);
             CBox_COM->setCurrentIndex(named);
             if (named < 0)
-                CBox_COM->setEditText(settings->portName);
+                CBox_COM->setEditText(name);
         } else {
             CBox_COM->setCurrentIndex(settings->portIndex < CBox_COM->count() ? settings->portIndex
                                                                               : -1);
@@ -333,7 +366,7 @@ void TForm1::closeEvent(QCloseEvent *event)
         settings.save = true;
         settings.portIndex =
             shownItemIndex(comboItems(CBox_COM), CBox_COM->currentIndex(), CBox_COM->currentText());
-        settings.portName = CBox_COM->currentText();
+        settings.portName = portNameBytes(CBox_COM->currentText(), m_settingsPortName);
         settings.baudIndex =
             shownItemIndex(comboItems(CBox_RS232_baud), CBox_RS232_baud->currentIndex(),
                            CBox_RS232_baud->currentText());
@@ -400,6 +433,11 @@ void TForm1::applyBaudSelection(bool forced)
 
 void TForm1::BtnVerbindenClick()
 {
+    // A click takes the focus first, and a selector makes its typed text the selection as the
+    // focus leaves it, while the window is still disconnected. Return and Alt+V leave the focus in
+    // the field, where that would come once connected and be refused: it moves the same way here.
+    if (isConnectionField(focusWidget()))
+        BtnVerbinden->setFocus(Qt::OtherFocusReason);
     if (CBox_COM->currentText().isEmpty() || CBox_RS232_baud->currentText().isEmpty()) {
         showMessage(QStringLiteral("zuerst COM-Port und/oder Baudrate wählen!"),
                     QStringLiteral("Choose COM-port and/or baudrate first!"));
@@ -501,6 +539,11 @@ void TForm1::sleepMs(int ms)
 QString TForm1::softwareTypeLetter() const
 {
     return m_module->info.Edit_SW_Typ->text();
+}
+
+void TForm1::setSoftwareTypeLetter(const QString &letter)
+{
+    m_module->info.Edit_SW_Typ->setText(letter);
 }
 
 QString TForm1::calibrationStatus() const

@@ -106,8 +106,10 @@ private:
     void connectSelectors();
     void startDemonstration();
     void selectPage(int index);
-    // +1 or -1 for a key or wheel event that turns the page, 0 for any other event.
-    int pageStepOf(QEvent *event, bool onTabBar) const;
+    // Ctrl+PgDn, Ctrl+Tab and their reverses turn the page wherever the focus is.
+    void buildPageKeys();
+    // +1 or -1 for an arrow key or wheel event on the tab bar, 0 for any other event.
+    int pageStepOf(QEvent *event) const;
     // The next page in that direction that is shown and enabled.
     void stepPage(int step);
     void refreshPortList();
@@ -121,9 +123,12 @@ private:
     void buildMonitorHandlers();
     void buildLanguageButton();
     void guarded(const std::function<void()> &handler);
+    // A click that starts user on the line: handler runs when the turn is granted, the click
+    // waits or is refused (with its message) while another activity holds the line.
+    void onLine(QAbstractButton *button, Activities::LineUser user,
+                const std::function<void()> &handler);
     void buildTestPages();
     void runWizard();
-    bool refusedWhileLinkControlRuns();
     // After the port's failure has been shown: Disconnect, unless the window is disconnected.
     void disconnectAfterPortFailure();
     void showCommunicationError();
@@ -132,6 +137,7 @@ private:
 
     // DispatchHost
     QString softwareTypeLetter() const override;
+    void setSoftwareTypeLetter(const QString &letter) override;
     QString calibrationStatus() const override;
     void setCalibrationStatus(const QString &text) override;
     void showRecalibrationStatus(const QString &text) override;
@@ -194,6 +200,8 @@ private:
     TAboutBox *m_aboutBox = nullptr;
     TPasswordDlg *m_passwordDlg = nullptr;
     QString m_programFolder;
+    // The port's name as the settings file held it at the start, byte for byte.
+    QByteArray m_settingsPortName;
     SharedState m_shared;
     AppControls m_app;
     Activities m_activities;

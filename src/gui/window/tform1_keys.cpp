@@ -8,6 +8,7 @@
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QShortcut>
 #include <QTabBar>
 #include <QTabWidget>
 #include <QWheelEvent>
@@ -16,14 +17,37 @@
 
 // Keys and gestures of the main window: the debug window's unlock word, the page keys that step
 // over hidden pages, and Return in the connection group.
+void TForm1::buildPageKeys()
+{
+    // Window shortcuts come before the focused control sees the key: a combo box, slider or
+    // spin box would otherwise turn its own value with Ctrl+PgDn, which Qt's tab widget only
+    // gets when the control leaves the key alone.
+    const struct {
+        QKeyCombination keys;
+        int step;
+    } pageKeys[] = {
+        {Qt::CTRL | Qt::Key_PageDown, 1},
+        {Qt::CTRL | Qt::Key_PageUp, -1},
+        {Qt::CTRL | Qt::Key_Tab, 1},
+        {Qt::CTRL | Qt::SHIFT | Qt::Key_Tab, -1},
+        // Shift+Tab arrives as Backtab, with or without Shift among the modifiers.
+        {Qt::CTRL | Qt::SHIFT | Qt::Key_Backtab, -1},
+        {Qt::CTRL | Qt::Key_Backtab, -1},
+    };
+    for (const auto &[keys, step] : pageKeys) {
+        auto *shortcut = new QShortcut(QKeySequence(keys), this);
+        connect(shortcut, &QShortcut::activated, this, [this, step = step] { stepPage(step); });
+    }
+}
+
 bool TForm1::eventFilter(QObject *watched, QEvent *event)
 {
     if (watched == m_module->info.EditModTyp && event->type() == QEvent::KeyPress) {
         if (m_unlock.press(static_cast<QKeyEvent *>(event)->key()))
             setDebugWindowVisible(true);
     }
-    if (watched == PageControl1 || watched == PageControl1->tabBar()) {
-        if (const int step = pageStepOf(event, watched == PageControl1->tabBar())) {
+    if (watched == PageControl1->tabBar()) {
+        if (const int step = pageStepOf(event)) {
             stepPage(step);
             return true;
         }
@@ -47,34 +71,24 @@ bool TForm1::isConnectionField(const QObject *object) const
            object == BtnVerbinden;
 }
 
-int TForm1::pageStepOf(QEvent *event, bool onTabBar) const
+int TForm1::pageStepOf(QEvent *event) const
 {
-    // Qt's own page keys and the tab bar's arrows and wheel know nothing of hidden pages; these
-    // are taken here and step over them.
-    if (event->type() == QEvent::Wheel && onTabBar) {
+    // The tab bar's arrows and wheel know nothing of hidden pages; these are taken here and step
+    // over them.
+    if (event->type() == QEvent::Wheel) {
         const QPoint delta = static_cast<QWheelEvent *>(event)->angleDelta();
         const int amount = std::abs(delta.y()) >= std::abs(delta.x()) ? delta.y() : delta.x();
         return amount == 0 ? 0 : (amount > 0 ? -1 : 1);
     }
     if (event->type() != QEvent::KeyPress)
         return 0;
-    const auto *key = static_cast<QKeyEvent *>(event);
-    const bool control = key->modifiers() & Qt::ControlModifier;
-    switch (key->key()) {
-    case Qt::Key_Tab:
-        return control ? (key->modifiers() & Qt::ShiftModifier ? -1 : 1) : 0;
-    case Qt::Key_Backtab:
-        return control ? -1 : 0;
-    case Qt::Key_PageDown:
-        return control ? 1 : 0;
-    case Qt::Key_PageUp:
-        return control ? -1 : 0;
+    switch (static_cast<QKeyEvent *>(event)->key()) {
     case Qt::Key_Left:
     case Qt::Key_Up:
-        return onTabBar ? -1 : 0;
+        return -1;
     case Qt::Key_Right:
     case Qt::Key_Down:
-        return onTabBar ? 1 : 0;
+        return 1;
     default:
         return 0;
     }

@@ -36,9 +36,9 @@ void TForm1::buildTestPages()
     };
     // Each module test talks to the module and retries: the pointer shows busy meanwhile.
     const auto onTestClick = [this](QAbstractButton *button, const std::function<void()> &handler) {
-        connect(button, &QAbstractButton::clicked, this, [this, handler] {
+        connect(button, &QAbstractButton::clicked, this, [this, button, handler] {
             const BusyCursor busy;
-            guarded(handler);
+            guarded([&] { onLine(button, Activities::LineUser::ModuleTest, handler); });
         });
     };
     onTestClick(modultest.BtnTemp, [&t] { t.BtnTempClick(); });
@@ -59,7 +59,10 @@ void TForm1::buildTestPages()
     m_linkControl =
         std::make_unique<LinkControl>(*m_port, *m_log, hfTest, link, m_shared, m_activities);
     LinkControl &l = *m_linkControl;
-    onClick(hfTest.BtnStartLinkControl, [&l] { l.BtnStartLinkControlClick(); });
+    onClick(hfTest.BtnStartLinkControl, [this, &l] {
+        onLine(hfTest.BtnStartLinkControl, Activities::LineUser::LinkControl,
+               [&l] { l.BtnStartLinkControlClick(); });
+    });
     onClick(hfTest.BtnLinkControl_Clear, [&l] { l.BtnLinkControl_ClearClick(); });
     onClick(hfTest.BtnLinkControl_PeakReset, [&l] { l.BtnLinkControl_PeakResetClick(); });
     m_linkRecorder = std::make_unique<LinkRecorder>(l, hfTest.BtnLinkControl_Verlauf,
@@ -80,14 +83,4 @@ void TForm1::runWizard()
     runLinkControlWizard(LinkWizardContext{this, host, m_shared, m_activities, *m_port, *m_module,
                                            PageControl1, BtnVerbinden, BtnTrennen, BtnKonfigurieren,
                                            CBox_RS232_baud});
-}
-
-bool TForm1::refusedWhileLinkControlRuns()
-{
-    // A read-out or write now would interleave its frames with a LinkControl cycle.
-    if (!m_activities.linkControlRunning())
-        return false;
-    const auto [german, english] = linkControlBusyTexts(!m_activities.linkControlStarted());
-    showMessage(german, english);
-    return true;
 }

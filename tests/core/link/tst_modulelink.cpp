@@ -18,6 +18,7 @@ struct FakeHost : DispatchHost {
     bool linkControl = false;
 
     QString softwareTypeLetter() const override { return letter; }
+    void setSoftwareTypeLetter(const QString &text) override { letter = text; }
     QString calibrationStatus() const override { return caldata; }
     void setCalibrationStatus(const QString &text) override { caldata = text; }
     void showRecalibrationStatus(const QString &text) override { recalibration << text; }
@@ -113,8 +114,8 @@ private slots:
     void answerLengthsFollowTheQuery();
     void failedAnswersAreMarked_data();
     void failedAnswersAreMarked();
-    void bReportsTakeEffectAndRepeatTheFrame_data();
-    void bReportsTakeEffectAndRepeatTheFrame();
+    void reportsTakeEffectAndTheAnswerFollows_data();
+    void reportsTakeEffectAndTheAnswerFollows();
     void cReportsAreOnlyTheCodesOfCModules();
     void errorFlagStopsEverything();
     void retryCounterWrapsAndTheLimitClosesThePort();
@@ -126,6 +127,7 @@ private slots:
     void exchangeDropsStaleInputAndKeepsTheAnswer();
     void endlessReportsEndInAFailedAnswer_data();
     void endlessReportsEndInAFailedAnswer();
+    void answerToAnEarlierSendingIsNotTheNextFramesAnswer();
 };
 
 void TestModuleLink::answerLengthsFollowTheQuery_data()
@@ -197,7 +199,7 @@ void TestModuleLink::failedAnswersAreMarked()
     QVERIFY(rig.link->answerByte(rig.link->state().lastAnswer.size()) == std::nullopt);
 }
 
-void TestModuleLink::bReportsTakeEffectAndRepeatTheFrame_data()
+void TestModuleLink::reportsTakeEffectAndTheAnswerFollows_data()
 {
     QTest::addColumn<char>("type");
     QTest::addColumn<int>("code");
@@ -206,6 +208,7 @@ void TestModuleLink::bReportsTakeEffectAndRepeatTheFrame_data()
     QTest::addColumn<QStringList>("recalibration");
     QTest::addColumn<QList<int>>("rssiMax");
     QTest::addColumn<int>("wakeUps");
+    // A report that asks for nothing is no answer to another frame: the answer is read after it.
     QTest::newRow("22 started, no repeat")
         << 'B' << 0x22 << 0 << 1 << QStringList{"gestartet"} << QList<int>{} << 0;
     QTest::newRow("22 successful")
@@ -218,9 +221,11 @@ void TestModuleLink::bReportsTakeEffectAndRepeatTheFrame_data()
         << 'B' << 0x30 << 0xA9 << 2 << QStringList{} << QList<int>{-87} << 0;
     QTest::newRow("32 01 woken up") << 'B' << 0x32 << 1 << 2 << QStringList{} << QList<int>{} << 1;
     QTest::newRow("32 00 nothing") << 'B' << 0x32 << 0 << 1 << QStringList{} << QList<int>{} << 0;
+    QTest::newRow("C: 30 other than 01 nothing")
+        << 'C' << 0x30 << 0xA9 << 1 << QStringList{} << QList<int>{} << 0;
 }
 
-void TestModuleLink::bReportsTakeEffectAndRepeatTheFrame()
+void TestModuleLink::reportsTakeEffectAndTheAnswerFollows()
 {
     QFETCH(char, type);
     QFETCH(int, code);
@@ -230,17 +235,23 @@ void TestModuleLink::bReportsTakeEffectAndRepeatTheFrame()
     QFETCH(QList<int>, rssiMax);
     QFETCH(int, wakeUps);
     Rig rig(type);
-    const QByteArray frame = bytes({0xB0, 0x02, 0x13});
-    rig.module().setRam(0x13, quint8(value));
-    rig.answerWithCode(quint8(code), frame);
+    const QByteArray frame = bytes({0xB0, 0x02, 0x0E});
+    rig.module().setRam(0x0E, 0x42);
+    EmulatorFault fault;
+    fault.kind = FaultKind::ReportBefore;
+    fault.frame = frame;
+    fault.report = bytes({code, value});
+    rig.module().injectFault(fault);
     rig.link->transaction(frame);
     QCOMPARE(rig.device->frames().size(), sendings);
     QCOMPARE(rig.host.recalibration, recalibration);
     QCOMPARE(rig.host.rssiMax, rssiMax);
     QCOMPARE(rig.host.wakeUps.size(), wakeUps);
     QVERIFY(!rig.link->state().errorFlag);
-    if (sendings == 2)
-        QCOMPARE(rig.link->state().lastAnswer, bytes({0x02, value}));
+    QCOMPARE(rig.link->state().lastAnswer, bytes({0x02, 0x42}));
+    // The report has a line of its own; a frame sent again pairs with its answer.
+    QCOMPARE(rig.rxLines().mid(0, 2), QStringList({ExchangeLog::hexText(fault.report), "02,42,"}));
+    QCOMPARE(rig.txLines().at(1), sendings == 2 ? QStringLiteral("B0,02,0E,") : QString());
 }
 
 void TestModuleLink::cReportsAreOnlyTheCodesOfCModules()
@@ -435,6 +446,31 @@ void TestModuleLink::endlessReportsEndInAFailedAnswer()
     rig.link->transaction(frame);
     QVERIFY(!rig.link->state().errorFlag);
     QCOMPARE(rig.device->frames().size(), 22);
+}
+
+void TestModuleLink::answerToAnEarlierSendingIsNotTheNextFramesAnswer()
+{
+    // A busy module: its answer comes 30 ms after a report that made the frame go out again, and
+    // the answer to the second sending follows once the module has handled that one.
+    Rig rig('B');
+    rig.module().config().processingDelayMs = 50;
+    EmulatorFault fault;
+    fault.kind = FaultKind::ReportBefore;
+    fault.frame = bytes({0xB0, 0x00, 0x02});
+    fault.report = bytes({0x30, 0xA9});
+    fault.lateMs = 30;
+    rig.module().injectFault(fault);
+    rig.link->transaction(fault.frame);
+    QCOMPARE(rig.link->state().lastAnswer, bytes({0x00, 0x03}));
+    rig.link->transaction(bytes({0xB0, 0x00, 0x03}));
+    QVERIFY(!rig.link->state().errorFlag);
+    QCOMPARE(rig.link->state().lastAnswer, bytes({0x00, 0x0A}));
+    QCOMPARE(rig.device->frames(),
+             QList<QByteArray>({fault.frame, fault.frame, bytes({0xB0, 0x00, 0x03})}));
+    QCOMPARE(rig.host.rssiMax, QList<int>{-87});
+    // The answer of the earlier sending is read off before the next frame, on a line of its own.
+    QCOMPARE(rig.txLines().mid(0, 4), QStringList({"B0,00,02,", "B0,00,02,", "", "B0,00,03,"}));
+    QCOMPARE(rig.rxLines().mid(0, 4), QStringList({"30,A9,", "00,03,", "00,03,", "00,0A,"}));
 }
 
 QTEST_MAIN(TestModuleLink)

@@ -51,6 +51,7 @@ class TestReadoutLoop : public QObject
 private slots:
     void passesUntilOneSucceeds_data();
     void passesUntilOneSucceeds();
+    void newTypeLetterSteersTheDispatchAtOnce();
 };
 
 void TestReadoutLoop::passesUntilOneSucceeds_data()
@@ -134,6 +135,30 @@ void TestReadoutLoop::passesUntilOneSucceeds()
              QStringList());
     QCOMPARE(line.last(), QStringLiteral("rts 1"));
     QVERIFY(rig.port->rts());
+}
+
+void TestReadoutLoop::newTypeLetterSteersTheDispatchAtOnce()
+{
+    // The C module read before left its letter; this B module sends a field-strength report in
+    // front of its band answer, which only the B dispatcher knows for one.
+    EmulatorConfig config = CoreRig::configOf('B');
+    config.band = 433;
+    CoreRig rig(config);
+    rig.host.letter = QStringLiteral("C");
+    EmulatorFault fault;
+    fault.kind = FaultKind::ReportBefore;
+    fault.frame = frameOf("B00004");
+    fault.report = frameOf("30A9");
+    rig.module().injectFault(fault);
+    IdentityRecord record;
+    record.typeLetter = QStringLiteral("C");
+    RecordedReadout observer;
+    QVERIFY(readOutModule(*rig.link, record, false, observer, [](int) {}));
+    QCOMPARE(rig.host.letter, QStringLiteral("B"));
+    QCOMPARE(record.band, QStringLiteral("433"));
+    QCOMPARE(record.designation, QStringLiteral("Korvel433-10-B3"));
+    // The report brought the band query once more, as a B module's report does.
+    QCOMPARE(rig.line().filter(QStringLiteral("write B0 00 04")).size(), 2);
 }
 
 QTEST_MAIN(TestReadoutLoop)

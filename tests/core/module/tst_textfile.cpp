@@ -90,6 +90,7 @@ QStringList folderEntries(const QString &folder)
 
 Q_DECLARE_METATYPE(Make)
 Q_DECLARE_METATYPE(SmallFileStatus)
+Q_DECLARE_METATYPE(LinkAtPath)
 
 // Files a user may have put in place of the program's own, and saves that fail half-way.
 class TestTextFile : public QObject
@@ -101,6 +102,8 @@ private slots:
     void failedSaveKeepsTheOldFile_data();
     void failedSaveKeepsTheOldFile();
     void saveRefusesToReplaceWhatIsNoFile();
+    void linkAtThePathIsFollowedOrReplaced_data();
+    void linkAtThePathIsFollowedOrReplaced();
 };
 
 void TestTextFile::hostileFiles_data()
@@ -193,6 +196,43 @@ void TestTextFile::saveRefusesToReplaceWhatIsNoFile()
         QVERIFY(!QFileInfo(path).isFile());
     }
     QVERIFY(QFileInfo(QStringLiteral("/dev/zero")).exists());
+}
+
+void TestTextFile::linkAtThePathIsFollowedOrReplaced_data()
+{
+    QTest::addColumn<LinkAtPath>("link");
+    QTest::addColumn<QString>("target"); // what the link leads to, beside it
+    QTest::addColumn<bool>("targetWritten");
+    QTest::newRow("followed to a file") << LinkAtPath::Follow << "other.txt" << true;
+    QTest::newRow("link to a file replaced") << LinkAtPath::Replace << "other.txt" << false;
+    QTest::newRow("dangling link replaced") << LinkAtPath::Replace << "missing.txt" << false;
+}
+
+void TestTextFile::linkAtThePathIsFollowedOrReplaced()
+{
+    QFETCH(LinkAtPath, link);
+    QFETCH(QString, target);
+    QFETCH(bool, targetWritten);
+    QTemporaryDir dir;
+    const QString targetPath = dir.filePath(target);
+    const QByteArray precious("precious\r\n");
+    if (target != QLatin1String("missing.txt"))
+        QVERIFY(saveFileAtomically(targetPath, precious).isEmpty());
+    const QString path = dir.filePath(QStringLiteral("settings.ini"));
+    QVERIFY(QFile::link(target, path));
+
+    QCOMPARE(saveFileAtomically(path, "fresh\r\n", link), QString());
+    QCOMPARE(QFileInfo(path).isSymLink(), targetWritten);
+    QCOMPARE(readSmallFile(path, kLimit).bytes, QByteArray("fresh\r\n"));
+    if (!targetWritten && QFileInfo(targetPath).isFile())
+        QCOMPARE(readSmallFile(targetPath, kLimit).bytes, precious);
+    if (target == QLatin1String("missing.txt"))
+        QVERIFY(!QFileInfo::exists(targetPath));
+    // Nothing half-written is left beside them.
+    QStringList entries{QStringLiteral("settings.ini")};
+    if (QFileInfo(targetPath).isFile())
+        entries.prepend(target);
+    QCOMPARE(folderEntries(dir.path()), entries);
 }
 
 QTEST_APPLESS_MAIN(TestTextFile)

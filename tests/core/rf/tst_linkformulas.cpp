@@ -2,6 +2,8 @@
 
 #include <QTest>
 
+#include <limits>
+
 using namespace LinkFormulas;
 
 class TestLinkFormulas : public QObject
@@ -12,6 +14,8 @@ private slots:
     void answerWaitMilliseconds();
     void minimumIntervalTable_data();
     void minimumIntervalTable();
+    void typedIntervalAgainstTheMinimum_data();
+    void typedIntervalAgainstTheMinimum();
     void percentagesInGeneralFormat_data();
     void percentagesInGeneralFormat();
     void percentagesOfRunsBeyondTwoBillionCycles();
@@ -82,6 +86,39 @@ void TestLinkFormulas::minimumIntervalTable()
     QFETCH(bool, sensitive);
     QFETCH(int, expected);
     QCOMPARE(minLinkInterval(hf, rs, hfPosition, rsPosition, sensitive), expected);
+}
+
+void TestLinkFormulas::typedIntervalAgainstTheMinimum_data()
+{
+    QTest::addColumn<qint64>("typed");
+    QTest::addColumn<bool>("refused");
+    QTest::addColumn<bool>("asked");
+    QTest::addColumn<int>("raised"); // the run's interval on Yes
+    QTest::addColumn<int>("kept");   // and on No
+    // The minimum is 49 ms here; a run takes 1 to 60000 ms.
+    QTest::newRow("the minimum") << qint64(49) << false << false << 49 << 49;
+    QTest::newRow("just above a minute") << qint64(60001) << true << false << 0 << 0;
+    QTest::newRow("just below the minimum") << qint64(48) << false << true << 49 << 48;
+    QTest::newRow("zero") << qint64(0) << false << true << 49 << 1;
+    QTest::newRow("negative") << qint64(-5) << false << true << 49 << 1;
+    QTest::newRow("far below any int")
+        << std::numeric_limits<qint64>::min() << false << true << 49 << 1;
+}
+
+void TestLinkFormulas::typedIntervalAgainstTheMinimum()
+{
+    QFETCH(qint64, typed);
+    QFETCH(bool, refused);
+    QFETCH(bool, asked);
+    QFETCH(int, raised);
+    QFETCH(int, kept);
+    constexpr int kMinimum = 49;
+    QCOMPARE(intervalTooLong(typed), refused);
+    if (refused)
+        return;
+    QCOMPARE(intervalBelowMinimum(typed, kMinimum), asked);
+    QCOMPARE(runInterval(typed, kMinimum, true), raised);
+    QCOMPARE(runInterval(typed, kMinimum, false), kept);
 }
 
 void TestLinkFormulas::percentagesInGeneralFormat_data()

@@ -114,6 +114,8 @@ void TestSerialDevice::openFailureGivesErrorNumber_data()
     QTest::newRow("missing device gives ENOENT") << "missing" << 2;
     QTest::newRow("file that is no terminal gives ENOTTY") << "regular file" << 25;
     QTest::newRow("port held by another device gives EBUSY") << "in use" << 16;
+    // The name does not fit the port's lock file: no other program is involved.
+    QTest::newRow("name of 4005 characters gives ENAMETOOLONG") << "long name" << 36;
 }
 
 void TestSerialDevice::openFailureGivesErrorNumber()
@@ -127,6 +129,8 @@ void TestSerialDevice::openFailureGivesErrorNumber()
     QString path = QStringLiteral("/dev/korvel-no-such-port");
     if (target == "regular file") {
         path = file.fileName();
+    } else if (target == "long name") {
+        path = QStringLiteral("/dev/") + QString(4000, QLatin1Char('x'));
     } else if (target == "in use") {
         path = pty.terminalPath();
         QVERIFY(holder.open(path));
@@ -147,6 +151,9 @@ void TestSerialDevice::errorNumberOfPortFailure_data()
     QTest::newRow("permission keeps EACCES") << QSerialPort::PermissionError << 13 << 13;
     QTest::newRow("lock held with stale EEXIST gives EBUSY")
         << QSerialPort::PermissionError << 17 << 16;
+    QTest::newRow("lock file name too long keeps ENAMETOOLONG")
+        << QSerialPort::PermissionError << 36 << 36;
+    QTest::newRow("read-only lock folder keeps EROFS") << QSerialPort::PermissionError << 30 << 30;
     QTest::newRow("read error at end of line gives EIO") << QSerialPort::ReadError << 0 << 5;
     QTest::newRow("read error with stale EAGAIN gives EIO") << QSerialPort::ReadError << 11 << 5;
     QTest::newRow("unsupported keeps ENOTTY") << QSerialPort::UnsupportedOperationError << 25 << 25;

@@ -36,7 +36,12 @@ int serialErrorNumber(QSerialPort::SerialPortError error, int capturedError)
     case QSerialPort::DeviceNotFoundError:
         return oneOf(capturedError, {ENOENT, ENODEV, ENXIO}) ? capturedError : ENOENT;
     case QSerialPort::PermissionError:
-        return oneOf(capturedError, {EACCES, EPERM, EBUSY}) ? capturedError : EBUSY;
+        // Qt reports a port whose lock file another program holds as a permission error (the
+        // lock's EEXIST), but every other failure to make that file as well: a name too long
+        // for it (ENAMETOOLONG), a read-only lock folder, a full disk. Those keep their number.
+        if (capturedError == 0 || capturedError == EEXIST)
+            return EBUSY;
+        return capturedError;
     case QSerialPort::OpenError:
         return EBUSY;
     case QSerialPort::NotOpenError:
