@@ -119,20 +119,6 @@ void TestChartWindows::spectrumOpenedDuringASweep()
                    rig.combo("CBoxMonitor_C1")->itemText(n));
     rig.find<QSlider>("TBarMonitor_Tempo")->setValue(10);
 
-    // Later the module falls behind: four queries go unanswered, and then, while the next slot
-    // settles, two of the owed answers arrive at last.
-    int tunesSinceBehind = -1;
-    rig.device->emulator().setLogCallback([&rig, &tunesSinceBehind](const EmulatorLogEntry &e) {
-        if (e.kind != EmulatorLogEntry::Frame || tunesSinceBehind < 0 ||
-            !e.bytes.startsWith(QByteArray::fromHex("B009")) || ++tunesSinceBehind != 5)
-            return;
-        QTimer::singleShot(0, rig.form.get(), [&rig] {
-            const QByteArray owed = QByteArray::fromHex("01A9");
-            rig.device->emulator().emitReport(owed, rig.device->nowMs() + 5);
-            rig.device->emulator().emitReport(owed, rig.device->nowMs() + 40);
-        });
-    });
-
     SpectrumView *view = nullptr;
     bool answersLost = false;
     bool spectrumActive = false;
@@ -146,13 +132,12 @@ void TestChartWindows::spectrumOpenedDuringASweep()
         if (sweeps == 4) {
             view = rig.form->monitorHandlers().spectrumView();
             spectrumActive = view && QApplication::activeWindow() == view;
+            // The module stops answering its signal-strength queries.
             EmulatorFault silent;
             silent.kind = FaultKind::Silent;
             silent.frame = QByteArray::fromHex("B001");
-            silent.count = 4;
+            silent.count = 5;
             rig.device->emulator().injectFault(silent);
-            tunesSinceBehind = 0;
-            rig.find<QSlider>("TBarMonitor_Tempo")->setValue(0); // 105 ms to settle
         }
         if (sweeps == 8)
             rig.button("BtnMonitor_Start")->click(); // a sweep that should have stopped itself
