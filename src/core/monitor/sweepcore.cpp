@@ -20,6 +20,15 @@ constexpr quint8 kTune = Frame::FirstRegister;
 // With no active slot a sweep sends nothing; a short wait keeps the idle loop off the CPU.
 constexpr int kIdleSweepWaitMs = 10;
 
+// Whether the failed answers since the last good slot have used up its attempts. Answers that
+// come while the sweep waits (late ones the module still owed) are dispatched as they come and
+// count too, so the counter can pass 0 between two looks and wrap; the transaction would then
+// close the port without a word at the next frame.
+bool attemptsUsedUp(quint8 retryCounter)
+{
+    return retryCounter == 0 || retryCounter > kExchangeAttempts;
+}
+
 } // namespace
 
 std::optional<int> sweepBaudOf(const QString &text)
@@ -164,7 +173,7 @@ bool SweepCore::measureSlot(int n, int j)
                        m_host.instantaneousRssi() ? Frame::MeasureRssi : Frame::MeasureRssiMax);
     if (state.errorFlag) {
         state.errorFlag = false;
-        if (state.retryCounter == 0) {
+        if (attemptsUsedUp(state.retryCounter)) {
             m_host.stopFromSweep();
             m_host.receiveError();
         }

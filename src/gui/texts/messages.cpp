@@ -53,6 +53,19 @@ QString title()
     return QStringLiteral("Korvel-Config");
 }
 
+// The window a box belongs to: the one the user is looking at, that is the program's modal
+// dialog or active window (the spectrum or the LinkControl history when one of them is in
+// front), else the caller's window. A box that belongs to a window behind the active one may
+// open behind it too, and then blocks the program with nothing the user can see to click.
+QWidget *boxParent(QWidget *caller)
+{
+    for (QWidget *shown : {QApplication::activeModalWidget(), QApplication::activeWindow()}) {
+        if (shown && shown->isVisible())
+            return shown;
+    }
+    return caller ? caller->window() : nullptr;
+}
+
 } // namespace
 
 void setPresenterForTest(Presenter p)
@@ -68,7 +81,7 @@ void inform(QWidget *parent, const QString &text)
         presenter()(Kind::Information, text);
         return;
     }
-    QMessageBox::information(parent, title(), text, QMessageBox::Ok);
+    QMessageBox::information(boxParent(parent), title(), text, QMessageBox::Ok);
 }
 
 void notify(QWidget *parent, const QString &text)
@@ -77,7 +90,8 @@ void notify(QWidget *parent, const QString &text)
         presenter()(Kind::Information, text);
         return;
     }
-    auto *box = new QMessageBox(QMessageBox::Information, title(), text, QMessageBox::Ok, parent);
+    auto *box = new QMessageBox(QMessageBox::Information, title(), text, QMessageBox::Ok,
+                                boxParent(parent));
     box->setAttribute(Qt::WA_DeleteOnClose);
     box->open();
 }
@@ -87,8 +101,8 @@ bool ask(QWidget *parent, const QString &text)
     const NormalCursor pointer;
     if (presenter())
         return presenter()(Kind::Question, text);
-    return QMessageBox::question(parent, title(), text, QMessageBox::Yes | QMessageBox::No) ==
-           QMessageBox::Yes;
+    return QMessageBox::question(boxParent(parent), title(), text,
+                                 QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes;
 }
 
 bool confirm(QWidget *parent, const QString &text)
@@ -96,8 +110,8 @@ bool confirm(QWidget *parent, const QString &text)
     const NormalCursor pointer;
     if (presenter())
         return presenter()(Kind::Confirmation, text);
-    return QMessageBox::information(parent, title(), text, QMessageBox::Ok | QMessageBox::Cancel) ==
-           QMessageBox::Ok;
+    return QMessageBox::information(boxParent(parent), title(), text,
+                                    QMessageBox::Ok | QMessageBox::Cancel) == QMessageBox::Ok;
 }
 
 } // namespace Messages

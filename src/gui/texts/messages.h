@@ -40,6 +40,8 @@ extern const MessageText kCarrierStopping;
 extern const MessageText kExportNotCreated;
 extern const MessageText kExportNotWritten;
 
+// Every box opens over the window the user is looking at: the program's modal dialog or active
+// window; parent, the caller's window, only serves when no window of the program is active.
 void inform(QWidget *parent, const QString &text);
 // Information with OK that does not wait for the OK, for reports from inside a running
 // activity, which must go on while the box is shown.

@@ -6,6 +6,8 @@
 
 #include <QTest>
 
+#include <functional>
+
 namespace
 {
 
@@ -17,7 +19,9 @@ struct RecordedSweepHost : SweepHost {
     bool instantaneous = true;
     int sweepsWanted = 0;
     int closeAfterReadings = -1; // the port goes away after this many readings
-    QList<int> levels;           // of every reading, in order
+    int speed = 10;
+    std::function<void()> beforeSettle; // called after each tune, before its settle wait
+    QList<int> levels;                  // of every reading, in order
     int sweeps = 0;
     int stopsFromSweep = 0;
     int receiveErrors = 0;
@@ -27,7 +31,12 @@ struct RecordedSweepHost : SweepHost {
         static const int items[] = {4, 9, -1, 19};
         return slot < 4 ? items[slot] : -1;
     }
-    int speedPosition() const override { return 10; }
+    int speedPosition() const override
+    {
+        if (beforeSettle)
+            beforeSettle();
+        return speed;
+    }
     int meanPosition() const override { return 0; }
     int peakWindowPosition() const override { return 1; }
     bool instantaneousRssi() const override { return instantaneous; }
@@ -64,6 +73,7 @@ class TestSweepLoop : public QObject
 private slots:
     void sweepsUntilStopped_data();
     void sweepsUntilStopped();
+    void lateAnswersBetweenSlotsCountTowardTheFive();
 };
 
 void TestSweepLoop::sweepsUntilStopped_data()
@@ -158,6 +168,45 @@ void TestSweepLoop::sweepsUntilStopped()
         QCOMPARE(rig.port->readTimeout(), 500);
         QCOMPARE(rig.module().ram(0x09), quint8(80));
     }
+}
+
+void TestSweepLoop::lateAnswersBetweenSlotsCountTowardTheFive()
+{
+    CoreRig rig('B');
+    // While the sweep waits, the window dispatches what arrives.
+    QObject::connect(rig.port.get(), &ComPort::bytesReceived, rig.port.get(),
+                     [&rig] { rig.link->receiveHandler(); });
+    // Four slots in a row get no reading, which leaves one attempt.
+    rig.inject(FaultKind::Silent, frameOf("B001"), 4);
+    MsCountdown countdown;
+    MmTimerSlot timer(countdown);
+    RecordedSweepHost host;
+    SweepCore core(*rig.link, countdown, timer, host);
+    host.core = &core;
+    host.port = rig.port.get();
+    host.sweepsWanted = 3;
+    host.speed = 0; // 105 ms to settle
+    int tunes = 0;
+    host.beforeSettle = [&] {
+        // Behind the fifth tune's answer come two answers that the module owed to queries it
+        // did not answer in time, far inside the settle wait: each is a failed answer.
+        if (++tunes != 5)
+            return;
+        const QByteArray late = QByteArray::fromHex("01A9");
+        rig.module().emitReport(late, rig.device->nowMs() + 5);
+        rig.module().emitReport(late, rig.device->nowMs() + 40);
+    };
+
+    core.run(19200);
+
+    // Five failed answers in a row end the sweep with a receive error, however many of them
+    // came while the sweep waited; the line stays open and the module is tuned back.
+    QCOMPARE(host.receiveErrors, 1);
+    QCOMPARE(host.stopsFromSweep, 1);
+    QVERIFY(rig.port->isOpen());
+    QCOMPARE(rig.line().filter(QStringLiteral("write ")).last(), QStringLiteral("write B0 09 50"));
+    QCOMPARE(rig.module().ram(0x09), quint8(80));
+    QCOMPARE(host.levels, QList<int>{});
 }
 
 QTEST_MAIN(TestSweepLoop)
