@@ -39,8 +39,8 @@ int runPorts(const QStringList &arguments)
                                     {QStringLiteral("kind"), QStringLiteral("korvel-sim")},
                                     {QStringLiteral("description"), QString()},
                                     {QStringLiteral("device"), sim.device}});
-        Cli::writeJson(
-            QJsonObject{{QStringLiteral("command"), QStringLiteral("ports")}, {QStringLiteral("ports"), list}});
+        Cli::writeJson(QJsonObject{{QStringLiteral("command"), QStringLiteral("ports")},
+                                   {QStringLiteral("ports"), list}});
         return Cli::Success;
     }
     for (const QString &name : system)

@@ -12,7 +12,6 @@
 
 #include <iterator>
 
-
 namespace
 {
 
@@ -22,7 +21,7 @@ QJsonObject bJson(const BPageValues &v)
         {QStringLiteral("frqRx"), v.frqRx},         {QStringLiteral("frqTx"), v.frqTx},
         {QStringLiteral("hfBaud"), v.hfBaud},       {QStringLiteral("channelWidth"), v.kBreite},
         {QStringLiteral("code"), v.code},           {QStringLiteral("rxTx"), v.rxTx},
-        {QStringLiteral("modulation"), v.modArt},       {QStringLiteral("configBaud"), v.configBaud},
+        {QStringLiteral("modulation"), v.modArt},   {QStringLiteral("configBaud"), v.configBaud},
         {QStringLiteral("pwrupB0"), v.pwrupB0},     {QStringLiteral("pwrupB2"), v.pwrupB2},
         {QStringLiteral("pwrupB4"), v.pwrupB4},     {QStringLiteral("pwrupB5"), v.pwrupB5},
         {QStringLiteral("pwrContB0"), v.pwrContB0}, {QStringLiteral("pwrContB1"), v.pwrContB1},

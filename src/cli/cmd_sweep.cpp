@@ -130,8 +130,8 @@ public:
 private:
     QJsonObject sweepJson(const QDateTime &timestamp, const QList<SlotReading> &readings) const
     {
-        QJsonObject record = Cli::moduleRecord(QStringLiteral("sweep"),
-                                               m_session.options().port, m_session.identity());
+        QJsonObject record = Cli::moduleRecord(QStringLiteral("sweep"), m_session.options().port,
+                                               m_session.identity());
         record.insert(QStringLiteral("timestamp"), timestamp.toString(Qt::ISODateWithMs));
         QJsonArray slotList;
         for (const SlotReading &reading : readings)

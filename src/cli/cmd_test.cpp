@@ -92,9 +92,7 @@ RecalibrationStatus awaitRecalibrationResult(Cli::Session &session)
     QTimer wake;
     wake.setSingleShot(true);
     // A port that is lost meanwhile ends the wait at once: no report can come any more.
-    const auto portUp = [&session] {
-        return session.port().isOpen() && Cli::portLoss().isEmpty();
-    };
+    const auto portUp = [&session] { return session.port().isOpen() && Cli::portLoss().isEmpty(); };
     while (!finished() && !deadline.hasExpired() && !Cli::Interrupt::isRequested() && portUp()) {
         if (!wake.isActive())
             wake.start(int(std::max<qint64>(1, deadline.remainingTime())));
@@ -129,8 +127,8 @@ int runRecalibration(Cli::Session &session, bool json)
     const QString text =
         successful ? QStringLiteral("successful") : QStringLiteral("not successful");
     if (json) {
-        QJsonObject record = Cli::moduleRecord(QStringLiteral("test"), session.options().port,
-                                               session.identity());
+        QJsonObject record =
+            Cli::moduleRecord(QStringLiteral("test"), session.options().port, session.identity());
         record.insert(QStringLiteral("test"), QStringLiteral("recalibrate"));
         record.insert(QStringLiteral("value"), successful ? 1 : 2);
         // The value is the module's result code, which has no unit.

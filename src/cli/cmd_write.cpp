@@ -81,9 +81,8 @@ int cRateFromNextPowerUp(const Cli::Session &session, const StoredConfigUse &use
     if (!use.c || !eeprom)
         return 0;
     const auto lists = rateListsFor(id.typeLetter, id.commandSet.toInt(), id.speed);
-    const int baud = splitItems(lists ? lists->rs232BaudC : designRs232BaudC())
-                         .value(use.c->rs232Baud)
-                         .toInt();
+    const int baud =
+        splitItems(lists ? lists->rs232BaudC : designRs232BaudC()).value(use.c->rs232Baud).toInt();
     return baud > 0 && baud != session.options().baud ? baud : 0;
 }
 
@@ -105,14 +104,12 @@ QByteArray readConfiguration(const QString &input)
     }
     if (const auto defect = storedConfigDefect(file.bytes)) {
         const QString where =
-            defect->line == 0
-                ? QStringLiteral("the file is empty")
-            : defect->line == 2
-                ? QStringLiteral("line 2 names no module type (B, C or x): \"%1\"")
-                      .arg(Cli::excerpt(defect->text))
-                : QStringLiteral("line %1 is damaged: \"%2\"")
-                      .arg(defect->line)
-                      .arg(Cli::excerpt(defect->text));
+            defect->line == 0   ? QStringLiteral("the file is empty")
+            : defect->line == 2 ? QStringLiteral("line 2 names no module type (B, C or x): \"%1\"")
+                                      .arg(Cli::excerpt(defect->text))
+                                : QStringLiteral("line %1 is damaged: \"%2\"")
+                                      .arg(defect->line)
+                                      .arg(Cli::excerpt(defect->text));
         Cli::fail(Cli::UsageError,
                   QStringLiteral("%1: not a stored configuration: %2; nothing was sent")
                       .arg(input, where));
@@ -201,6 +198,9 @@ int runWrite(const QStringList &arguments)
     {
         // Once begun, the write is finished: a second Ctrl+C does not cut it, a third does.
         const Cli::Interrupt::Shield shield;
+        Cli::progress(QStringLiteral("writing %1 registers into %2")
+                          .arg(plannedRegisters(plan).size())
+                          .arg(eeprom ? QStringLiteral("RAM and EEPROM") : QStringLiteral("RAM")));
         if (!executeWritePlan(session.link(), plan, observer, sleep))
             Cli::fail(Cli::ModuleFailed,
                       writeFailure(options.port, plan, session.link().state(), eeprom));
@@ -213,7 +213,8 @@ int runWrite(const QStringList &arguments)
     int baud = options.baud;
     if (observer.newBaud() != 0 && observer.newBaud() != options.baud) {
         baud = observer.newBaud();
-        Cli::progress(QStringLiteral("note: the module now talks at %1 baud (use -b %1)").arg(baud));
+        Cli::progress(
+            QStringLiteral("note: the module now talks at %1 baud (use -b %1)").arg(baud));
     }
     if (const int next = cRateFromNextPowerUp(session, use, eeprom)) {
         baud = next;
@@ -250,8 +251,8 @@ int runWrite(const QStringList &arguments)
                                    m.actual ? Cli::hexByte(*m.actual) : QStringLiteral("nothing")));
             differing.insert(Cli::hexByte(m.reg),
                              QJsonObject{{QStringLiteral("written"), int(m.expected)},
-                                         {QStringLiteral("read"), m.actual ? QJsonValue(*m.actual)
-                                                                           : QJsonValue::Null}});
+                                         {QStringLiteral("read"),
+                                          m.actual ? QJsonValue(*m.actual) : QJsonValue::Null}});
         }
         record.insert(QStringLiteral("verified"), mismatches.isEmpty());
         record.insert(QStringLiteral("mismatches"), differing);
@@ -264,9 +265,9 @@ int runWrite(const QStringList &arguments)
                           .arg(written)
                           .arg(eeprom ? QStringLiteral(" after a power cycle") : QString()));
         if (!options.json)
-            Cli::writeLine(eeprom ? QStringLiteral("verified: %1 registers, after a power cycle")
-                                        .arg(written)
-                                  : QStringLiteral("verified: %1 registers").arg(written));
+            Cli::writeLine(
+                eeprom ? QStringLiteral("verified: %1 registers, after a power cycle").arg(written)
+                       : QStringLiteral("verified: %1 registers").arg(written));
     } else if (options.json) {
         Cli::writeJson(record);
     }

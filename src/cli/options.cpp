@@ -5,7 +5,6 @@
 
 #include "module/itemcounts.h"
 
-
 namespace Cli
 {
 

@@ -1,5 +1,5 @@
-// SIGINT, SIGTERM and SIGHUP the way Qt's documentation turns a Unix signal into an event: the handler
-// only writes a byte into a socket pair, and a socket notifier in the main thread reads it.
+// SIGINT, SIGTERM and SIGHUP the way Qt's documentation turns a Unix signal into an event: the
+// handler only writes a byte into a socket pair, and a socket notifier in the main thread reads it.
 
 #include "interrupt.h"
 

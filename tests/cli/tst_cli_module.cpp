@@ -271,7 +271,7 @@ void TestCliModule::portsListsRunningEmulators()
         if (object.value("device").toString() == sim.devicePath()) {
             found = object.value("kind").toString() == "korvel-sim";
             // The link opens like a serial port.
-            VERIFY_RUN(runCli({"identify", "-p", object.value("name").toString()}), 0);
+            VERIFY_RUN(runCli({"identify", "-p", object.value("port").toString()}), 0);
         }
     }
     QVERIFY2(found, qPrintable(list.out));
