@@ -334,7 +334,6 @@ void TestCliLine::strayWordsAndRepeatedOptionsAreUsageErrors()
         {{"write", "-p", port, "-i", file, "eeprom", "verify"}, "unexpected \"eeprom\""},
         {{"identify", "-p", "/dev/korvel-none", "-p", port}, "-p given twice"},
         {{"-p", port, "identify", "--port", port}, "-p given twice"},
-        {{"test", "temperature", "rssi", "-p", port}, "unexpected \"rssi\""},
         {{"link", "-p", port, "--cycles", "1", "--cycles", "2"}, "--cycles given twice"},
         {{"ports", "all"}, "unexpected \"all\""},
     };

@@ -142,7 +142,7 @@ void TestCliTest::refusalsAndFailuresEndWithTheirStatus_data()
                              << "test: name one test";
     QTest::newRow("two tests") << QStringList{}
                                << QStringList{"test", "temperature", "rssi", "-p", "PORT"} << 2
-                               << "test: name one test";
+                               << "test: unexpected \"rssi\"";
     QTest::newRow("missing port") << QStringList{}
                                   << QStringList{"test", "temperature", "-p", "/dev/korvel-none"}
                                   << 3 << "No such file or directory";
