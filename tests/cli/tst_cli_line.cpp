@@ -4,6 +4,7 @@
 
 #include "support_cli.h"
 
+#include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
 #include <QJsonArray>
@@ -52,6 +53,18 @@ void writeFile(const QString &path, const QByteArray &bytes)
     file.write(bytes);
 }
 
+// Waits until korvel-cli has said text on standard error (at most 20 s).
+bool saidOnError(CliProcess &cli, const char *text)
+{
+    cli.process().setReadChannel(QProcess::StandardError);
+    const QDeadlineTimer deadline(20000);
+    while (!cli.process().peek(1 << 16).contains(text)) {
+        if (!cli.process().waitForReadyRead(int(deadline.remainingTime())))
+            return false;
+    }
+    return true;
+}
+
 // Runs korvel-cli, set up by `prepare` before it starts.
 CliResult runPrepared(const QStringList &arguments, const std::function<void(QProcess &)> &prepare)
 {
@@ -61,98 +74,26 @@ CliResult runPrepared(const QStringList &arguments, const std::function<void(QPr
     return cli.finish();
 }
 
-// JSON types by key, as the manual page's JSON OUTPUT lists them.
-enum class Kind { String, Number, Bool, Object, Array, NumberOrNull, ObjectOrNull };
+// Every key of every command with its one type, as the manual page's JSON OUTPUT lists them:
+// s string, n number, b bool, o object, a array, N number or null, O object or null.
+const QString kSchema = QStringLiteral(
+    "command:s port:s type:s designation:s serialNumber:n softwareVersion:s commandSet:n "
+    "hardware:n hardwareText:s speed:s band:n calibration:s info:s registers:o b:o c:o file:s "
+    "eeprom:b refused:n baud:n verified:b mismatches:o written:n read:N test:s value:n unit:s "
+    "text:s intervalMs:n sent:n received:n lost:n lostPercent:n module1:O module2:O pcLate:o "
+    "signalDbm:o noiseDbm:o snrDb:o min:n mean:n max:n lateCycles:n latestStepMs:n "
+    "thresholdMs:n timestamp:s slots:a slot:n channel:n frequencyMhz:n levelDbm:n peakDbm:n "
+    "mode:s alternating:b transmitMs:N receiveMs:N carrierMs:n ports:a kind:s description:s "
+    "device:s");
 
-bool hasKind(const QJsonValue &value, Kind kind)
+QChar kindOf(const QJsonValue &value)
 {
-    switch (kind) {
-    case Kind::String:
-        return value.isString();
-    case Kind::Number:
-        return value.isDouble();
-    case Kind::Bool:
-        return value.isBool();
-    case Kind::Object:
-        return value.isObject();
-    case Kind::Array:
-        return value.isArray();
-    case Kind::NumberOrNull:
-        return value.isDouble() || value.isNull();
-    case Kind::ObjectOrNull:
-        return value.isObject() || value.isNull();
-    }
-    return false;
-}
-
-// Every key of every command, with its one type: a key that means the same thing has the same
-// type in every command.
-const QHash<QString, Kind> &schema()
-{
-    static const QHash<QString, Kind> keys{
-        {"command", Kind::String},
-        {"port", Kind::String},
-        {"type", Kind::String},
-        {"designation", Kind::String},
-        {"serialNumber", Kind::Number},
-        {"softwareVersion", Kind::String},
-        {"commandSet", Kind::Number},
-        {"hardware", Kind::Number},
-        {"hardwareText", Kind::String},
-        {"speed", Kind::String},
-        {"band", Kind::Number},
-        {"calibration", Kind::String},
-        {"info", Kind::String},
-        {"registers", Kind::Object},
-        {"b", Kind::Object},
-        {"c", Kind::Object},
-        {"file", Kind::String},
-        {"eeprom", Kind::Bool},
-        {"refused", Kind::Number},
-        {"baud", Kind::Number},
-        {"verified", Kind::Bool},
-        {"mismatches", Kind::Object},
-        {"test", Kind::String},
-        {"value", Kind::Number},
-        {"unit", Kind::String},
-        {"text", Kind::String},
-        {"intervalMs", Kind::Number},
-        {"sent", Kind::Number},
-        {"received", Kind::Number},
-        {"lost", Kind::Number},
-        {"lostPercent", Kind::Number},
-        {"module1", Kind::ObjectOrNull},
-        {"module2", Kind::ObjectOrNull},
-        {"pcLate", Kind::Object},
-        {"timestamp", Kind::String},
-        {"slots", Kind::Array},
-        {"mode", Kind::String},
-        {"alternating", Kind::Bool},
-        {"transmitMs", Kind::NumberOrNull},
-        {"receiveMs", Kind::NumberOrNull},
-        {"carrierMs", Kind::Number},
-        {"ports", Kind::Array},
-        {"kind", Kind::String},
-        {"description", Kind::String},
-        {"device", Kind::String},
-        {"slot", Kind::Number},
-        {"channel", Kind::Number},
-        {"frequencyMhz", Kind::Number},
-        {"levelDbm", Kind::Number},
-        {"peakDbm", Kind::Number},
-        {"signalDbm", Kind::Object},
-        {"noiseDbm", Kind::Object},
-        {"snrDb", Kind::Object},
-        {"min", Kind::Number},
-        {"mean", Kind::Number},
-        {"max", Kind::Number},
-        {"lateCycles", Kind::Number},
-        {"latestStepMs", Kind::Number},
-        {"thresholdMs", Kind::Number},
-        {"written", Kind::Number},
-        {"read", Kind::NumberOrNull},
-    };
-    return keys;
+    return QLatin1Char(value.isString()   ? 's'
+                       : value.isDouble() ? 'n'
+                       : value.isBool()   ? 'b'
+                       : value.isObject() ? 'o'
+                       : value.isArray()  ? 'a'
+                                          : '-');
 }
 
 // The keys of the object and of the objects within it that the schema does not know or whose
@@ -160,18 +101,22 @@ const QHash<QString, Kind> &schema()
 // the window's boxes; register numbers are keys ("0x0B").
 QStringList schemaFaults(const QJsonObject &object, const QString &path = {})
 {
+    static QHash<QString, QChar> types;
+    for (const QString &entry : kSchema.split(QLatin1Char(' ')))
+        types.insert(entry.section(QLatin1Char(':'), 0, 0), entry.back());
     static const QRegularExpression registerKey(QStringLiteral("^0x[0-9A-F]{2}$"));
     QStringList faults;
     for (auto it = object.begin(); it != object.end(); ++it) {
         const QString where = path + it.key();
-        if (path.endsWith(QLatin1String("b.")) || path.endsWith(QLatin1String("c."))) {
-            if (!it->isDouble() && !it->isString())
-                faults << where;
-            continue;
-        }
-        const bool reg = registerKey.match(it.key()).hasMatch();
-        if (reg ? !(it->isDouble() || it->isObject())
-                : !schema().contains(it.key()) || !hasKind(*it, schema().value(it.key())))
+        const QChar kind = kindOf(*it);
+        const QChar type = types.value(it.key());
+        const bool ok =
+            path == QLatin1String("b.") || path == QLatin1String("c.")
+                ? kind == QLatin1Char('n') || kind == QLatin1Char('s')
+            : registerKey.match(it.key()).hasMatch()
+                ? kind == QLatin1Char('n') || kind == QLatin1Char('o')
+                : kind == type || (it->isNull() && type.isUpper()) || kind == type.toLower();
+        if (!ok)
             faults << where;
         if (it->isObject())
             faults << schemaFaults(it->toObject(), where + QLatin1Char('.'));
@@ -191,10 +136,10 @@ private slots:
     void secondInterruptDoesNotCutAWrite();
     void secondProgramOnTheSameDeviceIsRefused();
     void closedDescriptorsKeepMessagesOffThePort();
-    void strayWordsAndRepeatedOptionsAreUsageErrors();
-    void badFileIsRefusedBeforeThePortOpens();
+    void usageErrorsLeaveTheModuleAlone();
     void failuresSayWhatTheModuleDid_data();
     void failuresSayWhatTheModuleDid();
+    void portLostDuringRecalibrationIsToldAtOnce();
     void eepromWriteIsVerifiedAfterAPowerCycle();
     void filesPipesAndEarlyInterruptsLeaveNothingBehind();
     void everyCommandsJsonFollowsOneSchema();
@@ -242,10 +187,7 @@ void TestCliLine::secondInterruptDoesNotCutAWrite()
     for (const int count : {2, 3}) {
         CliProcess cli;
         cli.start({"write", "-p", sim.devicePath(), "-i", file, "--eeprom"});
-        cli.process().setReadChannel(QProcess::StandardError);
-        QTRY_VERIFY_WITH_TIMEOUT((cli.process().waitForReadyRead(100),
-                                  cli.process().peek(4096).contains("writing 8 registers")),
-                                 20000);
+        QVERIFY(saidOnError(cli, "writing 8 registers"));
         // The signals wait while the program is stopped: they all come during the write.
         cli.signal(SIGSTOP);
         QTRY_VERIFY(isStopped(cli.process().processId()));
@@ -276,10 +218,7 @@ void TestCliLine::secondProgramOnTheSameDeviceIsRefused()
     QVERIFY(QFile::link(sim.devicePath(), otherName));
     CliProcess link;
     link.start({"link", "-p", sim.devicePath(), "--json"});
-    link.process().setReadChannel(QProcess::StandardError);
-    QTRY_VERIFY_WITH_TIMEOUT((link.process().waitForReadyRead(100),
-                              link.process().peek(4096).contains("LinkControl on")),
-                             20000);
+    QVERIFY(saidOnError(link, "LinkControl on"));
     for (const QString &name : {otherName, sim.devicePath()}) {
         const CliResult second = runCli({"identify", "-p", name});
         VERIFY_RUN(second, 3);
@@ -322,52 +261,41 @@ void TestCliLine::closedDescriptorsKeepMessagesOffThePort()
     QVERIFY(!sim.log().contains("rx ignored"));
 }
 
-void TestCliLine::strayWordsAndRepeatedOptionsAreUsageErrors()
+void TestCliLine::usageErrorsLeaveTheModuleAlone()
 {
     SimProcess sim;
     QVERIFY(sim.start({"--type", "C"}));
     QTemporaryDir dir;
     const QString file = configurationOf(sim, dir.filePath("c.txt"));
     QVERIFY(!file.isEmpty());
-    const QString port = sim.devicePath();
-    const QList<std::pair<QStringList, QString>> cases{
-        {{"write", "-p", port, "-i", file, "eeprom", "verify"}, "unexpected \"eeprom\""},
-        {{"identify", "-p", "/dev/korvel-none", "-p", port}, "-p given twice"},
-        {{"-p", port, "identify", "--port", port}, "-p given twice"},
-        {{"link", "-p", port, "--cycles", "1", "--cycles", "2"}, "--cycles given twice"},
-        {{"ports", "all"}, "unexpected \"all\""},
-    };
-    sim.log();
-    for (const auto &[arguments, message] : cases) {
-        const CliResult result = runCli(arguments);
-        VERIFY_RUN(result, 2);
-        QVERIFY2(result.err.contains(message), qPrintable(result.err));
-    }
-    QVERIFY(!touched(sim));
-}
-
-void TestCliLine::badFileIsRefusedBeforeThePortOpens()
-{
-    SimProcess sim;
-    QVERIFY(sim.start({"--type", "C"}));
-    QTemporaryDir dir;
     QByteArray binary(5000, '\0');
     for (int i = 0; i < binary.size(); ++i)
         binary[i] = char((i * 37 + 11) % 256);
-    const QList<std::tuple<QByteArray, QString>> files{
-        {"", "the file is empty"},
-        {binary, "line 2 names no module type (B, C or x)"},
-        {"line 7\r\nC\r\n80\r\n80\r\nfast\r\n", "line 5 is damaged: \"fast\""},
+    const QString port = sim.devicePath();
+    const QString bad = dir.filePath("bad.txt");
+    // A stray word, an option twice, a file that is no stored configuration (bad.txt holds the
+    // bytes).
+    const QList<std::tuple<QStringList, QByteArray, QString>> cases{
+        {{"write", "-p", port, "-i", file, "eeprom", "verify"}, {}, "unexpected \"eeprom\""},
+        {{"identify", "-p", "/dev/korvel-none", "-p", port}, {}, "-p given twice"},
+        {{"-p", port, "identify", "--port", port}, {}, "-p given twice"},
+        {{"link", "-p", port, "--cycles", "1", "--cycles", "2"}, {}, "--cycles given twice"},
+        {{"ports", "all"}, {}, "unexpected \"all\""},
+        {{"write", "-p", port, "-i", bad}, "", "the file is empty"},
+        {{"write", "-p", port, "-i", bad}, binary, "line 2 names no module type (B, C or x)"},
+        {{"write", "-p", port, "-i", bad},
+         "line 7\r\nC\r\n80\r\n80\r\nfast\r\n",
+         "line 5 is damaged: \"fast\""},
     };
     sim.log();
-    for (const auto &[bytes, message] : files) {
-        const QString path = dir.filePath("bad.txt");
-        writeFile(path, bytes);
-        const CliResult result = runCli({"write", "-p", sim.devicePath(), "-i", path});
+    for (const auto &[arguments, bytes, message] : cases) {
+        writeFile(bad, bytes);
+        const CliResult result = runCli(arguments);
         VERIFY_RUN(result, 2);
-        QVERIFY2(result.err.contains(message), qPrintable(result.err));
         // One short printable line, whatever the file holds.
-        QVERIFY2(result.err.size() < 300 && result.err.count('\n') == 1, qPrintable(result.err));
+        QVERIFY2(result.err.contains(message) && result.err.size() < 300 &&
+                     result.err.count('\n') == 1,
+                 qPrintable(result.err));
     }
     QVERIFY(!touched(sim));
 }
@@ -419,6 +347,19 @@ void TestCliLine::failuresSayWhatTheModuleDid()
     VERIFY_RUN(result, exitCode);
     QVERIFY2(result.err.contains(message), qPrintable(result.err));
     QVERIFY(!result.err.contains("stopped answering"));
+}
+
+void TestCliLine::portLostDuringRecalibrationIsToldAtOnce()
+{
+    SimProcess sim;
+    QVERIFY(sim.start({"--type", "C", "--recal-ms", "60000"}));
+    CliProcess cli;
+    cli.start({"test", "recalibrate", "-p", sim.devicePath()});
+    QVERIFY(saidOnError(cli, "recalibration started"));
+    sim.stop();
+    // Well before the 10 s the module has for its result.
+    const CliResult result = cli.finish(5000);
+    VERIFY_RUN(result, 3);
 }
 
 void TestCliLine::eepromWriteIsVerifiedAfterAPowerCycle()
