@@ -61,6 +61,7 @@ QByteArray ModuleEmulator::hitByFault(const EmulatorFault &fault, QByteArray ans
         break;
     case FaultKind::ModuleError:
     case FaultKind::Ignored:
+    case FaultKind::EepromLost:
         break;
     }
     return answer;

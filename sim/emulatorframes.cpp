@@ -90,9 +90,13 @@ void ModuleEmulator::handleFrame(const QByteArray &frame, double atMs)
 
     std::function<void()> afterSent;
     QByteArray answer;
-    if (fault && fault->kind == FaultKind::Ignored)
+    if (fault && fault->kind == FaultKind::Ignored) {
         answer = carryOutWithoutEffect(frame, atMs);
-    else
+    } else if (fault && fault->kind == FaultKind::EepromLost) {
+        QByteArray ramOnly = frame;
+        ramOnly[1] = char(quint8(frame[1]) & ~kEepromBit);
+        answer = carryOut(ramOnly, atMs, afterSent);
+    } else
         answer = carryOut(frame, atMs, afterSent);
     if (fault)
         answer = hitByFault(*fault, answer, answerAt);

@@ -4,6 +4,8 @@
 #include "ptyserver.h"
 #include "simoptions.h"
 
+#include "common/standardstreams.h"
+
 #include <QStringList>
 
 #include <atomic>
@@ -58,6 +60,7 @@ const char *kindText(EmulatorLogEntry::Kind kind)
 
 int main(int argc, char *argv[])
 {
+    openClosedStandardStreams();
     QStringList arguments;
     for (int i = 1; i < argc; ++i)
         arguments.append(QString::fromLocal8Bit(argv[i]));

@@ -60,6 +60,8 @@ enum class FaultKind {
     ReportBefore,      // `report` goes out right before the answer
     Ignored,           // the usual answer, but the command is not carried out (a register cell
                        // that does not take the write)
+    EepromLost,        // a register write goes into RAM only, its EEPROM cell keeps the old value
+                       // (a worn cell); the answer is the usual one
 };
 
 // One scripted disturbance of the module's answers. Except for ModuleError the command itself is

@@ -41,7 +41,8 @@ QString parseFault(const QString &text, EmulatorFault &fault)
                                    QStringLiteral("short"),
                                    QStringLiteral("short-continuation"),
                                    QStringLiteral("report-before"),
-                                   QStringLiteral("ignored")};
+                                   QStringLiteral("ignored"),
+                                   QStringLiteral("eeprom-lost")};
     const int kind = int(kinds.indexOf(parts[0]));
     if (kind < 0)
         return QStringLiteral("unknown fault kind: ") + parts[0];
@@ -114,7 +115,8 @@ QString simUsage()
         "  --fault KIND[:FRAME[:COUNT[:ARG[:LATE]]]]\n"
         "                          KIND silent, wrong-code, module-error, short,\n"
         "                          short-continuation, report-before, ignored (answered, not\n"
-        "                          carried out); FRAME hex prefix of the\n"
+        "                          carried out), eeprom-lost (a write reaches RAM only);\n"
+        "                          FRAME hex prefix of the\n"
         "                          frames hit (* = all); COUNT answers hit (all = every one);\n"
         "                          ARG hex: code, error value, bytes dropped, or report bytes\n"
         "                          (- = none); LATE ms the answer leaves later (a report\n"

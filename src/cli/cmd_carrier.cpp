@@ -4,6 +4,7 @@
 #include "commands.h"
 #include "failure.h"
 #include "interrupt.h"
+#include "jsonrecord.h"
 #include "options.h"
 #include "output.h"
 #include "session.h"
@@ -176,6 +177,8 @@ private:
             m_failure = QStringLiteral("%1: the read-out left settings without a value").arg(doing);
             return false;
         }
+        // A second Ctrl+C does not cut the write short; a third does.
+        const Cli::Interrupt::Shield shield;
         if (!executeWritePlan(m_session.link(), plan, *this,
                               [](int ms) { LineWait::sleepMs(ms); })) {
             m_failure = QStringLiteral("the module on %1 stopped answering while %2 (5 attempts)")
@@ -203,7 +206,7 @@ int runCarrier(const QStringList &arguments)
     Cli::CommandParser parser(
         QStringLiteral("carrier"),
         QStringLiteral("carrier -p PORT [-b BAUD] --mode unmodulated|modulated [--seconds S] "
-                       "[--tx-ms MS --rx-ms MS]"),
+                       "[--tx-ms MS --rx-ms MS] [--json]"),
         QStringLiteral(
             "Makes the module transmit a carrier for a measurement: unmodulated (pattern FF) or "
             "modulated (pattern AA), continuously, or with --tx-ms and --rx-ms alternating "
@@ -221,6 +224,7 @@ int runCarrier(const QStringList &arguments)
         {QStringLiteral("rx-ms"), QStringLiteral("...then receive MS milliseconds."),
          QStringLiteral("MS")},
     });
+    parser.addJsonOption();
     parser.process(arguments);
     const Cli::CommonOptions options = parser.common();
 
@@ -381,6 +385,19 @@ int runCarrier(const QStringList &arguments)
                       ? QStringLiteral("carrier off: the module is back in receive, its "
                                        "configuration restored")
                       : QStringLiteral("carrier off: the module is back in receive"));
+    if (options.json) {
+        QJsonObject record =
+            Cli::moduleRecord(QStringLiteral("carrier"), options.port, session.identity());
+        record.insert(QStringLiteral("mode"), mode);
+        record.insert(QStringLiteral("alternating"), alternate);
+        record.insert(QStringLiteral("transmitMs"),
+                      alternate ? QJsonValue(phases.transmitMs) : QJsonValue::Null);
+        record.insert(QStringLiteral("receiveMs"),
+                      alternate ? QJsonValue(phases.receiveMs) : QJsonValue::Null);
+        record.insert(QStringLiteral("carrierMs"), carrierMs);
+        Cli::writeJson(record);
+        return Cli::Success;
+    }
     Cli::writeLine(
         QStringLiteral("carrier: %1, %2, %3 s")
             .arg(mode, alternate ? QStringLiteral("alternating") : QStringLiteral("continuous"))

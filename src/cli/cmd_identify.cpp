@@ -2,6 +2,7 @@
 
 #include "commands.h"
 #include "failure.h"
+#include "jsonrecord.h"
 #include "options.h"
 #include "output.h"
 #include "session.h"
@@ -31,19 +32,15 @@ int runIdentify(const QStringList &arguments)
     session.connect();
     const IdentityRecord &id = session.identity();
     if (options.json) {
-        Cli::writeJson(QJsonObject{
-            {QStringLiteral("port"), options.port},
-            {QStringLiteral("type"), id.typeLetter},
-            {QStringLiteral("designation"), id.designation},
-            {QStringLiteral("softwareVersion"), id.swVersion},
-            {QStringLiteral("commandSet"), number(id.commandSet)},
-            {QStringLiteral("hardware"), number(id.hardware)},
-            {QStringLiteral("hardwareText"), id.hardwareText},
-            {QStringLiteral("speed"), id.speed},
-            {QStringLiteral("band"), number(id.band)},
-            {QStringLiteral("serialNumber"), number(id.serial)},
-            {QStringLiteral("calibration"), session.calibrationText()},
-        });
+        QJsonObject object = Cli::moduleRecord(QStringLiteral("identify"), options.port, id);
+        object.insert(QStringLiteral("softwareVersion"), id.swVersion);
+        object.insert(QStringLiteral("commandSet"), number(id.commandSet));
+        object.insert(QStringLiteral("hardware"), number(id.hardware));
+        object.insert(QStringLiteral("hardwareText"), id.hardwareText);
+        object.insert(QStringLiteral("speed"), id.speed);
+        object.insert(QStringLiteral("band"), number(id.band));
+        object.insert(QStringLiteral("calibration"), session.calibrationText());
+        Cli::writeJson(object);
     } else {
         const QList<std::pair<QString, QString>> lines = {
             {QStringLiteral("type"), id.typeLetter},

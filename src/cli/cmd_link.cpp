@@ -1,8 +1,10 @@
 // korvel-cli link: a LinkControl run with the window's cycle, and its summary.
 
 #include "commands.h"
+#include "csvtarget.h"
 #include "failure.h"
 #include "interrupt.h"
+#include "jsonrecord.h"
 #include "options.h"
 #include "output.h"
 #include "session.h"
@@ -118,9 +120,9 @@ QJsonValue moduleJson(const LinkSummary &summary, LinkSummary::Quantity first)
     if (summary.stat(first).count == 0)
         return QJsonValue::Null;
     return QJsonObject{
-        {QStringLiteral("signal"), statJson(summary.stat(first))},
-        {QStringLiteral("noise"), statJson(summary.stat(LinkSummary::Quantity(first + 1)))},
-        {QStringLiteral("snr"), statJson(summary.stat(LinkSummary::Quantity(first + 2)))}};
+        {QStringLiteral("signalDbm"), statJson(summary.stat(first))},
+        {QStringLiteral("noiseDbm"), statJson(summary.stat(LinkSummary::Quantity(first + 1)))},
+        {QStringLiteral("snrDb"), statJson(summary.stat(LinkSummary::Quantity(first + 2)))}};
 }
 
 void writeModuleLines(const LinkSummary &summary, int module, LinkSummary::Quantity first)
@@ -153,20 +155,21 @@ QJsonValue latenessJson(const LatenessTally &lateness)
                        {QStringLiteral("thresholdMs"), Lateness::kLateMs}};
 }
 
-void writeSummary(const Cli::CommonOptions &options, int interval, const LinkSummary &summary)
+void writeSummary(const Cli::Session &session, int interval, const LinkSummary &summary)
 {
+    const Cli::CommonOptions &options = session.options();
     if (options.json) {
-        Cli::writeJson(QJsonObject{
-            {QStringLiteral("port"), options.port},
-            {QStringLiteral("interval"), interval},
-            {QStringLiteral("sent"), summary.sent()},
-            {QStringLiteral("received"), summary.received()},
-            {QStringLiteral("lost"), summary.lost()},
-            {QStringLiteral("lostPercent"), rounded(summary.lostPercent())},
-            {QStringLiteral("module1"), moduleJson(summary, LinkSummary::Signal1)},
-            {QStringLiteral("module2"), moduleJson(summary, LinkSummary::Signal2)},
-            {QStringLiteral("pcLate"), latenessJson(summary.lateness())},
-        });
+        QJsonObject record =
+            Cli::moduleRecord(QStringLiteral("link"), options.port, session.identity());
+        record.insert(QStringLiteral("intervalMs"), interval);
+        record.insert(QStringLiteral("sent"), summary.sent());
+        record.insert(QStringLiteral("received"), summary.received());
+        record.insert(QStringLiteral("lost"), summary.lost());
+        record.insert(QStringLiteral("lostPercent"), rounded(summary.lostPercent()));
+        record.insert(QStringLiteral("module1"), moduleJson(summary, LinkSummary::Signal1));
+        record.insert(QStringLiteral("module2"), moduleJson(summary, LinkSummary::Signal2));
+        record.insert(QStringLiteral("pcLate"), latenessJson(summary.lateness()));
+        Cli::writeJson(record);
         return;
     }
     Cli::writeLine(QStringLiteral("interval: %1 ms").arg(interval));
@@ -230,9 +233,8 @@ int runLink(const QStringList &arguments)
                                : 0.0;
     LinkCsvFile csv;
     const QString csvPath = p.value(QStringLiteral("csv"));
-    if (p.isSet(QStringLiteral("csv")) && !csv.open(csvPath))
-        Cli::fail(Cli::UsageError,
-                  QStringLiteral("cannot write %1: %2").arg(csvPath, csv.errorString()));
+    if (p.isSet(QStringLiteral("csv")))
+        Cli::openCsvTarget(csv, csvPath);
 
     Cli::Session session(options);
     session.connect();
@@ -288,7 +290,7 @@ int runLink(const QStringList &arguments)
         const auto finish = qScopeGuard([&] {
             session.setLinkControlRunning(false);
             csvWritten = report.closeCsv();
-            writeSummary(options, runInterval, report.summary());
+            writeSummary(session, runInterval, report.summary());
         });
         // An interrupt during the connect leaves no run to start.
         if (!Cli::Interrupt::isRequested()) {

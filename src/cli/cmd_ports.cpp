@@ -21,9 +21,6 @@ int runPorts(const QStringList &arguments)
     parser.addJsonOption();
     parser.process(arguments);
     const Cli::CommonOptions options = parser.common(false);
-    if (!parser.parser().positionalArguments().isEmpty())
-        parser.usage(
-            QStringLiteral("unexpected \"%1\"").arg(parser.parser().positionalArguments().first()));
 
     ComPort port;
     const QStringList system = port.listPorts();
@@ -33,14 +30,17 @@ int runPorts(const QStringList &arguments)
     if (options.json) {
         QJsonArray list;
         for (const QString &name : system)
-            list.append(QJsonObject{{QStringLiteral("name"), name},
+            list.append(QJsonObject{{QStringLiteral("port"), name},
                                     {QStringLiteral("kind"), QStringLiteral("serial")},
-                                    {QStringLiteral("description"), descriptions.value(name)}});
+                                    {QStringLiteral("description"), descriptions.value(name)},
+                                    {QStringLiteral("device"), name}});
         for (const SimRegistry::Instance &sim : sims)
-            list.append(QJsonObject{{QStringLiteral("name"), sim.path},
+            list.append(QJsonObject{{QStringLiteral("port"), sim.path},
                                     {QStringLiteral("kind"), QStringLiteral("korvel-sim")},
+                                    {QStringLiteral("description"), QString()},
                                     {QStringLiteral("device"), sim.device}});
-        Cli::writeJson(QJsonObject{{QStringLiteral("ports"), list}});
+        Cli::writeJson(QJsonObject{{QStringLiteral("command"), QStringLiteral("ports")},
+                                   {QStringLiteral("ports"), list}});
         return Cli::Success;
     }
     for (const QString &name : system)

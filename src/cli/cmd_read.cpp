@@ -2,6 +2,7 @@
 
 #include "commands.h"
 #include "failure.h"
+#include "jsonrecord.h"
 #include "options.h"
 #include "output.h"
 #include "session.h"
@@ -9,7 +10,7 @@
 #include "module/registerdecoding.h"
 #include "module/textfile.h"
 
-#include <QJsonArray>
+#include <iterator>
 
 namespace
 {
@@ -18,9 +19,9 @@ QJsonObject bJson(const BPageValues &v)
 {
     return {
         {QStringLiteral("frqRx"), v.frqRx},         {QStringLiteral("frqTx"), v.frqTx},
-        {QStringLiteral("hfBaud"), v.hfBaud},       {QStringLiteral("kBreite"), v.kBreite},
+        {QStringLiteral("hfBaud"), v.hfBaud},       {QStringLiteral("channelWidth"), v.kBreite},
         {QStringLiteral("code"), v.code},           {QStringLiteral("rxTx"), v.rxTx},
-        {QStringLiteral("modArt"), v.modArt},       {QStringLiteral("configBaud"), v.configBaud},
+        {QStringLiteral("modulation"), v.modArt},   {QStringLiteral("configBaud"), v.configBaud},
         {QStringLiteral("pwrupB0"), v.pwrupB0},     {QStringLiteral("pwrupB2"), v.pwrupB2},
         {QStringLiteral("pwrupB4"), v.pwrupB4},     {QStringLiteral("pwrupB5"), v.pwrupB5},
         {QStringLiteral("pwrContB0"), v.pwrContB0}, {QStringLiteral("pwrContB1"), v.pwrContB1},
@@ -30,15 +31,17 @@ QJsonObject bJson(const BPageValues &v)
 
 QJsonObject cJson(const CPageValues &v)
 {
-    QJsonArray data;
-    for (int item : v.data)
-        data.append(item);
-    return {{QStringLiteral("frqRx"), v.frqRx},         {QStringLiteral("frqTx"), v.frqTx},
-            {QStringLiteral("hfBaud"), v.hfBaud},       {QStringLiteral("rs232Baud"), v.rs232Baud},
-            {QStringLiteral("pwrupC0"), v.pwrupC0},     {QStringLiteral("pwrupC2"), v.pwrupC2},
-            {QStringLiteral("pwrupC5"), v.pwrupC5},     {QStringLiteral("pwrContC0"), v.pwrContC0},
-            {QStringLiteral("pwrContC1"), v.pwrContC1}, {QStringLiteral("recal"), v.recal},
-            {QStringLiteral("recalText"), v.recalText}, {QStringLiteral("data"), data}};
+    QJsonObject page{
+        {QStringLiteral("frqRx"), v.frqRx},         {QStringLiteral("frqTx"), v.frqTx},
+        {QStringLiteral("hfBaud"), v.hfBaud},       {QStringLiteral("rs232Baud"), v.rs232Baud},
+        {QStringLiteral("pwrupC0"), v.pwrupC0},     {QStringLiteral("pwrupC2"), v.pwrupC2},
+        {QStringLiteral("pwrupC5"), v.pwrupC5},     {QStringLiteral("pwrContC0"), v.pwrContC0},
+        {QStringLiteral("pwrContC1"), v.pwrContC1}, {QStringLiteral("recal"), v.recal},
+        {QStringLiteral("recalText"), v.recalText}};
+    // The data option boxes by name, as the power-up ones: bit n of register 0x10 is dataCn.
+    for (int n = 0; n < int(std::size(v.data)); ++n)
+        page.insert(QStringLiteral("dataC%1").arg(n), v.data[n]);
+    return page;
 }
 
 int runRead(const QStringList &arguments)
@@ -83,11 +86,9 @@ int runRead(const QStringList &arguments)
             if (const auto value = session.registers().at(reg))
                 registers.insert(Cli::hexByte(reg), int(*value));
         }
-        QJsonObject object{{QStringLiteral("type"), id.typeLetter},
-                           {QStringLiteral("designation"), id.designation},
-                           {QStringLiteral("serialNumber"), id.serial.toLongLong()},
-                           {QStringLiteral("info"), config.info},
-                           {QStringLiteral("registers"), registers}};
+        QJsonObject object = Cli::moduleRecord(QStringLiteral("read"), options.port, id);
+        object.insert(QStringLiteral("info"), config.info);
+        object.insert(QStringLiteral("registers"), registers);
         if (config.b)
             object.insert(QStringLiteral("b"), bJson(*config.b));
         if (config.c)

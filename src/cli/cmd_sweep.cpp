@@ -1,8 +1,10 @@
 // korvel-cli sweep: the monitor's sweeps over the autoset plan or a centre and span, as the
 // CSV rows of the monitor's export.
 #include "commands.h"
+#include "csvtarget.h"
 #include "failure.h"
 #include "interrupt.h"
+#include "jsonrecord.h"
 #include "options.h"
 #include "output.h"
 #include "session.h"
@@ -18,11 +20,11 @@
 #include "rf/mscountdown.h"
 
 #include <QDateTime>
+#include <QJsonArray>
 
 #include <algorithm>
 #include <array>
 #include <climits>
-#include <csignal>
 
 namespace
 {
@@ -72,8 +74,12 @@ public:
     // 0: until a stop is requested.
     void setSweeps(int sweeps) { m_wanted = sweeps; }
     void setFile(SweepCsvFile *file) { m_file = file; }
+    // One JSON line per sweep on standard output instead of the CSV rows.
+    void setJson(bool json) { m_json = json; }
 
     bool receiveFailed() const { return m_receiveFailed; }
+    // Standard output could not take the rows (the program's end tells why).
+    bool outputFailed() const { return m_outputFailed; }
     QString writeError() const { return m_writeError; }
 
     // SweepHost
@@ -98,21 +104,21 @@ public:
                 readings << m_core.reading(n, m_items[n], m_channelItems.value(m_items[n]));
         }
         const QDateTime now = QDateTime::currentDateTimeUtc();
-        if (m_file) {
-            if (!m_file->writeSweep(now, readings)) {
-                m_writeError = m_file->errorString();
-                m_core.requestStop();
-                return;
-            }
-        } else {
+        if (m_file && !m_file->writeSweep(now, readings)) {
+            m_writeError = m_file->errorString();
+            m_core.requestStop();
+            return;
+        }
+        if (m_json)
+            Cli::writeJson(sweepJson(now, readings));
+        else if (!m_file)
             for (const SlotReading &reading : readings)
                 Cli::writeLine(csvLine(now, reading));
-            // A reader that has gone (a pipe into head) ends the sweep as a stop does.
-            if (Cli::out().status() != QTextStream::Ok) {
-                m_writeError = QStringLiteral("standard output is closed");
-                m_core.requestStop();
-                return;
-            }
+        // A reader that has gone (a pipe into head) or a full disk ends the sweep as a stop does.
+        if ((m_json || !m_file) && !Cli::outputComplete()) {
+            m_outputFailed = true;
+            m_core.requestStop();
+            return;
         }
         ++m_done;
         if (m_wanted > 0 && m_done >= m_wanted)
@@ -122,6 +128,24 @@ public:
     void receiveError() override { m_receiveFailed = true; }
 
 private:
+    QJsonObject sweepJson(const QDateTime &timestamp, const QList<SlotReading> &readings) const
+    {
+        QJsonObject record = Cli::moduleRecord(QStringLiteral("sweep"), m_session.options().port,
+                                               m_session.identity());
+        record.insert(QStringLiteral("timestamp"), timestamp.toString(Qt::ISODateWithMs));
+        QJsonArray slotList;
+        for (const SlotReading &reading : readings)
+            slotList.append(QJsonObject{
+                {QStringLiteral("slot"), reading.slot},
+                {QStringLiteral("channel"), reading.channel},
+                {QStringLiteral("frequencyMhz"), reading.frequencyMHz},
+                {QStringLiteral("levelDbm"), reading.levelDbm},
+                {QStringLiteral("peakDbm"), reading.peakDbm},
+            });
+        record.insert(QStringLiteral("slots"), slotList);
+        return record;
+    }
+
     Cli::Session &m_session;
     SweepCore m_core;
     std::array<int, kSlots> m_items;
@@ -131,6 +155,8 @@ private:
     int m_wanted = 1;
     int m_done = 0;
     SweepCsvFile *m_file = nullptr;
+    bool m_json = false;
+    bool m_outputFailed = false;
     bool m_receiveFailed = false;
     QString m_writeError;
 };
@@ -140,10 +166,11 @@ int runSweep(const QStringList &arguments)
     Cli::CommandParser command(
         QStringLiteral("sweep"),
         QStringLiteral("sweep [--autoset | --center MHZ --span KHZ] [--sweeps N] [--speed N] "
-                       "[--csv FILE] -p PORT [-b BAUD]"),
+                       "[--csv FILE] [--json] -p PORT [-b BAUD]"),
         QStringLiteral("Sweeps the monitor's slots: the module's receiver is tuned to each "
                        "slot's channel in turn and its signal strength read. Prints one CSV row "
-                       "per slot and sweep, as the window's export writes them."));
+                       "per slot and sweep, as the window's export writes them; with --json one "
+                       "line of JSON per sweep instead."));
     QCommandLineParser &parser = command.parser();
     parser.addOption({QStringLiteral("autoset"),
                       QStringLiteral("The band's fixed plan of 30 channels (the default).")});
@@ -167,6 +194,7 @@ int runSweep(const QStringList &arguments)
                       QStringLiteral("Write the rows into FILE instead of standard "
                                      "output."),
                       QStringLiteral("FILE")});
+    command.addJsonOption();
     command.process(arguments);
 
     const bool autoset = parser.isSet(QStringLiteral("autoset"));
@@ -204,10 +232,11 @@ int runSweep(const QStringList &arguments)
     if (parser.isSet(QStringLiteral("csv")) && csvPath.isEmpty())
         command.usage(QStringLiteral("--csv needs a file name"));
     const Cli::CommonOptions options = command.common();
+    // The file is checked before the module is touched.
+    SweepCsvFile file;
+    if (!csvPath.isEmpty())
+        Cli::openCsvTarget(file, csvPath);
 
-    // Rows written into a closed pipe fail instead of ending the program before the module is
-    // tuned back.
-    std::signal(SIGPIPE, SIG_IGN);
     Cli::Session session(options);
     session.connect();
     session.requireConfigurable();
@@ -253,15 +282,11 @@ int runSweep(const QStringList &arguments)
                   QStringLiteral("no channel of the span lies in the module's %1 MHz band")
                       .arg(identity.band == QLatin1String("433") ? 433 : 868));
 
-    SweepCsvFile file;
-    if (!csvPath.isEmpty()) {
-        if (!file.open(csvPath))
-            Cli::fail(Cli::UsageError,
-                      QStringLiteral("cannot create %1: %2").arg(csvPath, file.errorString()));
+    sweep.setJson(options.json);
+    if (!csvPath.isEmpty())
         sweep.setFile(&file);
-    } else {
+    else if (!options.json)
         Cli::writeLine(csvHeader());
-    }
 
     // A signal ends the sweep as the window's Stop does: the slot being measured completes, then
     // the module is tuned back to its receive channel.
@@ -271,10 +296,10 @@ int runSweep(const QStringList &arguments)
     if (!Cli::Interrupt::isRequested())
         sweep.core().run(options.baud);
     if (!sweep.writeError().isEmpty())
-        Cli::fail(
-            Cli::UsageError,
-            QStringLiteral("cannot write %1: %2")
-                .arg(csvPath.isEmpty() ? QStringLiteral("the rows") : csvPath, sweep.writeError()));
+        Cli::fail(Cli::UsageError,
+                  QStringLiteral("cannot write %1: %2").arg(csvPath, sweep.writeError()));
+    if (sweep.outputFailed())
+        return Cli::UsageError;
     if (!session.port().isOpen())
         Cli::fail(Cli::PortFailed, QStringLiteral("the port was closed during the sweep"));
     if (sweep.receiveFailed()) {

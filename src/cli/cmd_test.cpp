@@ -1,6 +1,7 @@
 #include "commands.h"
 #include "failure.h"
 #include "interrupt.h"
+#include "jsonrecord.h"
 #include "options.h"
 #include "output.h"
 #include "session.h"
@@ -62,10 +63,14 @@ int runMeasurement(Cli::Session &session, const QString &name, Measurement measu
     const QLocale c = QLocale::c();
     const QString text = ModuleTestFormat::measurementText(measurement, *result.value, c);
     if (json) {
-        Cli::writeJson({{"test", name},
-                        {"value", ModuleTestFormat::measurementValue(measurement, *result.value)},
-                        {"unit", ModuleTestFormat::measurementUnit(measurement)},
-                        {"text", text}});
+        QJsonObject record =
+            Cli::moduleRecord(QStringLiteral("test"), session.options().port, identity);
+        record.insert(QStringLiteral("test"), name);
+        record.insert(QStringLiteral("value"),
+                      ModuleTestFormat::measurementValue(measurement, *result.value));
+        record.insert(QStringLiteral("unit"), ModuleTestFormat::measurementUnit(measurement));
+        record.insert(QStringLiteral("text"), text);
+        Cli::writeJson(record);
     } else {
         Cli::writeLine(text);
     }
@@ -86,7 +91,9 @@ RecalibrationStatus awaitRecalibrationResult(Cli::Session &session)
     const QDeadlineTimer deadline(kRecalibrationWaitMs);
     QTimer wake;
     wake.setSingleShot(true);
-    while (!finished() && !deadline.hasExpired() && !Cli::Interrupt::isRequested()) {
+    // A port that is lost meanwhile ends the wait at once: no report can come any more.
+    const auto portUp = [&session] { return session.port().isOpen() && Cli::portLoss().isEmpty(); };
+    while (!finished() && !deadline.hasExpired() && !Cli::Interrupt::isRequested() && portUp()) {
         if (!wake.isActive())
             wake.start(int(std::max<qint64>(1, deadline.remainingTime())));
         QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents);
@@ -103,6 +110,12 @@ int runRecalibration(Cli::Session &session, bool json)
                       .arg(session.options().port));
     Cli::progress(QStringLiteral("recalibration started, waiting for the module's result"));
     const RecalibrationStatus status = awaitRecalibrationResult(session);
+    if (!session.port().isOpen() || !Cli::portLoss().isEmpty())
+        Cli::fail(Cli::PortFailed,
+                  Cli::portLoss().isEmpty()
+                      ? QStringLiteral("recalibrate: the port was lost before the module reported "
+                                       "its result")
+                      : Cli::portLoss());
     if (Cli::Interrupt::isRequested())
         Cli::fail(Cli::ModuleFailed,
                   QStringLiteral("recalibrate: interrupted before the module reported its result"));
@@ -114,9 +127,14 @@ int runRecalibration(Cli::Session &session, bool json)
     const QString text =
         successful ? QStringLiteral("successful") : QStringLiteral("not successful");
     if (json) {
-        Cli::writeJson({{"test", QStringLiteral("recalibrate")},
-                        {"value", successful ? 1 : 2},
-                        {"text", text}});
+        QJsonObject record =
+            Cli::moduleRecord(QStringLiteral("test"), session.options().port, session.identity());
+        record.insert(QStringLiteral("test"), QStringLiteral("recalibrate"));
+        record.insert(QStringLiteral("value"), successful ? 1 : 2);
+        // The value is the module's result code, which has no unit.
+        record.insert(QStringLiteral("unit"), QString());
+        record.insert(QStringLiteral("text"), text);
+        Cli::writeJson(record);
     } else {
         Cli::writeLine(text);
     }
@@ -138,11 +156,11 @@ int runTest(const QStringList &arguments)
                        "strength (-87dBm). recalibrate starts a recalibration and waits up to "
                        "10 s for the module's result: successful, or not successful (status 1)."));
     parser.addJsonOption();
-    parser.parser().addPositionalArgument(
-        QStringLiteral("test"), QStringLiteral("temperature, voltage, rssi or recalibrate"));
+    parser.addPositional(QStringLiteral("test"),
+                         QStringLiteral("temperature, voltage, rssi or recalibrate"));
     parser.process(arguments);
     const QStringList names = parser.parser().positionalArguments();
-    if (names.size() != 1)
+    if (names.isEmpty())
         parser.usage(QStringLiteral("name one test: temperature, voltage, rssi or recalibrate"));
     const QString name = names.first();
     const auto test =

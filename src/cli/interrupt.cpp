@@ -3,6 +3,7 @@
 #include <QMetaObject>
 
 #include <atomic>
+#include <cstring>
 
 namespace Cli
 {
@@ -10,9 +11,13 @@ namespace Cli
 namespace
 {
 
-// Set from a signal handler: only a lock-free atomic may be touched there.
-std::atomic<bool> g_requested{false};
-static_assert(std::atomic<bool>::is_always_lock_free);
+// Touched from a signal handler: only lock-free atomics may be used there.
+std::atomic<int> g_requests{0};
+std::atomic<int> g_shields{0};
+static_assert(std::atomic<int>::is_always_lock_free);
+
+constexpr char kShieldNote[] = "korvel-cli: the write into the module goes on, so that it is not "
+                               "left half done; interrupt once more to end at once\n";
 
 } // namespace
 
@@ -24,12 +29,37 @@ Interrupt &Interrupt::instance()
 
 bool Interrupt::isRequested()
 {
-    return g_requested.load();
+    return g_requests.load() > 0;
 }
 
-bool Interrupt::markRequested() noexcept
+int Interrupt::markRequested() noexcept
 {
-    return g_requested.exchange(true);
+    return g_requests.fetch_add(1) + 1;
+}
+
+bool Interrupt::endsAtOnce(int count) noexcept
+{
+    return count >= (g_shields.load() > 0 ? 3 : 2);
+}
+
+const char *Interrupt::shieldNote() noexcept
+{
+    return kShieldNote;
+}
+
+unsigned Interrupt::shieldNoteLength() noexcept
+{
+    return sizeof kShieldNote - 1;
+}
+
+Interrupt::Shield::Shield()
+{
+    g_shields.fetch_add(1);
+}
+
+Interrupt::Shield::~Shield()
+{
+    g_shields.fetch_sub(1);
 }
 
 void Interrupt::deliver()

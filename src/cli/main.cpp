@@ -6,11 +6,13 @@
 #include "output.h"
 #include "session.h"
 
+#include "common/standardstreams.h"
 #include "korvel_version.h"
 
 #include <QCoreApplication>
 
 #include <algorithm>
+#include <csignal>
 #include <exception>
 
 namespace
@@ -43,15 +45,9 @@ QString generalHelp()
     return text;
 }
 
-} // namespace
-
-int main(int argc, char *argv[])
+// The command the arguments name, run to its end: its exit status, with every failure told.
+int runCommand(const QStringList &arguments)
 {
-    QCoreApplication app(argc, argv);
-    QCoreApplication::setApplicationName(QStringLiteral("korvel-cli"));
-    QCoreApplication::setApplicationVersion(QStringLiteral(KORVEL_VERSION));
-
-    const QStringList arguments = QCoreApplication::arguments().mid(1);
     // Options may come before the command: they are handed to it.
     QStringList leading;
     qsizetype at = 0;
@@ -89,27 +85,46 @@ int main(int argc, char *argv[])
     try {
         Cli::Interrupt::install();
         const int code = command->run(leading + arguments.mid(at + 1));
-        Cli::out().flush();
         if (!Cli::portLoss().isEmpty())
             return Cli::report(Cli::PortFailed, Cli::portLoss());
         return code;
     } catch (const Cli::Failure &failure) {
-        Cli::out().flush();
+        // A command's --help ends it early with Success and nothing to say.
+        if (failure.code == Cli::Success && failure.message.isEmpty())
+            return Cli::Success;
+        Cli::outputComplete();
         if (!Cli::portLoss().isEmpty())
             return Cli::report(Cli::PortFailed, Cli::portLoss());
         return Cli::report(failure.code, failure.message);
     } catch (const PortError &error) {
-        Cli::out().flush();
+        Cli::outputComplete();
         return Cli::report(Cli::PortFailed, error.text());
     } catch (const std::exception &error) {
         // Neither the module nor the port: a fault of the program, which a script must not take
         // for a module that failed.
-        Cli::out().flush();
+        Cli::outputComplete();
         return Cli::report(Cli::InternalError, QStringLiteral("internal error: ") +
                                                    QString::fromLocal8Bit(error.what()));
     } catch (...) {
-        Cli::out().flush();
+        Cli::outputComplete();
         return Cli::report(Cli::InternalError,
                            QStringLiteral("internal error: an exception of unknown type"));
     }
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    // Before anything opens a file: the port must not become standard output or error.
+    openClosedStandardStreams();
+#ifdef SIGPIPE
+    // A reader that has gone (a pipe into head) makes a write fail, which the command notices and
+    // ends with its own status once the module is left sound, instead of killing the program.
+    std::signal(SIGPIPE, SIG_IGN);
+#endif
+    QCoreApplication app(argc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("korvel-cli"));
+    QCoreApplication::setApplicationVersion(QStringLiteral(KORVEL_VERSION));
+    return Cli::finish(runCommand(QCoreApplication::arguments().mid(1)));
 }

@@ -5,8 +5,6 @@
 
 #include "module/itemcounts.h"
 
-#include <cstdlib>
-
 namespace Cli
 {
 
@@ -37,17 +35,32 @@ void CommandParser::addJsonOption()
         {QStringLiteral("json"), QStringLiteral("Write the result as one line of JSON.")});
 }
 
+void CommandParser::addPositional(const QString &name, const QString &description)
+{
+    m_parser.addPositionalArgument(name, description);
+    ++m_positionals;
+}
+
 void CommandParser::process(const QStringList &arguments)
 {
     if (!m_parser.parse(QStringList{QStringLiteral("korvel-cli ") + m_command} + arguments))
         usage(m_parser.errorText());
+    const QStringList names = m_parser.optionNames();
+    for (const QString &name : names) {
+        // values() gathers the values of every name of the option (-p and --port alike).
+        if (m_parser.values(name).size() > 1 || names.count(name) > 1)
+            usage(QStringLiteral("%1%2 given twice")
+                      .arg(name.size() == 1 ? QStringLiteral("-") : QStringLiteral("--"), name));
+    }
+    const QStringList words = m_parser.positionalArguments();
+    if (words.size() > m_positionals)
+        usage(QStringLiteral("unexpected \"%1\"").arg(words.at(m_positionals)));
     if (m_parser.isSet(QStringLiteral("help"))) {
         QString help = m_parser.helpText();
         // Qt's own usage line names the program only; the description carries ours.
         help.remove(0, help.indexOf(QLatin1Char('\n')) + 1);
         out() << help;
-        out().flush();
-        std::exit(Success);
+        throw Failure{Success, {}};
     }
 }
 

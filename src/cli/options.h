@@ -25,8 +25,13 @@ public:
 
     QCommandLineParser &parser() { return m_parser; }
     void addJsonOption();
+    // A word the command takes after its options (test's name); without one, any word is
+    // refused.
+    void addPositional(const QString &name, const QString &description);
     // Parses the arguments that follow the command name; wrong usage throws UsageError, --help
-    // prints the command's help and ends the program with Success.
+    // prints the command's help and ends the program with Success. A word the command does not
+    // take and an option given twice are wrong usage: "-p A -p B" would otherwise take B, and
+    // "eeprom" without its dashes would be dropped.
     void process(const QStringList &arguments);
     // The common options; without -p a command that needs the port throws UsageError.
     CommonOptions common(bool needsPort = true) const;
@@ -40,6 +45,7 @@ private:
     QString m_command;
     QCommandLineParser m_parser;
     bool m_hasJson = false;
+    int m_positionals = 0;
 };
 
 } // namespace Cli

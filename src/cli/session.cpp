@@ -73,14 +73,21 @@ Session::~Session()
     }
 }
 
-void Session::connect()
+void Session::powerCycle()
 {
+    // The dispatcher reads the start-up report while the calibration status is empty.
+    m_calibrationStatus.clear();
     powerUpModule(*m_port, *m_link, [](int ms) { LineWait::sleepMs(ms); });
     if (!finishConnection(*m_port, *this))
         fail(ModuleFailed, QStringLiteral("no start-up report from the module on %1 at %2 baud: "
                                           "check the port, the baud rate and the supply")
                                .arg(m_options.port)
-                               .arg(m_options.baud));
+                               .arg(m_port->baudRate()));
+}
+
+void Session::connect()
+{
+    powerCycle();
 
     class Readout : public SessionReadout
     {
@@ -94,11 +101,19 @@ void Session::connect()
     private:
         RegisterRead &m_registers;
     } readout(m_registers);
-    if (!readOutModule(*m_link, m_identity, false, readout, [](int ms) { LineWait::sleepMs(ms); }))
+    if (readOutModule(*m_link, m_identity, false, readout, [](int ms) { LineWait::sleepMs(ms); }))
+        return;
+    // The start-up report said why: the module went to sleep right after it.
+    if (m_calibrationStatus.startsWith(QLatin1String("???")))
         fail(ModuleFailed,
-             QStringLiteral("the module on %1 stopped answering during the identification "
-                            "(5 attempts)")
-                 .arg(m_options.port));
+             QStringLiteral("the module on %1 reported at start-up \"%2\": it is set to sleep "
+                            "after power-up and answers nothing until it is woken (its wake-up "
+                            "pin or the evaluation kit's button); its power-up setting must not "
+                            "be \"Sleep nach PWR-up\" for korvel-cli")
+                 .arg(m_options.port, m_calibrationStatus));
+    fail(ModuleFailed, QStringLiteral("the module on %1 stopped answering during the "
+                                      "identification (5 attempts)")
+                           .arg(m_options.port));
 }
 
 void Session::requireConfigurable() const

@@ -33,6 +33,9 @@ public:
     // report, then the identification. PortFailed when the port cannot be opened, ModuleFailed
     // when the module does not answer.
     void connect();
+    // Restarts the connected module as connect() does, without the identification: what it
+    // holds afterwards is what its EEPROM gave it. ModuleFailed without a start-up report.
+    void powerCycle();
     // The identification of the connected module.
     const IdentityRecord &identity() const { return m_identity; }
     IdentityRecord &identity() { return m_identity; }

@@ -36,14 +36,19 @@ void Interrupt::install()
     const PHANDLER_ROUTINE handler = [](DWORD event) -> BOOL {
         if (event != CTRL_C_EVENT && event != CTRL_BREAK_EVENT && !endsTheConsole(event))
             return FALSE;
-        if (!markRequested()) {
+        const int count = markRequested();
+        if (count == 1) {
             Interrupt &interrupt = instance();
             QMetaObject::invokeMethod(
                 &interrupt, [&interrupt] { interrupt.deliver(); }, Qt::QueuedConnection);
         } else if (!endsTheConsole(event)) {
-            // A second Ctrl+C while the first is being handled ends the program at once, as a
-            // second SIGINT does elsewhere.
-            ::ExitProcess(128 + 2);
+            // A later Ctrl+C while the first is being handled ends the program at once, as a
+            // later SIGINT does elsewhere; a write into the module holds out against the second.
+            if (endsAtOnce(count))
+                ::ExitProcess(128 + 2);
+            DWORD written = 0;
+            ::WriteFile(::GetStdHandle(STD_ERROR_HANDLE), shieldNote(), DWORD(shieldNoteLength()),
+                        &written, nullptr);
         }
         if (endsTheConsole(event))
             ::WaitForSingleObject(g_finished, kCloseWaitMs);

@@ -1,6 +1,7 @@
 #include "support_cli.h"
 
 #include <QCoreApplication>
+#include <QFile>
 
 #include <csignal>
 
@@ -45,4 +46,14 @@ CliResult runCli(const QStringList &arguments, int timeoutMs)
     CliProcess cli;
     cli.start(arguments);
     return cli.finish(timeoutMs);
+}
+
+bool isStopped(qint64 pid)
+{
+    QFile file(QStringLiteral("/proc/%1/stat").arg(pid));
+    if (!file.open(QIODevice::ReadOnly))
+        return false;
+    const QByteArray stat = file.readAll();
+    // The state follows the program name, which is in parentheses.
+    return stat.mid(stat.lastIndexOf(')') + 2, 1) == "T";
 }

@@ -36,10 +36,22 @@ private:
 // Runs korvel-cli to its end.
 CliResult runCli(const QStringList &arguments, int timeoutMs = 60000);
 
+// Whether the process is stopped (SIGSTOP): signals sent meanwhile all wait for SIGCONT.
+bool isStopped(qint64 pid);
+
 // The standard output of a run as one JSON object.
 inline QJsonObject json(const CliResult &result)
 {
     return QJsonDocument::fromJson(result.out.toUtf8()).object();
+}
+
+// A result without the keys every result about a module begins with (command, port, type,
+// designation, serialNumber): what is particular to the command.
+inline QJsonObject ownKeys(QJsonObject object)
+{
+    for (const char *key : {"command", "port", "type", "designation", "serialNumber"})
+        object.remove(QLatin1String(key));
+    return object;
 }
 
 // The run ended by itself with the exit status; else its status and standard error are shown.

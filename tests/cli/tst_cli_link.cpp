@@ -75,16 +75,6 @@ SimExchanges exchangesOf(SimProcess &sim)
 }
 
 // Whether the process is stopped (SIGSTOP), from its state in /proc.
-bool isStopped(qint64 pid)
-{
-    QFile file(QStringLiteral("/proc/%1/stat").arg(pid));
-    if (!file.open(QIODevice::ReadOnly))
-        return false;
-    const QByteArray stat = file.readAll();
-    // The state follows the program name, which is in parentheses.
-    return stat.mid(stat.lastIndexOf(')') + 2, 1) == "T";
-}
-
 QJsonObject stat(double min, double mean, double max)
 {
     return {{"min", min}, {"mean", mean}, {"max", max}};
@@ -92,9 +82,9 @@ QJsonObject stat(double min, double mean, double max)
 
 QJsonObject levels(int signal, int noise)
 {
-    return {{"signal", stat(signal, signal, signal)},
-            {"noise", stat(noise, noise, noise)},
-            {"snr", stat(signal - noise, signal - noise, signal - noise)}};
+    return {{"signalDbm", stat(signal, signal, signal)},
+            {"noiseDbm", stat(noise, noise, noise)},
+            {"snrDb", stat(signal - noise, signal - noise, signal - noise)}};
 }
 
 } // namespace
@@ -141,7 +131,7 @@ void TestCliLink::summaryAndCsvFollowTheModule()
                                      "200", "--csv", csv, "--json"});
     VERIFY_RUN(result, 0);
     const QJsonObject summary = QJsonDocument::fromJson(result.out.toUtf8()).object();
-    QCOMPARE(summary.value("interval").toInt(), 200);
+    QCOMPARE(summary.value("intervalMs").toInt(), 200);
     QCOMPARE(summary.value("sent").toInt(), 8);
     QCOMPARE(summary.value("received").toInt(), 8 - lost);
     QCOMPARE(summary.value("lost").toInt(), lost);
@@ -174,6 +164,8 @@ void TestCliLink::signalStopsLikeTheWindowsStop_data()
     QTest::addColumn<int>("signal");
     QTest::newRow("SIGINT") << int(SIGINT);
     QTest::newRow("SIGTERM") << int(SIGTERM);
+    // A terminal or SSH session that closes.
+    QTest::newRow("SIGHUP") << int(SIGHUP);
 }
 
 void TestCliLink::signalStopsLikeTheWindowsStop()

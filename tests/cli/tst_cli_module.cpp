@@ -240,7 +240,8 @@ void TestCliModule::failuresEndWithTheirStatus()
     const QString cFile = dir.filePath("c.txt");
     QFile file(cFile);
     QVERIFY(file.open(QIODevice::WriteOnly));
-    file.write("C line\r\nC\r\n");
+    // A whole C file: 15 items without a selection, the recalibration text, the EEPROM mark.
+    file.write("C line\r\nC\r\n" + QByteArray("-1\r\n").repeated(15) + "\r\n0\r\n");
     file.close();
 
     SimProcess sim;
@@ -271,7 +272,7 @@ void TestCliModule::portsListsRunningEmulators()
         if (object.value("device").toString() == sim.devicePath()) {
             found = object.value("kind").toString() == "korvel-sim";
             // The link opens like a serial port.
-            VERIFY_RUN(runCli({"identify", "-p", object.value("name").toString()}), 0);
+            VERIFY_RUN(runCli({"identify", "-p", object.value("port").toString()}), 0);
         }
     }
     QVERIFY2(found, qPrintable(list.out));

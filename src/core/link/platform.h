@@ -51,6 +51,15 @@ bool lineHungUp(const QSerialPort &port);
 // when it is next opened until the line settings are applied again.
 void closeWithLinesDown(QSerialPort &port);
 
+// Takes the device that portName names for this program alone, before the port opens it, so that
+// a second program that reaches the same device under another name (a link such as
+// /dev/serial/by-id/..., a korvel-sim link) is refused instead of mixing its frames into ours.
+// Returns the handle that holds the lock, to be given to unlockDevice when the port closes, or
+// -1. *busyError is then the error number of a device another program holds (EBUSY), or 0 when
+// nothing stands in the way (the system has no such lock; the open reports any other failure).
+int lockDevice(const QString &portName, int *busyError);
+void unlockDevice(int handle);
+
 // Whether path leads (through its link) to a character device: a stale link of a simulator that
 // was killed points at a pseudo-terminal that no longer exists.
 bool leadsToTerminal(const QString &path);

@@ -8,6 +8,7 @@
 #include <QSerialPortInfo>
 
 #include <algorithm>
+#include <utility>
 
 QString describeSerialPort(const QString &description, const QString &manufacturer,
                            const QString &serialNumber, int vendorId, int productId)
@@ -89,8 +90,19 @@ bool QSerialPortDevice::open(const QString &portName)
     m_port->setFlowControl(QSerialPort::NoFlowControl);
     // Unbounded: reads take only what they ask for, the rest waits in this buffer.
     m_port->setReadBufferSize(0);
-    if (!m_port->open(QIODevice::ReadWrite))
-        return failWithPortError();
+    // Before the open, which applies line settings: a device another program holds is left as
+    // it is.
+    int busy = 0;
+    m_lock = SerialPlatform::lockDevice(portName, &busy);
+    if (busy != 0) {
+        m_errorCode = busy;
+        return false;
+    }
+    if (!m_port->open(QIODevice::ReadWrite)) {
+        failWithPortError();
+        SerialPlatform::unlockDevice(std::exchange(m_lock, -1));
+        return false;
+    }
 
     m_hasModemLines = SerialPlatform::hasModemLines(*m_port);
     if (m_hasModemLines && !applyModemLines()) {
@@ -111,6 +123,7 @@ void QSerialPortDevice::close()
     else if (m_port->isOpen())
         m_port->close();
     m_port->clearError();
+    SerialPlatform::unlockDevice(std::exchange(m_lock, -1));
     m_hasModemLines = false;
     m_lost = false;
 }

@@ -80,6 +80,8 @@ private:
     bool failWithPortError();
 
     QSerialPort *m_port;
+    // The handle that keeps other programs off the device while it is open (-1: none).
+    int m_lock = -1;
     int m_errorCode = 0;
     int m_lastPortErrno = 0;
     bool m_dtr = true;

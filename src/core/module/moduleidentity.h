@@ -26,6 +26,15 @@ struct IdentityRecord {
     QString serial;       // Edit_Ser_NR
     QString designation;  // EditModTyp, e.g. Korvel868-10-B3
 
+    // The serial number as the unsigned 32-bit number the module sends (0 to 4294967295);
+    // nothing while its query has not succeeded.
+    std::optional<quint32> serialNumber() const
+    {
+        bool ok = false;
+        const quint32 value = serial.toUInt(&ok);
+        return ok ? std::optional<quint32>(value) : std::nullopt;
+    }
+
     bool operator==(const IdentityRecord &) const = default;
 };
 

@@ -1,5 +1,9 @@
 #include "module/storedfilecheck.h"
 
+#include "module/identification.h"
+
+#include <climits>
+
 WriteMessage storedConfigTooLarge()
 {
     return {QStringLiteral("Gespeicherte Konfiguration beschädigt (größer als 64 KiB)!\r\n"
@@ -49,4 +53,28 @@ StoredConfigUse useStoredConfig(const QByteArray &bytes, bool readOk, const QStr
                 .arg(damagedLine)};
     }
     return use;
+}
+
+std::optional<StoredConfigDefect> storedConfigDefect(const QByteArray &bytes)
+{
+    const QStringList lines = storedConfigLines(bytes);
+    if (lines.isEmpty() || (lines.size() == 1 && lines.first().trimmed().isEmpty()))
+        return StoredConfigDefect{0, {}};
+    if (lines.size() < 2)
+        return StoredConfigDefect{2, {}};
+    const QString letter = storedTypeLetter(lines);
+    if (!isKnownSoftwareType(letter))
+        return StoredConfigDefect{2, lines.at(1)};
+    // Every item index is taken here; whether it lies in the module's lists is for later.
+    int damaged = 0;
+    BItemCounts bAny;
+    bAny.fill(INT_MAX);
+    CItemCounts cAny;
+    cAny.fill(INT_MAX);
+    const bool whole = firmwareType(letter) == FirmwareType::C
+                           ? parseStoredCLines(lines, cAny, &damaged).has_value()
+                           : parseStoredBLines(lines, bAny, &damaged).has_value();
+    if (whole)
+        return std::nullopt;
+    return StoredConfigDefect{damaged, lines.value(damaged - 1)};
 }

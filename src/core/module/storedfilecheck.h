@@ -23,3 +23,13 @@ StoredConfigUse useStoredConfig(const QByteArray &bytes, bool readOk, const QStr
                                 bool bPage, bool cPage, const BItemCounts &bCounts,
                                 const CItemCounts &cCounts);
 WriteMessage storedConfigTooLarge();
+
+// What can be told of a stored configuration without a module: whether it names a module type on
+// line 2 (B, C or x) and holds the lines of that type's page, each a number where one is due.
+// Nothing when it is whole as far as that goes; otherwise the 1-based number of the first line
+// at fault (0: the file holds no line at all) and that line's text.
+struct StoredConfigDefect {
+    int line = 0;
+    QString text;
+};
+std::optional<StoredConfigDefect> storedConfigDefect(const QByteArray &bytes);

@@ -5,6 +5,8 @@
 #include "link/modulelink.h"
 #include "link/retryexchange.h"
 
+#include <algorithm>
+
 bool executeWritePlan(ModuleLink &link, const WritePlan &plan, WriteObserver &observer,
                       const std::function<void(int)> &sleepMs)
 {
@@ -40,4 +42,22 @@ QList<std::pair<quint8, quint8>> plannedRegisters(const WritePlan &plan)
             registers.append({quint8(step.code & ~Frame::EepromBit), step.value});
     }
     return registers;
+}
+
+WriteStop writeStop(const WritePlan &plan, const LinkState &state)
+{
+    WriteStop stop;
+    const QList<std::pair<quint8, quint8>> planned = plannedRegisters(plan);
+    if (state.lastCommand.size() < 3)
+        return stop;
+    const quint8 failed = quint8(state.lastCommand[1]) & ~Frame::EepromBit;
+    const auto at = std::find_if(planned.begin(), planned.end(),
+                                 [failed](const auto &entry) { return entry.first == failed; });
+    if (at == planned.end())
+        return stop;
+    stop.failedRegister = failed;
+    stop.written = QList<std::pair<quint8, quint8>>(planned.begin(), at);
+    if (state.lastAnswer.size() >= 2 && quint8(state.lastAnswer[0]) == Report::ModuleError)
+        stop.moduleError = quint8(state.lastAnswer[1]);
+    return stop;
 }

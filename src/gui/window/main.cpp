@@ -3,6 +3,8 @@
 #include "window/selfcheck.h"
 #include "window/tform1.h"
 
+#include "common/standardstreams.h"
+
 #include <QApplication>
 #include <QTextStream>
 
@@ -10,6 +12,7 @@
 
 int main(int argc, char *argv[])
 {
+    openClosedStandardStreams();
     QStringList rawArguments;
     for (int i = 1; i < argc; ++i)
         rawArguments << QString::fromLocal8Bit(argv[i]);

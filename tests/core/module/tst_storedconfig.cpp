@@ -1,4 +1,5 @@
 #include "module/storedconfig.h"
+#include "module/storedfilecheck.h"
 
 #include <QtTest>
 
@@ -60,6 +61,8 @@ private slots:
     void lineBreaks();
     void typeLetter_data();
     void typeLetter();
+    void defectFoundWithoutModule_data();
+    void defectFoundWithoutModule();
 };
 
 void TestStoredConfig::codePage_data()
@@ -288,4 +291,38 @@ void TestStoredConfig::lineBreaks()
 }
 
 QTEST_APPLESS_MAIN(TestStoredConfig)
+void TestStoredConfig::defectFoundWithoutModule_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<int>("line"); // -1: no defect
+    QTest::addColumn<QString>("text");
+    StoredConfig c;
+    c.info = QStringLiteral("M1");
+    c.typeLetter = QStringLiteral("C");
+    CPageValues page;
+    page.frqRx = 500;
+    c.c = page;
+    const QByteArray whole = encodeStoredConfig(c);
+    QTest::newRow("whole C file, items beyond any list") << whole << -1 << QString();
+    QTest::newRow("empty") << QByteArray() << 0 << QString();
+    QTest::newRow("blank line only") << QByteArray("\r\n") << 0 << QString();
+    QTest::newRow("description only") << QByteArray("M1") << 2 << QString();
+    QTest::newRow("no module type") << QByteArray("M1\r\nQ\r\n1\r\n") << 2 << "Q";
+    QTest::newRow("damaged item") << QByteArray("M1\r\nB\r\n1\r\nfast\r\n") << 4 << "fast";
+    QTest::newRow("cut short") << whole.left(whole.indexOf("\r\n", 12) + 2) << 5 << QString();
+}
+
+void TestStoredConfig::defectFoundWithoutModule()
+{
+    QFETCH(QByteArray, bytes);
+    QFETCH(int, line);
+    QFETCH(QString, text);
+    const auto defect = storedConfigDefect(bytes);
+    QCOMPARE(defect.has_value(), line >= 0);
+    if (defect) {
+        QCOMPARE(defect->line, line);
+        QCOMPARE(defect->text, text);
+    }
+}
+
 #include "tst_storedconfig.moc"

@@ -6,6 +6,7 @@
 
 #include <fcntl.h>
 #include <poll.h>
+#include <sys/file.h>
 #include <sys/ioctl.h>
 #include <sys/stat.h>
 #include <termios.h>
@@ -74,6 +75,33 @@ void closeWithLinesDown(QSerialPort &port)
         ::tcsetattr(keeper, TCSANOW, &tio);
     }
     ::close(keeper);
+}
+
+int lockDevice(const QString &portName, int *busyError)
+{
+    *busyError = 0;
+    // Bare names ("ttyUSB0") live in /dev, as the port finds them.
+    const QString path =
+        portName.contains(QLatin1Char('/')) ? portName : QStringLiteral("/dev/") + portName;
+    // The lock sits on the device itself, whatever name led to it, and goes with the last handle
+    // of this program; opening changes no line of a device another program holds.
+    const int fd =
+        ::open(QFile::encodeName(path).constData(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0)
+        return -1;
+    if (::flock(fd, LOCK_EX | LOCK_NB) == 0)
+        return fd;
+    const int code = errno;
+    ::close(fd);
+    if (code == EWOULDBLOCK)
+        *busyError = EBUSY;
+    return -1;
+}
+
+void unlockDevice(int handle)
+{
+    if (handle >= 0)
+        ::close(handle);
 }
 
 bool leadsToTerminal(const QString &path)

@@ -88,4 +88,18 @@ bool leadsToTerminal(const QString &)
     return false;
 }
 
+int lockDevice(const QString &portName, int *busyError)
+{
+    // Windows opens a communication port for one handle only: a second program is refused by the
+    // open itself (error 5), whatever name it used.
+    Q_UNUSED(portName);
+    *busyError = 0;
+    return -1;
+}
+
+void unlockDevice(int handle)
+{
+    Q_UNUSED(handle);
+}
+
 } // namespace SerialPlatform
