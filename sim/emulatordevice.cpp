@@ -148,6 +148,8 @@ bool EmulatorDevice::open(const QString &portName)
     m_emulator->setPcBaud(m_baud, now);
     m_emulator->setRts(m_rts, now);
     m_emulator->lineOpened(now);
+    if (m_openReturnDelayMs > 0)
+        std::this_thread::sleep_for(std::chrono::microseconds(qint64(m_openReturnDelayMs * 1000)));
     scheduleArrival();
     return true;
 }

@@ -64,6 +64,8 @@ public:
     // system does not run meanwhile: the PC is late. What the module sends in that time waits
     // in the input buffer.
     void delayNextReadReturn(double ms) { m_nextReadReturnDelayMs = ms; }
+    // Each open comes back this long after the line opened (the module powers up at the open).
+    void setOpenReturnDelayMs(double ms) { m_openReturnDelayMs = ms; }
     // The cable is pulled: the device closes and reports the loss once.
     void simulateLoss(PortOperation operation = PortOperation::Read, int errorCode = 5 /*EIO*/);
 
@@ -105,6 +107,7 @@ private:
     double m_txBusyUntilMs = 0;
     double m_writeDurationMs = 0;
     double m_nextReadReturnDelayMs = 0;
+    double m_openReturnDelayMs = 0;
     int m_errorCode = 0;
     QList<LineEvent> m_events;
     QStringList m_ports{QStringLiteral("COM1"), QStringLiteral("COM3"), QStringLiteral("COM10")};

@@ -36,6 +36,27 @@ void query(ModuleLink &link, quint8 number, bool decodable, Decode decode)
         decode(*bytes);
 }
 
+// The clear after the reopen is for what the line carried before the module restarted. A PC that
+// comes to it later than the module's start-up report (about 50 ms after the open) would throw
+// the report away and take a sound module for a silent one: a well-formed report at the end of
+// the input stays for the dispatcher.
+void clearKeepingStartupReport(ComPort &port)
+{
+    QByteArray waiting;
+    for (QByteArray chunk; !(chunk = port.takeWaiting()).isEmpty();)
+        waiting += chunk;
+    port.clearBuffers(true, true);
+    const QByteArray report = waiting.right(3);
+    if (report.size() < 2)
+        return;
+    const quint8 mark = quint8(report[report.size() - 2]);
+    const quint8 status = quint8(report[report.size() - 1]);
+    if ((mark == Report::StartupMark0 || mark == Report::StartupMark2) &&
+        (status == Report::CalibrationOk || status == Report::SleepAfterPowerUp ||
+         status == Report::CalibrationMissing))
+        port.giveBack(report);
+}
+
 } // namespace
 
 RegisterRead readRegisters(ModuleLink &link, const QList<quint8> &registers)
@@ -76,7 +97,7 @@ void powerUpModule(ComPort &port, ModuleLink &link, const std::function<void(int
     port.close();
     sleepMs(100);
     port.open();
-    port.clearBuffers(true, true);
+    clearKeepingStartupReport(port);
     link.dispatchAnswer();
 }
 

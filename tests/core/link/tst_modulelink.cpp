@@ -2,6 +2,7 @@
 #include "link/comport.h"
 #include "link/exchangelog.h"
 #include "link/modulelink.h"
+#include "module/moduleidentity.h"
 
 #include <QTest>
 
@@ -121,6 +122,7 @@ private slots:
     void retryCounterWrapsAndTheLimitClosesThePort();
     void startupReportSetsTheCalibrationStatus_data();
     void startupReportSetsTheCalibrationStatus();
+    void startupReportBeforeALateClearCounts();
     void unknownLetterReadsNothing();
     void receiveHandlerStaysOutDuringLinkControl();
     void exchangeDropsStaleInputAndKeepsTheAnswer_data();
@@ -339,6 +341,18 @@ void TestModuleLink::startupReportSetsTheCalibrationStatus()
     QCOMPARE(rig.link->state().lastAnswer, report);
     QVERIFY(!rig.link->state().errorFlag);
     QCOMPARE(rig.link->state().retryCounter, quint8(5));
+}
+
+void TestModuleLink::startupReportBeforeALateClearCounts()
+{
+    // A PC that comes to the clear after the reopen only once the report has come: the clear is
+    // for what came before the restart, not for the report.
+    Rig rig('B');
+    rig.device->setOpenReturnDelayMs(rig.module().config().bootDelayMs + 20);
+    rig.host.caldata.clear();
+    rig.port->close();
+    powerUpModule(*rig.port, *rig.link, [](int) {});
+    QCOMPARE(rig.host.caldata, QStringLiteral("OK"));
 }
 
 void TestModuleLink::unknownLetterReadsNothing()
