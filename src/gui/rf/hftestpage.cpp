@@ -1,5 +1,6 @@
 #include "rf/hftestpage.h"
 #include "rf/linkcontrolgroup.h"
+#include "widgets/accessiblenames.h"
 
 #include <QComboBox>
 #include <QGridLayout>
@@ -55,6 +56,7 @@ void buildHfTestPage(QWidget *page, HfTestControls &c)
     c.CBox_RX_TX_Switch_Test = choiceBox(c.GroupBox_HF_Test, "CBox_RX_TX_Switch_Test",
                                          {QStringLiteral("nur TX"), QStringLiteral("RX und TX")});
     c.BtnStartHF_Test = named(new QPushButton(QStringLiteral("Start")), "BtnStartHF_Test");
+    nameAfterGroup(c.BtnStartHF_Test);
     c.Label_TX_Time = named(new QLabel(QStringLiteral("Dauer senden:")), "Label_TX_Time");
     c.Edit_TX_Time = named(new QLineEdit(c.GroupBox_HF_Test), "Edit_TX_Time");
     c.Label_TX_Time_Einheit = named(new QLabel(QStringLiteral("ms")), "Label_TX_Time_Einheit");

@@ -1,6 +1,7 @@
 #include "rf/linkcontrolgroup.h"
 
 #include "rf/hftestpage.h"
+#include "widgets/accessiblenames.h"
 #include "widgets/shapecircle.h"
 
 #include <QCheckBox>
@@ -82,6 +83,7 @@ QGroupBox *buildLinkControlGroup(QWidget *page, HfTestControls &c)
 
     c.BtnStartLinkControl =
         named(new QPushButton(QStringLiteral("Start"), group), "BtnStartLinkControl");
+    nameAfterGroup(c.BtnStartLinkControl);
     c.LabelLinkControl_Interval = label(group, "LabelLinkControl_Interval", "Interval [ms]:");
     c.EditLinkControl_Interval =
         named(new QLineEdit(QStringLiteral("50"), group), "EditLinkControl_Interval");
