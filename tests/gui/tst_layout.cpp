@@ -533,10 +533,12 @@ int main(int argc, char **argv)
         const int dpi = qEnvironmentVariableIsSet("QT_FONT_DPI")
                             ? qEnvironmentVariableIntValue("QT_FONT_DPI")
                             : 96;
+        // A screen of twice the pixels shows the same 1366 × 768 at a scale of 2.
+        const int times = std::max(1, qEnvironmentVariableIntValue("KORVEL_SCREEN_TIMES"));
         file.write(QStringLiteral(R"({"screens": [{"name": "laptop", "x": 0, "y": 0, )"
                                   R"("width": %1, "height": %2, "logicalDpi": %3}]})")
-                       .arg(kScreen.width())
-                       .arg(kScreen.height())
+                       .arg(kScreen.width() * times)
+                       .arg(kScreen.height() * times)
                        .arg(dpi)
                        .toUtf8());
         file.close();

@@ -2,6 +2,7 @@
 #include "rf/linkcontrolgroup.h"
 #include "widgets/accessiblenames.h"
 
+#include <QApplication>
 #include <QComboBox>
 #include <QGridLayout>
 #include <QGroupBox>
@@ -9,7 +10,6 @@
 #include <QLineEdit>
 #include <QPalette>
 #include <QPushButton>
-#include <QStyle>
 #include <QVBoxLayout>
 
 namespace
@@ -34,8 +34,10 @@ QComboBox *choiceBox(QWidget *parent, const char *name, const QStringList &items
 
 void setTimeEditLook(QLineEdit *edit, bool active)
 {
+    // The colours of the palette in force (a dark one, too), not the style's own: the text
+    // keeps the palette's colour.
     QPalette palette = edit->palette();
-    const QPalette standard = edit->style() ? edit->style()->standardPalette() : QPalette();
+    const QPalette standard = QApplication::palette(edit);
     palette.setColor(QPalette::Base,
                      active ? standard.color(QPalette::Base) : standard.color(QPalette::Button));
     edit->setPalette(palette);
