@@ -13,7 +13,6 @@
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QStyleFactory>
-#include <QTabWidget>
 
 namespace
 {
@@ -97,29 +96,6 @@ QStringList unreadable(QWidget *window)
     return found;
 }
 
-// With KORVEL_SHOT_DIR set, keeps a picture of every page and the about box, for a look by eye.
-void saveShots(WindowRig &rig, const QString &palette)
-{
-    const QString folder = qEnvironmentVariable("KORVEL_SHOT_DIR");
-    if (folder.isEmpty())
-        return;
-    auto *tabs = rig.find<QTabWidget>("PageControl1");
-    for (int i = 0; i < tabs->count(); ++i) {
-        if (!tabs->isTabVisible(i))
-            continue;
-        tabs->setCurrentIndex(i);
-        QApplication::processEvents();
-        rig.form->grab().save(
-            QStringLiteral("%1/%2-%3-%4.png")
-                .arg(folder, palette, rig.text("Edit_SW_Typ"), tabs->widget(i)->objectName()));
-    }
-    auto *about = rig.form->findChild<TAboutBox *>();
-    about->show();
-    QApplication::processEvents();
-    about->grab().save(QStringLiteral("%1/%2-about.png").arg(folder, palette));
-    about->hide();
-}
-
 } // namespace
 
 class TestPalette : public QObject
@@ -180,7 +156,6 @@ void TestPalette::textsReadOnTheirBackground()
     const QColor edge = circle.pixelColor(circle.width() / 2, 1);
     if (contrastRatio(edge, shape->palette().color(QPalette::Window)) < 3.0)
         found << QStringLiteral("ShapeLinkControl outline ") + edge.name();
-    saveShots(rig, dark ? QStringLiteral("dark") : QStringLiteral("standard"));
     for (const QString &text : found)
         qWarning("hard to read: %s", qPrintable(text));
     QVERIFY(found.isEmpty());
