@@ -2,6 +2,7 @@
 
 #include "rf/carriertest.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -504,7 +505,7 @@ void TestCarrierTest::timeFieldsLookActiveOnlyForAlternation()
 {
     CarrierRig rig(moduleOfType('B'));
     auto *edit = rig.edit("Edit_TX_Time");
-    const QColor window = edit->style()->standardPalette().color(QPalette::Base);
+    const QColor window = QApplication::palette(edit).color(QPalette::Base);
     QVERIFY(!rig.find<QLabel>("Label_TX_Time")->isEnabled());
     QVERIFY(edit->palette().color(QPalette::Base) != window);
 

@@ -7,6 +7,7 @@
 #include <QComboBox>
 #include <QGroupBox>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QTabWidget>
 #include <QTest>
@@ -107,23 +108,29 @@ void TestLanguageTexts::captionsOfEveryKind()
         {"Label", TextKind::Caption, "Beschriftung", "Label"},
         {"Check", TextKind::Caption, "Auswahl", "Choice"},
         {"Box", TextKind::Placeholder, nullptr, "(choose)"},
+        {"Box", TextKind::AccessibleName, "Auswahlliste", "Choice list"},
         {"Missing", TextKind::Caption, "fehlt", "missing"},
     };
     const std::span<const UiText> tables[] = {rows};
+    // An editable box is typed into: its text field is named as the box.
+    scratch.box->setEditable(true);
     const auto captions = [&] {
-        return QStringList{captionOf(&scratch.window), captionOf(scratch.page),
-                           captionOf(scratch.group),   captionOf(scratch.label),
-                           captionOf(scratch.check),   scratch.box->placeholderText()};
+        return QStringList{
+            captionOf(&scratch.window),    captionOf(scratch.page),
+            captionOf(scratch.group),      captionOf(scratch.label),
+            captionOf(scratch.check),      scratch.box->placeholderText(),
+            scratch.box->accessibleName(), scratch.box->lineEdit()->accessibleName()};
     };
     const QStringList design = captions();
     applyLanguageTexts(&scratch.window, -1, tables);
     QCOMPARE(captions(), design);
     applyLanguageTexts(&scratch.window, 1, tables);
-    QCOMPARE(captions(), (QStringList{"Window", "Page", "Group", "Label", "Choice", "(choose)"}));
+    QCOMPARE(captions(), (QStringList{"Window", "Page", "Group", "Label", "Choice", "(choose)",
+                                      "Choice list", "Choice list"}));
     // A missing German text leaves the control as it is.
     applyLanguageTexts(&scratch.window, 0, tables);
-    QCOMPARE(captions(),
-             (QStringList{"Fenster", "Seite", "Gruppe", "Beschriftung", "Auswahl", "(choose)"}));
+    QCOMPARE(captions(), (QStringList{"Fenster", "Seite", "Gruppe", "Beschriftung", "Auswahl",
+                                      "(choose)", "Auswahlliste", "Auswahlliste"}));
 }
 
 void TestLanguageTexts::bPageListsHoldTheCoreCounts()

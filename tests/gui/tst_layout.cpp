@@ -28,6 +28,7 @@
 #include <QStyleOption>
 #include <QTabBar>
 #include <QTabWidget>
+#include <QTimer>
 
 namespace
 {
@@ -186,7 +187,8 @@ struct Findings {
 
 void inspect(QWidget *window, const QString &where, Findings &findings)
 {
-    const QRect screen(QPoint(0, 0), kScreen);
+    // The screen in the window's own pixels: 1366 × 768, halved at a scale of 2.
+    const QRect screen = QApplication::primaryScreen()->geometry();
     if (!screen.contains(window->frameGeometry()))
         findings.unreachable << where + QStringLiteral(": window ") +
                                     QString::number(window->frameGeometry().width()) +
@@ -237,8 +239,12 @@ void inspect(QWidget *window, const QString &where, Findings &findings)
         for (QWidget *a = w->parentWidget(); a; a = a->parentWidget()) {
             if (auto *area = qobject_cast<QScrollArea *>(a->parentWidget());
                 area && area->viewport() == a) {
-                // Scrolling brings it into view.
-                reachable = reachable && screen.contains(globalRect(area));
+                // Scrolling brings it into view, whole.
+                const QRect inContent(w->mapTo(area->widget(), QPoint(0, 0)), w->size());
+                area->ensureVisible(inContent.center().x(), inContent.center().y(),
+                                    inContent.width() / 2 + 1, inContent.height() / 2 + 1);
+                reachable = reachable && screen.contains(globalRect(area)) &&
+                            globalRect(a).contains(globalRect(w));
                 break;
             }
             reachable = reachable && globalRect(a).contains(rect);
@@ -321,6 +327,8 @@ private slots:
     void dialogsRead_data();
     void dialogsRead();
     void debugWindowGivesItsRoomBack();
+    void aboutBoxReadsAndReaches_data();
+    void aboutBoxReadsAndReaches();
 };
 
 void TestLayout::everyPageFitsAndReads_data()
@@ -465,6 +473,54 @@ void TestLayout::debugWindowGivesItsRoomBack()
     QVERIFY(findings.noneReported());
 }
 
+void TestLayout::aboutBoxReadsAndReaches_data()
+{
+    QTest::addColumn<int>("language");
+    QTest::newRow("German") << 0;
+    QTest::newRow("English") << 1;
+}
+
+void TestLayout::aboutBoxReadsAndReaches()
+{
+    // Opened as the user opens it: Info on the window of a connected module.
+    QFETCH(int, language);
+    EmulatorConfig config;
+    config.type = 'B';
+    WindowRig rig(config);
+    rig.form->show();
+    QVERIFY(QTest::qWaitForWindowExposed(rig.form.get()));
+    rig.form->setLanguageIndex(language);
+    rig.connectModule();
+    QTRY_VERIFY(rig.tabVisible("Monitor"));
+
+    Findings findings;
+    QStringList small;
+    bool shown = false;
+    auto *about = rig.form->findChild<TAboutBox *>();
+    QTimer::singleShot(0, about, [&] {
+        shown = QTest::qWaitForWindowExposed(about);
+        settle();
+        inspect(about, about->objectName(), findings);
+        // No text smaller than the window's own.
+        const int readable = QFontInfo(rig.form->font()).pixelSize();
+        for (QWidget *w : about->findChildren<QWidget *>())
+            if (isControl(w) && w->isVisibleTo(about) &&
+                QFontInfo(w->font()).pixelSize() < readable)
+                small << nameOf(w) + QStringLiteral(" ") +
+                             QString::number(QFontInfo(w->font()).pixelSize()) +
+                             QStringLiteral(" px");
+        saveShot(about, QStringLiteral("about-%1").arg(language));
+        about->accept();
+    });
+    rig.button("BtnInfo")->click();
+    QVERIFY(shown);
+    for (const QString &text : small)
+        qWarning("smaller than the window's font: %s", qPrintable(text));
+    const bool reachable = findings.noneReported();
+    QVERIFY(small.isEmpty());
+    QVERIFY(reachable);
+}
+
 int main(int argc, char **argv)
 {
     // The offscreen platform's screen is 800 × 600 at 96 dpi unless told otherwise.
@@ -477,10 +533,12 @@ int main(int argc, char **argv)
         const int dpi = qEnvironmentVariableIsSet("QT_FONT_DPI")
                             ? qEnvironmentVariableIntValue("QT_FONT_DPI")
                             : 96;
+        // A screen of twice the pixels shows the same 1366 × 768 at a scale of 2.
+        const int times = std::max(1, qEnvironmentVariableIntValue("KORVEL_SCREEN_TIMES"));
         file.write(QStringLiteral(R"({"screens": [{"name": "laptop", "x": 0, "y": 0, )"
                                   R"("width": %1, "height": %2, "logicalDpi": %3}]})")
-                       .arg(kScreen.width())
-                       .arg(kScreen.height())
+                       .arg(kScreen.width() * times)
+                       .arg(kScreen.height() * times)
                        .arg(dpi)
                        .toUtf8());
         file.close();

@@ -1,5 +1,7 @@
 #include "monitor/monitorpage.h"
 
+#include "widgets/contrast.h"
+
 #include <QCheckBox>
 #include <QComboBox>
 #include <QGridLayout>
@@ -232,7 +234,7 @@ void buildMonitorPage(QWidget *page, MonitorControls &c, const QStringList &chan
     c.LabelMonitor_Span = named(new QLabel(config), QStringLiteral("LabelMonitor_Span"));
     c.LabelMonitor_RBW = named(new QLabel(config), QStringLiteral("LabelMonitor_RBW"));
     c.LabelMonitor_Status = named(new QLabel(config), QStringLiteral("LabelMonitor_Status"));
-    c.LabelMonitor_Status->setStyleSheet(QStringLiteral("color: red;"));
+    keepTextReadable(c.LabelMonitor_Status, [](const QPalette &) { return QColor(Qt::red); });
     configGrid->addWidget(c.LabelCenterFreq, 0, 0);
     configGrid->addWidget(c.LabelMonitor_CenterFrq, 0, 1, 1, 2);
     configGrid->addWidget(c.LabelSpan, 1, 0);

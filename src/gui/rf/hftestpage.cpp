@@ -1,6 +1,8 @@
 #include "rf/hftestpage.h"
 #include "rf/linkcontrolgroup.h"
+#include "widgets/accessiblenames.h"
 
+#include <QApplication>
 #include <QComboBox>
 #include <QGridLayout>
 #include <QGroupBox>
@@ -8,7 +10,6 @@
 #include <QLineEdit>
 #include <QPalette>
 #include <QPushButton>
-#include <QStyle>
 #include <QVBoxLayout>
 
 namespace
@@ -33,8 +34,10 @@ QComboBox *choiceBox(QWidget *parent, const char *name, const QStringList &items
 
 void setTimeEditLook(QLineEdit *edit, bool active)
 {
+    // The colours of the palette in force (a dark one, too), not the style's own: the text
+    // keeps the palette's colour.
     QPalette palette = edit->palette();
-    const QPalette standard = edit->style() ? edit->style()->standardPalette() : QPalette();
+    const QPalette standard = QApplication::palette(edit);
     palette.setColor(QPalette::Base,
                      active ? standard.color(QPalette::Base) : standard.color(QPalette::Button));
     edit->setPalette(palette);
@@ -55,6 +58,7 @@ void buildHfTestPage(QWidget *page, HfTestControls &c)
     c.CBox_RX_TX_Switch_Test = choiceBox(c.GroupBox_HF_Test, "CBox_RX_TX_Switch_Test",
                                          {QStringLiteral("nur TX"), QStringLiteral("RX und TX")});
     c.BtnStartHF_Test = named(new QPushButton(QStringLiteral("Start")), "BtnStartHF_Test");
+    nameAfterGroup(c.BtnStartHF_Test);
     c.Label_TX_Time = named(new QLabel(QStringLiteral("Dauer senden:")), "Label_TX_Time");
     c.Edit_TX_Time = named(new QLineEdit(c.GroupBox_HF_Test), "Edit_TX_Time");
     c.Label_TX_Time_Einheit = named(new QLabel(QStringLiteral("ms")), "Label_TX_Time_Einheit");

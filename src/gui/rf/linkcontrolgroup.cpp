@@ -1,6 +1,8 @@
 #include "rf/linkcontrolgroup.h"
 
 #include "rf/hftestpage.h"
+#include "widgets/accessiblenames.h"
+#include "widgets/contrast.h"
 #include "widgets/shapecircle.h"
 
 #include <QCheckBox>
@@ -82,6 +84,7 @@ QGroupBox *buildLinkControlGroup(QWidget *page, HfTestControls &c)
 
     c.BtnStartLinkControl =
         named(new QPushButton(QStringLiteral("Start"), group), "BtnStartLinkControl");
+    nameAfterGroup(c.BtnStartLinkControl);
     c.LabelLinkControl_Interval = label(group, "LabelLinkControl_Interval", "Interval [ms]:");
     c.EditLinkControl_Interval =
         named(new QLineEdit(QStringLiteral("50"), group), "EditLinkControl_Interval");
@@ -170,12 +173,12 @@ QGroupBox *buildLinkControlGroup(QWidget *page, HfTestControls &c)
         named(new QPushButton(QStringLiteral("Peak Reset"), group), "BtnLinkControl_PeakReset");
     grid->addWidget(c.BtnLinkControl_PeakReset, 18, 0);
 
-    // Locked, the option's caption shows in the workspace grey.
+    // Locked, the option's caption shows in the workspace grey, as dark or light as the
+    // background needs for it to be read.
     c.CBoxLinkControl_Empf = named(new QCheckBox(QStringLiteral("Empfindlichkeitsmessung"), group),
                                    "CBoxLinkControl_Empf");
-    QPalette locked = c.CBoxLinkControl_Empf->palette();
-    locked.setColor(QPalette::WindowText, locked.color(QPalette::Dark));
-    c.CBoxLinkControl_Empf->setPalette(locked);
+    keepTextReadable(c.CBoxLinkControl_Empf,
+                     [](const QPalette &palette) { return palette.color(QPalette::Dark); });
     grid->addWidget(c.CBoxLinkControl_Empf, 18, 1, 1, 4);
 
     grid->addWidget(label(group, "LabelKonfiguration", "Einstellungen"), 19, 0);

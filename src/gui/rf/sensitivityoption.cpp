@@ -3,6 +3,7 @@
 #include "rf/linkcontrol.h"
 #include "rf/passworddlg.h"
 #include "texts/messages.h"
+#include "widgets/contrast.h"
 
 #include <QCheckBox>
 #include <QLineEdit>
@@ -24,6 +25,7 @@ void SensitivityOption::unlock()
 {
     m_unlocked = true;
     // The caption leaves the locked grey for the normal text colour.
+    stopKeepingTextReadable(m_box);
     m_box->setPalette(QPalette());
 }
 

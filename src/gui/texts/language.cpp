@@ -88,6 +88,11 @@ void applyRow(QWidget *window, const UiText &row, int languageIndex)
         if (box)
             setPlaceholder(box, value);
         break;
+    case TextKind::AccessibleName:
+        control->setAccessibleName(value);
+        if (box && box->lineEdit())
+            box->lineEdit()->setAccessibleName(value);
+        break;
     }
 }
 

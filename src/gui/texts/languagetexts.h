@@ -4,9 +4,11 @@
 
 // What a row of a language table sets on its control.
 enum class TextKind {
-    Caption,     // window title, tab text, group title, label, button or check-box text
-    Items,       // a combo box's item list, one comma-separated text
-    Placeholder, // what a combo box shows while nothing is selected; an empty text shows none
+    Caption,        // window title, tab text, group title, label, button or check-box text
+    Items,          // a combo box's item list, one comma-separated text
+    Placeholder,    // what a combo box shows while nothing is selected; an empty text shows none
+    AccessibleName, // what a screen reader calls the control; an editable combo box's text
+                    // field gets it too
 };
 
 // One control's text in both languages. A null text leaves the control alone in that language.

@@ -1,5 +1,9 @@
 #include "texts/languagetexts.h"
 
+#include <deque>
+#include <string>
+#include <vector>
+
 namespace
 {
 
@@ -34,12 +38,53 @@ const UiText kTexts[] = {
     {"RadioGroupMessArt", TextKind::Caption, "Messart", "Measurement mode"},
     {"RButtonMonitor_momentan", TextKind::Caption, "Momentanwert", "Instantaneous value"},
     {"RButtonMonitor_peak", TextKind::Caption, "Peakwert", "Peak value"},
+    // The controls below the slots
+    {"TBarMonitor_Tempo", TextKind::AccessibleName, "Messgeschwindigkeit", "Measurement speed"},
+    {"TBarMonitor_Mittlung", TextKind::AccessibleName, "Mittelwertbildung", "Calculate mean value"},
+    {"TBarMonitor_peak", TextKind::AccessibleName, "Anzeige Peak-Wert", "Display peak value"},
+    {"CBoxMonitor_Messung", TextKind::AccessibleName, "Messwertanzeige: Kanal", "Display value: channel"},
+    {"EditMonitor_Momentan", TextKind::AccessibleName, "Messwertanzeige: Momentan", "Display value: momentary"},
+    {"EditMonitor_Peak", TextKind::AccessibleName, "Messwertanzeige: Peak", "Display value: peak"},
 };
 // clang-format on
+
+// Each of the 30 slots has a channel box and two gauges, named after the slot's label "C1" to
+// "C30" (the same in both languages).
+struct SlotName {
+    const char *control; // the control's name without the slot number
+    const char *german;  // the name's words before the slot label
+    const char *english;
+};
+const SlotName kSlotNames[] = {
+    {"CBoxMonitor_C", "Frequenz", "Frequency"},
+    {"GaugeMonitor_akt_C", "Momentan", "Momentary"},
+    {"GaugeMonitor_peak_C", "Peak", "Peak"},
+};
+constexpr int kSlots = 30;
+
+struct MonitorRows {
+    std::deque<std::string> texts; // the rows point into these; a deque never moves them
+    std::vector<UiText> rows;
+
+    const char *keep(std::string text) { return texts.emplace_back(std::move(text)).c_str(); }
+
+    MonitorRows()
+    {
+        rows.assign(std::begin(kTexts), std::end(kTexts));
+        for (int slot = 1; slot <= kSlots; ++slot) {
+            const std::string label = "C" + std::to_string(slot);
+            for (const SlotName &name : kSlotNames)
+                rows.push_back({keep(name.control + std::to_string(slot)), TextKind::AccessibleName,
+                                keep(std::string(name.german) + ' ' + label),
+                                keep(std::string(name.english) + ' ' + label)});
+        }
+    }
+};
 
 } // namespace
 
 std::span<const UiText> monitorTexts()
 {
-    return kTexts;
+    static const MonitorRows monitor;
+    return monitor.rows;
 }

@@ -26,6 +26,14 @@ const UiText kTexts[] = {
     {"BtnSave", TextKind::Caption, "speichern", "Save"},
     {"BtnLoad", TextKind::Caption, "laden", "Load"},
     {"LabelSpeicher", TextKind::Caption, "Speicherplatz:", "Memory location:"},
+    // What a screen reader calls the controls without a caption of their own
+    {"CBox_COM", TextKind::AccessibleName, "Verbindung über", "Connection by"},
+    {"CBox_RS232_baud", TextKind::AccessibleName, "Baudrate", "Baud rate"},
+    {"PageControl1", TextKind::AccessibleName, "Seiten", "Pages"},
+    {"CBox_Speicher", TextKind::AccessibleName, "Speicherplatz", "Memory location"},
+    {"Edit_info", TextKind::AccessibleName, "Info zum Speicherplatz", "Memory location info"},
+    {"MemoTX", TextKind::AccessibleName, "Gesendete Telegramme", "Sent frames"},
+    {"MemoRX", TextKind::AccessibleName, "Empfangene Telegramme", "Received frames"},
 };
 // clang-format on
 

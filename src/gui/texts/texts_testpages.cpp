@@ -35,6 +35,14 @@ const UiText kTexts[] = {
     {"CBox_sleep_0", TextKind::Placeholder, "", "(choose)"},
     {"CBox_sleep_4", TextKind::Placeholder, "", "(choose)"},
     {"CBox_sleep_5", TextKind::Placeholder, "", "(choose)"},
+    // Modultest: the read buttons share a caption, the result fields are named by their group
+    {"BtnTemp", TextKind::AccessibleName, "Temperatur auslesen", "Read temperature"},
+    {"BtnVCC", TextKind::AccessibleName, "Betriebsspannung auslesen", "Read operating voltage"},
+    {"BtnRSSI_Aktuell", TextKind::AccessibleName, "RSSI-Aktuell auslesen", "Read RSSI actual"},
+    {"BtnRSSI_MAX", TextKind::AccessibleName, "RSSI-Maximalwert auslesen", "Read RSSI maximum value"},
+    {"CBox_sleep_0", TextKind::AccessibleName, "Sleep: nach Wakeup", "Sleep: after wakeup"},
+    {"CBox_sleep_4", TextKind::AccessibleName, "Sleep: Wakeuppin", "Sleep: wakeuppin"},
+    {"CBox_sleep_5", TextKind::AccessibleName, "Sleep: andere Pins", "Sleep: other pins"},
     // Page HF_Test, carrier group
     {"HF_Test", TextKind::Caption, "HF-Tests", "Radio tests"},
     {"GroupBox_HF_Test", TextKind::Caption, "Träger senden", "Carrierout"},
@@ -47,6 +55,11 @@ const UiText kTexts[] = {
     {"Label_TX_Time", TextKind::Caption, "Dauer senden:", "Transmit time:"},
     {"CBox_Mod_Test", TextKind::Placeholder, "", "(choose)"},
     {"CBox_RX_TX_Switch_Test", TextKind::Placeholder, "", "(choose)"},
+    // The carrier group's fields; its start button is named after the group
+    {"CBox_Mod_Test", TextKind::AccessibleName, "Modulation", "Modulation"},
+    {"CBox_RX_TX_Switch_Test", TextKind::AccessibleName, "RX/TX Umschaltung", "RX/TX switch"},
+    {"Edit_TX_Time", TextKind::AccessibleName, "Dauer senden in ms", "Transmit time in ms"},
+    {"Edit_RX_Time", TextKind::AccessibleName, "Dauer empfangen in ms", "Receive time in ms"},
     // Page HF_Test, LinkControl group (GroupBox_Linkcontrol)
     {"GroupBox_Linkcontrol", TextKind::Caption, "LinkControl", "LinkControl"},
     {"BtnLinkControl_Clear", TextKind::Caption, "Clear Statisik", "Clear statistics"},
@@ -79,6 +92,28 @@ const UiText kTexts[] = {
     {"LabelRCV_Quality", TextKind::Caption, "Verbindungsqualität:", "Connection quality:"},
     {"LabelRS232Datarate", TextKind::Caption, "RS232-Baudrate:", "RS232 baudrate:"},
     {"LabelStrong", TextKind::Caption, "stark", "strong"},
+    // The LinkControl group's fields and gauges; its start button is named after the group
+    {"EditLinkControl_Interval", TextKind::AccessibleName, "Interval [ms]", "Interval [ms]"},
+    {"EditLinkControl_txStatistik", TextKind::AccessibleName, "anz. gesendet", "Number of sent"},
+    {"EditLinkControl_rxStatistik", TextKind::AccessibleName, "anz. empfangen", "Number of received"},
+    {"EditLinkControl_rxProzent", TextKind::AccessibleName, "Anteil empfangen", "Share received"},
+    {"EditLinkControl_nokStatistik", TextKind::AccessibleName, "anz. verloren", "Number of lost"},
+    {"EditLinkControl_nokProzent", TextKind::AccessibleName, "Anteil verloren", "Share lost"},
+    {"EditLinkControl_quality1", TextKind::AccessibleName, "Signal-Rauschabstand angeschlossenes Modul", "Signal to noise ratio connected module"},
+    {"G_LinkControl_quality1", TextKind::AccessibleName, "Signal-Rauschabstand angeschlossenes Modul, Anzeige", "Signal to noise ratio connected module, gauge"},
+    {"EditLinkControl_ruhe1", TextKind::AccessibleName, "RSSI-Ruhewert angeschlossenes Modul", "RSSI of noise connected module"},
+    {"G_LinkControl_ruhe1", TextKind::AccessibleName, "RSSI-Ruhewert angeschlossenes Modul, Anzeige", "RSSI of noise connected module, gauge"},
+    {"EditLinkControl_quality2", TextKind::AccessibleName, "Signal-Rauschabstand freies Modul", "Signal to noise ratio free module"},
+    {"G_LinkControl_quality2", TextKind::AccessibleName, "Signal-Rauschabstand freies Modul, Anzeige", "Signal to noise ratio free module, gauge"},
+    {"EditLinkControl_ruhe2", TextKind::AccessibleName, "RSSI-Ruhewert freies Modul", "RSSI of noise free module"},
+    {"G_LinkControl_ruhe2", TextKind::AccessibleName, "RSSI-Ruhewert freies Modul, Anzeige", "RSSI of noise free module, gauge"},
+    {"G_LinkControl_quality1_peak", TextKind::AccessibleName, "Signal-Rauschabstand angeschlossenes Modul, Peak-Wert", "Signal to noise ratio connected module, peak value"},
+    {"G_LinkControl_ruhe1_peak", TextKind::AccessibleName, "RSSI-Ruhewert angeschlossenes Modul, Peak-Wert", "RSSI of noise connected module, peak value"},
+    {"G_LinkControl_quality2_peak", TextKind::AccessibleName, "Signal-Rauschabstand freies Modul, Peak-Wert", "Signal to noise ratio free module, peak value"},
+    {"G_LinkControl_ruhe2_peak", TextKind::AccessibleName, "RSSI-Ruhewert freies Modul, Peak-Wert", "RSSI of noise free module, peak value"},
+    {"TBar_LinkControl_Mittlung", TextKind::AccessibleName, "Mittelwertbildung", "Calculate mean value"},
+    {"TBarLinkControl_Peak", TextKind::AccessibleName, "Anzeige Peak-Wert", "Display peak value"},
+    {"EditLinkControl_late", TextKind::AccessibleName, "PC verspätet", "PC late"},
 };
 // clang-format on
 

@@ -20,6 +20,7 @@ void ShapeCircle::paintEvent(QPaintEvent *)
     QPainter painter(this);
     painter.setRenderHint(QPainter::Antialiasing);
     painter.setBrush(m_color);
-    painter.setPen(Qt::black);
+    // The outline in the text colour: the circle stands out from a dark background too.
+    painter.setPen(palette().color(QPalette::WindowText));
     painter.drawEllipse(rect().adjusted(1, 1, -1, -1));
 }

@@ -2,11 +2,13 @@
 
 #include "module/tables.h"
 #include "texts/abouttexts.h"
+#include "widgets/pagescrollarea.h"
 #include "window/datafolder.h"
 
 #include <QDir>
 #include <QFontMetrics>
 #include <QFrame>
+#include <QGridLayout>
 #include <QLabel>
 #include <QLinearGradient>
 #include <QPainter>
@@ -14,6 +16,10 @@
 #include <QPixmap>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QScreen>
+#include <QTextDocument>
+#include <QVBoxLayout>
+#include <QtMath>
 
 #include <algorithm>
 
@@ -26,33 +32,28 @@ template <typename T> T *named(T *widget, const char *name)
     return widget;
 }
 
-QLabel *boldLabel(QWidget *parent, const char *name, int pixelSize, int x, int y,
+// The box was drawn with an 11-pixel default font; its texts keep their sizes relative to the
+// desktop's font, so that a larger desktop font enlarges them all alike.
+constexpr double kDesignFontPixels = 11.0;
+
+QFont relativeFont(const QFont &base, int designPixels, bool bold)
+{
+    QFont font = base;
+    const double factor = designPixels / kDesignFontPixels;
+    if (base.pointSizeF() > 0)
+        font.setPointSizeF(base.pointSizeF() * factor);
+    else
+        font.setPixelSize(qRound(base.pixelSize() * factor));
+    font.setBold(bold);
+    return font;
+}
+
+QLabel *boldLabel(QWidget *parent, const char *name, int designPixels,
                   const QString &text = QString())
 {
     auto *label = named(new QLabel(text, parent), name);
-    QFont font = label->font();
-    font.setPixelSize(pixelSize);
-    font.setBold(true);
-    label->setFont(font);
-    label->setProperty("designPixelSize", pixelSize);
-    label->move(x, y);
-    label->adjustSize();
+    label->setFont(relativeFont(label->font(), designPixels, true));
     return label;
-}
-
-// Shrinks the font until the widest line fits the width, down to a smallest size still legible.
-QFont fittedFont(QFont font, const QStringList &lines, int width, int smallestPixelSize)
-{
-    while (font.pixelSize() > smallestPixelSize) {
-        const QFontMetrics metrics(font);
-        int widest = 0;
-        for (const QString &line : lines)
-            widest = std::max(widest, metrics.horizontalAdvance(line));
-        if (widest <= width)
-            break;
-        font.setPixelSize(font.pixelSize() - 1);
-    }
-    return font;
 }
 
 } // namespace
@@ -109,77 +110,103 @@ TAboutBox::TAboutBox(QWidget *parent) : QDialog(parent)
 {
     setObjectName(QStringLiteral("AboutBox"));
     setModal(true);
-    setFixedSize(kWidth, kHeight);
 
-    Panel1 = named(new QFrame(this), "Panel1");
-    Panel1->setGeometry(8, 8, 393, 473);
+    // Everything but the OK button lies on the panel, which scrolls where the screen is too low
+    // for it, as the window's pages do.
+    Panel1 = named(new QFrame, "Panel1");
     Panel1->setFrameStyle(QFrame::Panel | QFrame::Raised);
     Panel1->setLineWidth(2);
+    auto *area = new PageScrollArea(this);
+    area->setWidget(Panel1);
+    auto *grid = new QGridLayout(Panel1);
+    grid->setContentsMargins(12, 8, 12, 8);
+    grid->setHorizontalSpacing(24);
 
-    ProductName = boldLabel(Panel1, "ProductName", 24, 20, 16);
+    ProductName = boldLabel(Panel1, "ProductName", 24);
     QFont underlined = ProductName->font();
     underlined.setUnderline(true);
     ProductName->setFont(underlined);
-    Information = boldLabel(Panel1, "Information", 16, 20, 48);
+    Information = boldLabel(Panel1, "Information", 16);
 
     ProgramIcon = named(new QLabel(Panel1), "ProgramIcon");
-    ProgramIcon->setGeometry(16, 80, 350, 90);
+    ProgramIcon->setFixedSize(kLogoWidth, kLogoHeight);
     ProgramIcon->setScaledContents(true);
-    ProgramIcon->setPixmap(drawKorvelLogo(350, 90));
 
     MemoKompatibel = named(new QPlainTextEdit(Panel1), "MemoKompatibel");
-    MemoKompatibel->setGeometry(16, 184, 353, 140);
     MemoKompatibel->setReadOnly(true);
     MemoKompatibel->setFrameShape(QFrame::NoFrame);
     MemoKompatibel->setLineWrapMode(QPlainTextEdit::NoWrap);
+    MemoKompatibel->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    MemoKompatibel->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     MemoKompatibel->setBackgroundRole(QPalette::Button);
     MemoKompatibel->viewport()->setBackgroundRole(QPalette::Button);
 
-    Label_Version = boldLabel(Panel1, "Label_Version", 13, 20, 328, QStringLiteral("Version:"));
-    Version = boldLabel(Panel1, "Version", 13, 132, 328);
-    Label_Date = boldLabel(Panel1, "Label_Date", 13, 20, 352);
-    Datum = boldLabel(Panel1, "Datum", 13, 132, 352);
-    Firma = boldLabel(Panel1, "Firma", 13, 20, 392);
-    Label_Design = boldLabel(Panel1, "Label_Design", 13, 20, 416, QStringLiteral("Design:"));
-    Design = boldLabel(Panel1, "Design", 13, 132, 416);
-    Label_Web = boldLabel(Panel1, "Label_Web", 13, 20, 440, QStringLiteral("Web:"));
-    Web = boldLabel(Panel1, "Web", 13, 132, 440);
+    Label_Version = boldLabel(Panel1, "Label_Version", 13, QStringLiteral("Version:"));
+    Version = boldLabel(Panel1, "Version", 13);
+    Label_Date = boldLabel(Panel1, "Label_Date", 13);
+    Datum = boldLabel(Panel1, "Datum", 13);
+    Firma = boldLabel(Panel1, "Firma", 13);
+    Label_Design = boldLabel(Panel1, "Label_Design", 13, QStringLiteral("Design:"));
+    Design = boldLabel(Panel1, "Design", 13);
+    Label_Web = boldLabel(Panel1, "Label_Web", 13, QStringLiteral("Web:"));
+    Web = boldLabel(Panel1, "Web", 13);
 
     // Where this copy keeps its files: next to the program, or the user's data folder when the
     // program's folder cannot be written (an installed copy).
     LabelDataFolder = named(new QLabel(Panel1), "LabelDataFolder");
-    LabelDataFolder->setGeometry(20, 458, 360, 12);
-    QFont small = LabelDataFolder->font();
-    small.setPixelSize(10);
-    LabelDataFolder->setFont(small);
+
+    int row = 0;
+    grid->addWidget(ProductName, row++, 0, 1, 2);
+    grid->addWidget(Information, row++, 0, 1, 2);
+    grid->addWidget(ProgramIcon, row++, 0, 1, 2);
+    grid->addWidget(MemoKompatibel, row++, 0, 1, 2);
+    grid->addWidget(Label_Version, row, 0);
+    grid->addWidget(Version, row++, 1);
+    grid->addWidget(Label_Date, row, 0);
+    grid->addWidget(Datum, row++, 1);
+    grid->setRowMinimumHeight(row++, Firma->fontMetrics().height() / 2);
+    grid->addWidget(Firma, row++, 0, 1, 2);
+    grid->addWidget(Label_Design, row, 0);
+    grid->addWidget(Design, row++, 1);
+    grid->addWidget(Label_Web, row, 0);
+    grid->addWidget(Web, row++, 1);
+    grid->addWidget(LabelDataFolder, row++, 0, 1, 2);
+    grid->setColumnStretch(1, 1);
+    grid->setRowStretch(row, 1);
 
     OKButton = named(new QPushButton(QStringLiteral("OK"), this), "OKButton");
-    OKButton->setGeometry(167, 492, 75, 25);
     OKButton->setDefault(true);
     connect(OKButton, &QPushButton::clicked, this, &QDialog::accept);
+
+    auto *layout = new QVBoxLayout(this);
+    layout->setContentsMargins(8, 8, 8, 8);
+    layout->addWidget(area, 1);
+    layout->addWidget(OKButton, 0, Qt::AlignHCenter);
 }
 
 void TAboutBox::fillTexts(int languageIndex)
 {
     const AboutTexts &texts = aboutTexts(languageIndex);
-    // The texts keep their sizes where they fit the panel; wider ones get a smaller font.
-    const int room = Panel1->width() - 2 * ProductName->x();
-    const auto set = [room](QLabel *label, const char *text) {
+    const auto set = [](QLabel *label, const char *text) {
         label->setText(QString::fromUtf8(text));
-        QFont font = label->font();
-        font.setPixelSize(label->property("designPixelSize").toInt());
-        label->setFont(fittedFont(font, {label->text()}, room, 10));
-        label->adjustSize();
     };
     set(ProductName, texts.productName);
     setWindowTitle(QString::fromUtf8(texts.caption));
     set(Information, texts.information);
     set(Label_Date, texts.dateLabel);
+    // The list shows whole, in the window's font: the box grows to it, and scrolls where the
+    // screen is too small.
     const QStringList compatibility = splitItems(QString::fromUtf8(texts.compatibility));
-    QFont memoFont = MemoKompatibel->font();
-    memoFont.setPixelSize(11);
-    MemoKompatibel->setFont(fittedFont(memoFont, compatibility, MemoKompatibel->width() - 12, 8));
     MemoKompatibel->setPlainText(compatibility.join(QLatin1Char('\n')));
+    const QFontMetrics memo = MemoKompatibel->fontMetrics();
+    int widest = 0;
+    for (const QString &line : compatibility)
+        widest = std::max(widest, memo.horizontalAdvance(line));
+    const int margins =
+        2 * (qCeil(MemoKompatibel->document()->documentMargin()) + MemoKompatibel->frameWidth());
+    MemoKompatibel->setFixedSize(widest + margins + memo.averageCharWidth(),
+                                 int(compatibility.size()) * memo.lineSpacing() + margins +
+                                     memo.descent());
     set(Version, texts.version);
     set(Datum, texts.date);
     set(Web, texts.web);
@@ -188,7 +215,25 @@ void TAboutBox::fillTexts(int languageIndex)
     const QString files =
         (languageIndex == 0 ? QStringLiteral("Dateien: ") : QStringLiteral("Files: ")) +
         QDir::toNativeSeparators(m_dataFolder);
-    LabelDataFolder->setText(LabelDataFolder->fontMetrics().elidedText(files, Qt::ElideMiddle,
-                                                                       LabelDataFolder->width()));
+    // A long folder is shortened in the middle to the width of the list; the tooltip holds it all.
+    const int room = std::max(MemoKompatibel->width(), ProgramIcon->width());
+    LabelDataFolder->setText(
+        LabelDataFolder->fontMetrics().elidedText(files, Qt::ElideMiddle, room));
     LabelDataFolder->setToolTip(dataFolderDescription(languageIndex, m_dataFolder));
+    const qreal ratio = devicePixelRatioF();
+    QPixmap logo = drawKorvelLogo(qCeil(kLogoWidth * ratio), qCeil(kLogoHeight * ratio));
+    logo.setDevicePixelRatio(ratio);
+    ProgramIcon->setPixmap(logo);
+    fitToScreen();
+}
+
+void TAboutBox::fitToScreen()
+{
+    // As large as the texts need, no larger than the screen; a window manager adds its frame.
+    constexpr int kFrameAllowance = 48;
+    layout()->activate();
+    QSize size = sizeHint();
+    if (const QScreen *shown = screen())
+        size = size.boundedTo(shown->availableGeometry().size() - QSize(0, kFrameAllowance));
+    resize(size);
 }

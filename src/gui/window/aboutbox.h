@@ -14,8 +14,9 @@ class TAboutBox : public QDialog
 {
     Q_OBJECT
 public:
-    static constexpr int kWidth = 407;
-    static constexpr int kHeight = 526;
+    // The logo's size in the design; it is drawn for the screen's pixel ratio.
+    static constexpr int kLogoWidth = 350;
+    static constexpr int kLogoHeight = 90;
 
     explicit TAboutBox(QWidget *parent = nullptr);
 
@@ -42,6 +43,8 @@ public:
     QLabel *LabelDataFolder = nullptr;
 
 private:
+    void fitToScreen();
+
     QString m_dataFolder;
 };
 

@@ -19,6 +19,7 @@
 #include "texts/language.h"
 #include "texts/languagechoice.h"
 #include "texts/messages.h"
+#include "widgets/accessiblenames.h"
 #include "widgets/busycursor.h"
 #include "widgets/pagescrollarea.h"
 #include "widgets/portcombobox.h"
@@ -60,6 +61,7 @@ TForm1::TForm1(const QString &programFolder, QWidget *parent)
     : QMainWindow(parent), m_programFolder(programFolder)
 {
     setObjectName(QStringLiteral("Form1"));
+    installAccessibleNames();
     if (m_programFolder.isEmpty())
         m_programFolder = programDataFolder();
     if (!m_programFolder.endsWith(QLatin1Char('/')))

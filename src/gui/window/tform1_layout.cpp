@@ -1,5 +1,6 @@
 #include "module/moduledata.h"
 #include "module/tables.h"
+#include "widgets/contrast.h"
 #include "widgets/pagescrollarea.h"
 #include "widgets/portcombobox.h"
 #include "window/tform1.h"
@@ -34,7 +35,7 @@ QLabel *notConnectedPanel(const char *name, int pointSize)
     font.setBold(true);
     font.setPointSize(pointSize);
     panel->setFont(font);
-    panel->setStyleSheet(QStringLiteral("color: red;"));
+    keepTextReadable(panel, [](const QPalette &) { return QColor(Qt::red); });
     panel->setAlignment(Qt::AlignCenter);
     return panel;
 }
