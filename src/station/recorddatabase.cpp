@@ -71,6 +71,12 @@ QString newConnectionName()
     return QStringLiteral("korvel-records-%1").arg(next++);
 }
 
+// Qt binds a null text as NULL: an empty text is stored as one.
+QVariant text(const QString &value)
+{
+    return value.isNull() ? QVariant(QString(QLatin1String(""))) : QVariant(value);
+}
+
 QVariant nullableSerial(const std::optional<quint32> &serial)
 {
     return serial ? QVariant(qint64(*serial)) : QVariant(QMetaType(QMetaType::LongLong));
@@ -328,14 +334,12 @@ RecordDatabase::Stored RecordDatabase::store(const UnitRecord &unit)
                                   "?, ?, ?, ?, ?, ?, ?, ?, ?) ON CONFLICT (uuid) DO NOTHING")
                        .arg(kUnitColumns));
     for (const QVariant &value :
-         {QVariant(unit.uuid), nullableSerial(unit.serialNumber), QVariant(unit.designation),
-          QVariant(unit.type), QVariant(unit.softwareVersion), QVariant(unit.hardware),
-          QVariant(unit.band), QVariant(unit.port), QVariant(unit.station),
-          QVariant(unit.operatorName), QVariant(timeText(unit.startedAt)),
-          QVariant(timeText(unit.endedAt)), QVariant(unit.toolVersion), QVariant(unit.planName),
-          QVariant(unit.planSha256), QVariant(unit.configurationSha256),
-          QVariant(unit.referenceSerial), QVariant(resultText(unit.result)),
-          QVariant(unit.failure)})
+         {text(unit.uuid), nullableSerial(unit.serialNumber), text(unit.designation),
+          text(unit.type), text(unit.softwareVersion), text(unit.hardware), text(unit.band),
+          text(unit.port), text(unit.station), text(unit.operatorName),
+          text(timeText(unit.startedAt)), text(timeText(unit.endedAt)), text(unit.toolVersion),
+          text(unit.planName), text(unit.planSha256), text(unit.configurationSha256),
+          text(unit.referenceSerial), text(resultText(unit.result)), text(unit.failure)})
         insert.addBindValue(value);
     if (!insert.exec())
         return failed(insert);
@@ -356,9 +360,9 @@ RecordDatabase::Stored RecordDatabase::store(const UnitRecord &unit)
         const StepRecord &record = unit.steps.at(s);
         step.addBindValue(unit.uuid);
         step.addBindValue(s);
-        step.addBindValue(record.name);
+        step.addBindValue(text(record.name));
         step.addBindValue(resultText(record.result));
-        step.addBindValue(record.reason);
+        step.addBindValue(text(record.reason));
         step.addBindValue(record.durationMs);
         if (!step.exec())
             return failed(step);
@@ -367,13 +371,13 @@ RecordDatabase::Stored RecordDatabase::store(const UnitRecord &unit)
             measurement.addBindValue(unit.uuid);
             measurement.addBindValue(s);
             measurement.addBindValue(m);
-            measurement.addBindValue(value.quantity);
+            measurement.addBindValue(text(value.quantity));
             measurement.addBindValue(nullableNumber(value.value));
-            measurement.addBindValue(value.text);
-            measurement.addBindValue(value.unit);
+            measurement.addBindValue(text(value.text));
+            measurement.addBindValue(text(value.unit));
             measurement.addBindValue(nullableNumber(value.low));
             measurement.addBindValue(nullableNumber(value.high));
-            measurement.addBindValue(value.expected);
+            measurement.addBindValue(text(value.expected));
             measurement.addBindValue(resultText(value.result));
             if (!measurement.exec())
                 return failed(measurement);

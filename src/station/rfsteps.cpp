@@ -182,6 +182,8 @@ public:
     }
 
     void setOutput(CarrierOutput *output) { m_output = output; }
+    // Called when the carrier goes on, after the configuration change it needs.
+    void setOnStarted(std::function<void()> started) { m_started = std::move(started); }
     bool isC() const { return m_c.has_value(); }
     std::optional<CPageValues> cPage() const { return m_c; }
     QString failure() const { return m_failure; }
@@ -215,6 +217,8 @@ public:
     {
         if (running) {
             m_on.start();
+            if (m_started)
+                m_started();
             return;
         }
         m_onMs = m_on.isValid() ? m_on.elapsed() : 0;
@@ -287,6 +291,7 @@ private:
     std::optional<CarrierPhases> m_phases;
     QEventLoop &m_loop;
     CarrierOutput *m_output = nullptr;
+    std::function<void()> m_started;
     std::optional<BPageValues> m_b;
     std::optional<CPageValues> m_c;
     bool m_byCommand = true;
@@ -370,7 +375,8 @@ StepRecord carrierStep(StepContext &context, const CarrierStep &settings)
     if (context.run.stopRequested())
         return failStep(step, QStringLiteral("stopped by the operator"));
 
-    deadline.start(int(settings.seconds * 1000 + 0.5));
+    // The time counts from the moment the carrier goes on.
+    host.setOnStarted([&] { deadline.start(int(settings.seconds * 1000 + 0.5)); });
     output.start(settings.modulated, settings.phases.has_value());
     if (output.running() && !portFailed)
         loop.exec();
