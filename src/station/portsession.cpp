@@ -76,7 +76,7 @@ void PortSession::close()
     }
 }
 
-void PortSession::listenForModule()
+void PortSession::listenForModule(bool discardWaiting)
 {
     // The dispatcher reads a start-up report while the calibration status is empty; the port's
     // bytes-received event hands it over.
@@ -85,8 +85,8 @@ void PortSession::listenForModule()
     m_listening = true;
     m_port->setBaudRate(m_baud);
     m_port->open();
-    // Whatever the module before left on the line is no start-up report of the next one.
-    m_port->clearBuffers(true, false);
+    if (discardWaiting)
+        m_port->clearBuffers(true, false);
 }
 
 } // namespace Station

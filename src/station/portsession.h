@@ -33,8 +33,9 @@ public:
     void close();
 
     // Listens for the start-up report of the next module while the port stays open; emits
-    // moduleArrived once it came.
-    void listenForModule();
+    // moduleArrived once it came. discardWaiting drops what the module before left on the line;
+    // a port just opened keeps what came, the start-up report of the module it powered up.
+    void listenForModule(bool discardWaiting);
 
     const IdentityRecord &identity() const { return m_identity; }
     const RegisterRead &registers() const { return m_registers; }

@@ -29,12 +29,12 @@ void PortWorker::begin()
         return;
     }
     if (m_options.continuous)
-        listen();
+        listen(false);
     else
         runUnit();
 }
 
-void PortWorker::listen()
+void PortWorker::listen(bool afterUnit)
 {
     if (m_stop.load()) {
         end({});
@@ -57,7 +57,7 @@ void PortWorker::listen()
         },
         Qt::SingleShotConnection);
     try {
-        m_session->listenForModule();
+        m_session->listenForModule(afterUnit);
     } catch (const PortError &error) {
         end(error.text().simplified());
         return;
@@ -99,7 +99,7 @@ void PortWorker::runUnit()
         return;
     }
     if (m_options.continuous && !m_stop.load())
-        listen();
+        listen(true);
     else
         end({});
 }

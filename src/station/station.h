@@ -54,7 +54,7 @@ signals:
 
 private:
     void runUnit();
-    void listen();
+    void listen(bool afterUnit);
     void end(const QString &problem);
 
     int m_index;
