@@ -52,15 +52,25 @@ public:
 
     void error(int line, const QString &message)
     {
-        m_errors << QStringLiteral("%1:%2: %3").arg(m_path).arg(line).arg(message);
+        m_errors.push_back({line, QStringLiteral("%1:%2: %3").arg(m_path).arg(line).arg(message)});
     }
-    QStringList errors() const { return m_errors; }
+    // In the order of the plan's lines.
+    QStringList errors() const
+    {
+        auto sorted = m_errors;
+        std::stable_sort(sorted.begin(), sorted.end(),
+                         [](const auto &a, const auto &b) { return a.first < b.first; });
+        QStringList texts;
+        for (const auto &error : sorted)
+            texts << error.second;
+        return texts;
+    }
     QString folder() const { return m_folder; }
 
 private:
     QString m_path;
     QString m_folder;
-    QStringList m_errors;
+    QList<std::pair<int, QString>> m_errors;
 };
 
 int lineOf(const toml::node &node)
