@@ -110,6 +110,10 @@ set(CPACK_DEBIAN_PACKAGE_SECTION electronics)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 # Qt's own texts (standard buttons and dialogs) in German.
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS qt6-translations-l10n)
+# The station's record database: Qt loads its SQL drivers as plugins, which the shared-library
+# scan does not see. SQLite is the default; PostgreSQL serves a plant's database.
+set(CPACK_DEBIAN_PACKAGE_DEPENDS libqt6sql6-sqlite)
+set(CPACK_DEBIAN_PACKAGE_SUGGESTS libqt6sql6-psql)
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 set(CPACK_RESOURCE_FILE_LICENSE ${CMAKE_CURRENT_SOURCE_DIR}/LICENSE)
 include(CPack)

@@ -17,11 +17,14 @@ namespace
 
 std::atomic<bool> stopRequested{false};
 std::atomic<bool> wakeRequested{false};
+std::atomic<bool> swapRequested{false};
 
 void onSignal(int signal)
 {
     if (signal == SIGUSR1)
         wakeRequested = true;
+    else if (signal == SIGUSR2)
+        swapRequested = true;
     else
         stopRequested = true;
 }
@@ -114,11 +117,19 @@ int main(int argc, char *argv[])
     installHandler(SIGTERM);
     installHandler(SIGINT);
     installHandler(SIGUSR1);
+    installHandler(SIGUSR2);
+    // SIGUSR2: the next module, a fresh one with the next serial number, as an operator on a
+    // production line puts it in.
+    server.setSwapCallback([&emulator] {
+        EmulatorConfig &config = emulator.config();
+        ++config.serial;
+        emulator.setEepromImage(ModuleEmulator::defaultRegisters(config));
+    });
 
     std::fprintf(stdout, "%s\n", server.slavePath().toLocal8Bit().constData());
     std::fflush(stdout);
     const auto findable = makeFindable(server.slavePath(), options.config.serial, printError);
-    server.run(stopRequested, wakeRequested);
+    server.run(stopRequested, wakeRequested, swapRequested);
     emulator.carrier().finish();
     return 0;
 }

@@ -103,7 +103,13 @@ int PtyServer::lineBaud() const
     return baudOf(cfgetospeed(&tio));
 }
 
-void PtyServer::run(const std::atomic<bool> &stop, std::atomic<bool> &wakeRequest)
+void PtyServer::setSwapCallback(std::function<void()> callback)
+{
+    m_swap = std::move(callback);
+}
+
+void PtyServer::run(const std::atomic<bool> &stop, std::atomic<bool> &wakeRequest,
+                    std::atomic<bool> &swapRequest)
 {
     bool lineOpen = false;
     int baud = 0;
@@ -158,6 +164,14 @@ void PtyServer::run(const std::atomic<bool> &stop, std::atomic<bool> &wakeReques
             m_emulator.setRts(false, now);
             m_emulator.lineOpened(now);
             note(QStringLiteral("line opened at %1 baud").arg(baud));
+        }
+        if (swapRequest.exchange(false) && m_swap) {
+            // The operator pulls the module and puts the next one in while the line stays up.
+            m_emulator.lineClosed(now);
+            m_swap();
+            m_emulator.lineOpened(now);
+            note(QStringLiteral("next module in the fixture, serial number %1")
+                     .arg(m_emulator.config().serial));
         }
         if (wakeRequest.exchange(false)) {
             note(QStringLiteral("wake-up button pressed"));

@@ -23,8 +23,14 @@ public:
     bool open(QString *error);
     QString slavePath() const { return m_slavePath; }
 
-    // Runs until stop becomes true; wakeRequest, when set, presses the module's wake-up button.
-    void run(const std::atomic<bool> &stop, std::atomic<bool> &wakeRequest);
+    // Runs until stop becomes true; wakeRequest, when set, presses the module's wake-up button;
+    // swapRequest, when set, puts the next module into the fixture (see setSwapCallback).
+    void run(const std::atomic<bool> &stop, std::atomic<bool> &wakeRequest,
+             std::atomic<bool> &swapRequest);
+
+    // Turns the emulator into the next module while it has no power; an open line then powers
+    // it up, and it sends its start-up report.
+    void setSwapCallback(std::function<void()> callback);
 
     // Line events worth a note on the console ("line opened at 19200 baud", ...).
     void setNoteCallback(std::function<void(const QString &)> callback);
@@ -39,4 +45,5 @@ private:
     int m_master = -1;
     QString m_slavePath;
     std::function<void(const QString &)> m_note;
+    std::function<void()> m_swap;
 };

@@ -126,7 +126,9 @@ QString simUsage()
         "  --link off | bytes=3|5|7,s1=DBM,n1=DBM,s2=DBM,n2=DBM,loss=RATE,delay=MS\n"
         "                          LinkControl answers of a C module (defaults bytes=5,s1=-70,\n"
         "                          n1=-104,s2=-72,n2=-106,loss=0, delay = the air time)\n"
-        "SIGUSR1 presses the wake-up button of the evaluation kit.\n");
+        "SIGUSR1 presses the wake-up button of the evaluation kit.\n"
+        "SIGUSR2 puts the next module into the fixture: a fresh one with the next serial\n"
+        "number, powered at once while the line is open.\n");
 }
 
 QString simVersionText()

@@ -23,12 +23,13 @@ struct Deferred {
     std::function<void()> fn;
 };
 
-// Touched on the UI thread only, like everything else that waits on the line.
-int depth = 0;
+// Each thread that talks to a line keeps its own count: a station runs one line per thread, and
+// one line's wait must not hold back another line's events.
+thread_local int depth = 0;
 
 std::vector<Deferred> &deferred()
 {
-    static std::vector<Deferred> list;
+    thread_local std::vector<Deferred> list;
     return list;
 }
 

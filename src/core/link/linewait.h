@@ -16,7 +16,8 @@ namespace LineWait
 // The longest stretch a wait blocks without looking at the event queue.
 inline constexpr int kSliceMs = 20;
 
-// Whether the UI thread is inside a wait (or runs the events of one).
+// Whether the calling thread is inside a wait (or runs the events of one). Every thread that
+// talks to a line of its own (a station's ports) keeps its own waits.
 bool active();
 
 // Marks a wait: events the port holds back meanwhile are handed on once the outermost one ends.

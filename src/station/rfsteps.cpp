@@ -1,0 +1,548 @@
+// The radio steps: LinkControl against a reference module, a carrier for an external
+// measurement, and a sweep over a frequency plan with a noise limit.
+
+#include "station/portsession.h"
+#include "station/referencepool.h"
+#include "station/steps.h"
+
+#include "link/linewait.h"
+#include "module/identification.h"
+#include "module/itemcounts.h"
+#include "module/registerdecoding.h"
+#include "module/tables.h"
+#include "module/writeexecution.h"
+#include "monitor/frequencyplan.h"
+#include "monitor/frequencyset.h"
+#include "monitor/sweepcore.h"
+#include "rf/carrier.h"
+#include "rf/linkrun.h"
+#include "rf/linksummary.h"
+
+#include <QEventLoop>
+#include <QScopeGuard>
+#include <QTimer>
+
+#include <array>
+
+namespace Station
+{
+
+namespace
+{
+
+RateLists rateListsOf(const IdentityRecord &id)
+{
+    if (const auto lists = rateListsFor(id.typeLetter, id.commandSet.toInt(), id.speed))
+        return *lists;
+    return {designHfBaudB(), designConfigBaudB(), designHfBaudC(), designRs232BaudC()};
+}
+
+int rateOfItem(const QString &items, int item)
+{
+    return splitItems(items).value(item).toInt();
+}
+
+// Counts the cycles into the summary and ends the run after the plan's cycles.
+class LinkCount : public LinkRunObserver
+{
+public:
+    LinkCount(LinkRun &run, int cycles) : m_run(run), m_cycles(cycles) {}
+    void cycleEnded(const LinkRun &, const LinkCycle &cycle,
+                    const LinkFormulas::LinkSamples &) override
+    {
+        m_summary.add(cycle);
+        if (m_summary.sent() >= m_cycles)
+            m_run.requestStop();
+    }
+    const LinkSummary &summary() const { return m_summary; }
+
+private:
+    LinkRun &m_run;
+    qint64 m_cycles;
+    LinkSummary m_summary;
+};
+
+} // namespace
+
+StepRecord linkStep(StepContext &context, const LinkStep &settings)
+{
+    StepRecord step;
+    step.name = QStringLiteral("link");
+    PortSession &session = context.session;
+    const IdentityRecord &id = session.identity();
+    if (firmwareType(id.typeLetter) != FirmwareType::C)
+        return failStep(step, QStringLiteral("LinkControl only works with transceiver version "
+                                             "C; the module is version %1")
+                                  .arg(id.typeLetter));
+    const auto page = cPageAfterReadout(id, session.registers());
+    const int hfItem = page ? page->hfBaud : -1;
+    const int hf = rateOfItem(rateListsOf(id).hfBaudC, hfItem);
+    if (hf <= 0)
+        return failStep(step, QStringLiteral("the module's radio data rate could not be read "
+                                             "(register 0x0B)"));
+    const qint32 rs = session.port().baudRate();
+    const LinkRates rates{hf, rs, hfItem, pcBaudItem(rs)};
+
+    // The reference module answers over the air: it is powered, and checked, for the run.
+    if (!context.run.references)
+        return failStep(step, QStringLiteral("no reference module given"));
+    const auto reference =
+        context.run.references->acquire(context.run.portIndex, *context.run.stop);
+    if (!reference)
+        return failStep(step, QStringLiteral("stopped by the operator while waiting for the "
+                                             "reference module"));
+    const auto release = qScopeGuard([&] { context.run.references->release(*reference); });
+    PortSession referenceSession(*reference, context.run.baud);
+    try {
+        if (!referenceSession.powerUp() || !referenceSession.readOut())
+            return failStep(
+                step, QStringLiteral("the reference module on %1 does not answer").arg(*reference));
+    } catch (const PortError &error) {
+        return failStep(
+            step,
+            QStringLiteral("the reference port %1: %2").arg(*reference, error.text().simplified()));
+    }
+    if (firmwareType(referenceSession.typeLetter()) != FirmwareType::C)
+        return failStep(step, QStringLiteral("the reference module on %1 is version %2; "
+                                             "LinkControl needs a C module")
+                                  .arg(*reference, referenceSession.typeLetter()));
+    context.unit.referenceSerial = referenceSession.identity().serial;
+
+    const int minimum = LinkRun::minimumInterval(rates, false);
+    const int interval =
+        LinkFormulas::runInterval(settings.interval.value_or(minimum), minimum, false);
+    MsCountdown countdown{0};
+    MmTimerSlot timerSlot(countdown);
+    bool linkControlRunning = false;
+    bool linkStopFlag = true;
+    int peakWriteSlot = 1;
+    LinkRun run(
+        session.port(), session.log(),
+        LinkRunShared{&countdown, &timerSlot, &linkControlRunning, &linkStopFlag, &peakWriteSlot});
+    LinkCount count(run, settings.cycles);
+    run.setObserver(&count);
+    context.run.stopAction = [&run] { run.requestStop(); };
+    {
+        const auto cleanUp = qScopeGuard([&] {
+            context.run.stopAction = {};
+            session.setLinkControlRunning(false);
+        });
+        if (!context.run.stopRequested()) {
+            session.setLinkControlRunning(true);
+            run.run(interval, rates, false);
+        }
+    }
+    const LinkSummary &summary = count.summary();
+    step.measurements << checkNumber(QStringLiteral("cycles"), double(summary.sent()), QString(),
+                                     Range{double(settings.cycles), std::nullopt});
+    step.measurements << checkNumber(QStringLiteral("lostPercent"), summary.lostPercent(),
+                                     QStringLiteral("%"),
+                                     Range{std::nullopt, settings.lostMaxPercent});
+    const struct {
+        const char *quantity;
+        LinkSummary::Quantity stat;
+    } ratios[] = {{"snr1Min", LinkSummary::Snr1}, {"snr2Min", LinkSummary::Snr2}};
+    for (const auto &ratio : ratios) {
+        const LinkHistory::Stat &stat = summary.stat(ratio.stat);
+        if (stat.count == 0) {
+            Station::Measurement none =
+                checkText(QString::fromLatin1(ratio.quantity), QStringLiteral("no levels"),
+                          QStringLiteral("levels"));
+            none.low = settings.snrMin;
+            step.measurements << none;
+            continue;
+        }
+        step.measurements << checkNumber(QString::fromLatin1(ratio.quantity), double(stat.min),
+                                         QStringLiteral("dB"),
+                                         Range{settings.snrMin, std::nullopt});
+    }
+    settleStep(step);
+    if (context.run.stopRequested() && summary.sent() < settings.cycles)
+        step.reason = QStringLiteral("stopped by the operator after %1 of %2 cycles")
+                          .arg(summary.sent())
+                          .arg(settings.cycles);
+    return step;
+}
+
+namespace
+{
+
+// The carrier's front end on a station port: the read-out's page values are the module's
+// record, a configuration change is a RAM write of that page.
+class StationCarrier : public CarrierHost, public WriteObserver
+{
+public:
+    StationCarrier(PortSession &session, std::optional<CarrierPhases> phases, QEventLoop &loop)
+        : m_session(session), m_phases(phases), m_loop(loop)
+    {
+        const IdentityRecord &id = session.identity();
+        m_b = bPageAfterReadout(id, session.registers());
+        m_c = cPageAfterReadout(id, session.registers());
+        m_byCommand = !m_b || m_b->rxTx == 1;
+    }
+
+    void setOutput(CarrierOutput *output) { m_output = output; }
+    // Called when the carrier goes on, after the configuration change it needs.
+    void setOnStarted(std::function<void()> started) { m_started = std::move(started); }
+    bool isC() const { return m_c.has_value(); }
+    std::optional<CPageValues> cPage() const { return m_c; }
+    QString failure() const { return m_failure; }
+    qint64 onMs() const { return m_onMs; }
+
+    bool cModule() const override { return isC(); }
+    bool rxTxSwitchByCommand() const override { return m_byCommand; }
+    bool connected() const override { return m_session.port().isOpen() && m_failure.isEmpty(); }
+    CarrierConfiguration configuration() const override
+    {
+        CarrierConfiguration now;
+        now.cModule = isC();
+        if (m_b)
+            now.codingB = m_b->code;
+        if (m_c)
+            now.dataOptionsC = packDataOptions(m_c->data);
+        return now;
+    }
+    bool writeConfiguration(const CarrierConfiguration &configuration) override
+    {
+        apply(configuration);
+        return write(QStringLiteral("changing its configuration for the carrier"));
+    }
+    void restoreConfiguration(const CarrierConfiguration &saved, bool writeToModule) override
+    {
+        apply(saved);
+        if (writeToModule)
+            write(QStringLiteral("restoring its configuration"));
+    }
+    void runningChanged(bool running) override
+    {
+        if (running) {
+            m_on.start();
+            if (m_started)
+                m_started();
+            return;
+        }
+        m_onMs = m_on.isValid() ? m_on.elapsed() : 0;
+        m_loop.quit();
+    }
+    bool phaseTimesGiven() const override { return m_phases.has_value(); }
+    std::optional<CarrierPhases> phaseTimes() const override { return m_phases; }
+    int radioBaud() const override
+    {
+        return m_c ? rateOfItem(rateListsOf(m_session.identity()).hfBaudC, m_c->hfBaud) : 0;
+    }
+    void report(Report report) override
+    {
+        if (report == Report::TransmitTimeTooShort)
+            m_failure = QStringLiteral("the transmit time is too short for the radio rate");
+        if (report == Report::PhaseTimesMissing)
+            m_failure = QStringLiteral("the alternation's times are missing");
+    }
+    void moduleLost() override
+    {
+        m_failure = QStringLiteral("the module did not answer the transmitter switch (5 "
+                                   "attempts)");
+        if (m_output)
+            m_output->stop();
+    }
+    void switchPcBaud(int item) override
+    {
+        if (const auto baud = pcBaudRate(item))
+            m_session.port().setBaudRate(*baud);
+    }
+    void setRxTxSwitchByCommand(bool byCommand) override { m_byCommand = byCommand; }
+
+private:
+    void apply(const CarrierConfiguration &configuration)
+    {
+        if (m_c) {
+            for (int i = 0; i < 5; ++i)
+                m_c->data[i] = bitItem(configuration.dataOptionsC, i);
+        } else if (m_b) {
+            m_b->code = configuration.codingB;
+        }
+    }
+
+    bool write(const QString &doing)
+    {
+        WritePlan plan;
+        if (m_c) {
+            m_c->eeprom = false;
+            plan = planCWrite(*m_c);
+        } else if (m_b) {
+            m_b->eeprom = false;
+            plan = firmwareType(m_session.typeLetter()) == FirmwareType::Calibration
+                       ? planCalibrationWrite(*m_b)
+                       : planBWrite(*m_b);
+        }
+        if (plan.refused()) {
+            m_failure = QStringLiteral("%1: the read-out left settings without a value").arg(doing);
+            return false;
+        }
+        if (!executeWritePlan(m_session.link(), plan, *this,
+                              [](int ms) { LineWait::sleepMs(ms); })) {
+            m_failure =
+                QStringLiteral("the module stopped answering while %1 (5 attempts)").arg(doing);
+            return false;
+        }
+        return true;
+    }
+
+    PortSession &m_session;
+    std::optional<CarrierPhases> m_phases;
+    QEventLoop &m_loop;
+    CarrierOutput *m_output = nullptr;
+    std::function<void()> m_started;
+    std::optional<BPageValues> m_b;
+    std::optional<CPageValues> m_c;
+    bool m_byCommand = true;
+    QString m_failure;
+    QElapsedTimer m_on;
+    qint64 m_onMs = 0;
+};
+
+} // namespace
+
+StepRecord carrierStep(StepContext &context, const CarrierStep &settings)
+{
+    StepRecord step;
+    step.name = QStringLiteral("carrier");
+    PortSession &session = context.session;
+    if (!isKnownSoftwareType(session.typeLetter()))
+        return failStep(step, QStringLiteral("unknown software type"));
+    QEventLoop loop;
+    StationCarrier host(session, settings.phases, loop);
+    if (host.isC()) {
+        const RateLists lists = rateListsOf(session.identity());
+        const int moduleBaud = rateOfItem(lists.rs232BaudC, host.cPage()->rs232Baud);
+        const int pc = session.port().baudRate();
+        const CarrierRefusal refusal = carrierRefusalC(
+            QString::number(pc), QString::number(moduleBaud), QString::number(host.radioBaud()),
+            settings.phases ? std::optional(settings.phases->transmitMs) : std::nullopt);
+        if (refusal == CarrierRefusal::RatesDiffer)
+            return failStep(step, QStringLiteral("the module's RS232 rate is %1 baud, the PC's "
+                                                 "%2: they must be the same for the carrier")
+                                      .arg(moduleBaud)
+                                      .arg(pc));
+        if (refusal == CarrierRefusal::PcNotFasterThanRadio)
+            return failStep(step, QStringLiteral("the PC's rate (%1 baud) must be higher than "
+                                                 "the radio rate (%2 baud) for the carrier")
+                                      .arg(pc)
+                                      .arg(host.radioBaud()));
+        if (refusal == CarrierRefusal::TransmitTimeTooShort)
+            return failStep(step, QStringLiteral("tx_ms %1 is too short for the radio rate of "
+                                                 "%2 baud")
+                                      .arg(settings.phases->transmitMs)
+                                      .arg(host.radioBaud()));
+    }
+
+    MsCountdown countdown{0};
+    MmTimerSlot timer(countdown);
+    bool streaming = false;
+    int txState = 0;
+    CarrierOutput output(CarrierLine{session.link(), countdown, timer, streaming, txState}, host);
+    host.setOutput(&output);
+    bool portFailed = false;
+    QObject handlers;
+    QObject::connect(&session.port(), &ComPort::outputEmpty, &handlers, [&] {
+        try {
+            output.transmitBufferEmpty();
+        } catch (const PortError &) {
+            portFailed = true;
+            loop.quit();
+        }
+    });
+    QObject::connect(&session.port(), &ComPort::failed, &handlers, [&] {
+        portFailed = true;
+        output.portFailed();
+        loop.quit();
+    });
+    // Stop as the window's Stop button: never in the middle of an exchange with the module.
+    std::function<void()> requestStop = [&] {
+        if (LineWait::active()) {
+            LineWait::afterWait(&handlers, requestStop);
+            return;
+        }
+        if (output.running())
+            output.stop();
+        loop.quit();
+    };
+    QTimer deadline;
+    deadline.setSingleShot(true);
+    deadline.setTimerType(Qt::PreciseTimer);
+    QObject::connect(&deadline, &QTimer::timeout, &handlers, [&] { requestStop(); });
+    context.run.stopAction = [&] { requestStop(); };
+    const auto cleanUp = qScopeGuard([&] { context.run.stopAction = {}; });
+    if (context.run.stopRequested())
+        return failStep(step, QStringLiteral("stopped by the operator"));
+
+    // The time counts from the moment the carrier goes on.
+    host.setOnStarted([&] { deadline.start(int(settings.seconds * 1000 + 0.5)); });
+    output.start(settings.modulated, settings.phases.has_value());
+    if (output.running() && !portFailed)
+        loop.exec();
+    if (output.running())
+        output.stop();
+    deadline.stop();
+    if (portFailed)
+        throw PortLost{session.lossText()};
+    if (!host.failure().isEmpty())
+        return failStep(step, host.failure());
+    step.measurements << checkNumber(QStringLiteral("seconds"), host.onMs() / 1000.0,
+                                     QStringLiteral("s"),
+                                     Range{settings.seconds * 0.99, std::nullopt});
+    settleStep(step);
+    if (context.run.stopRequested() && step.result == Result::Failed)
+        step.reason = QStringLiteral("stopped by the operator after %1 s of %2 s")
+                          .arg(host.onMs() / 1000.0, 0, 'f', 1)
+                          .arg(settings.seconds);
+    return step;
+}
+
+namespace
+{
+
+// The sweep on a station port: the plan's slots with the window's design settings (no
+// smoothing, the instantaneous level, a peak window of 200 sweeps), for a set number of sweeps.
+class StationSweep : public SweepHost
+{
+public:
+    StationSweep(PortSession &session, MsCountdown &countdown, MmTimerSlot &timerSlot)
+        : m_session(session), m_core(session.link(), countdown, timerSlot, *this)
+    {
+        m_items.fill(-1);
+    }
+    SweepCore &core() { return m_core; }
+    void setSlots(const QList<int> &items)
+    {
+        for (int n = 0; n < items.size() && n < kSlots; ++n)
+            m_items[size_t(n)] = items[n];
+    }
+    int activeSlots() const
+    {
+        return int(std::count_if(m_items.begin(), m_items.end(), [](int k) { return k >= 0; }));
+    }
+    void setSpeed(int speed) { m_speed = speed; }
+    void setReceiveItem(int item) { m_receiveItem = item; }
+    void setSweeps(int sweeps) { m_wanted = sweeps; }
+    int done() const { return m_done; }
+    bool receiveFailed() const { return m_receiveFailed; }
+    // The highest peak of any slot, and its channel.
+    int highestPeak() const { return m_highest; }
+    int highestChannel() const { return m_highestChannel; }
+
+    int slotItem(int slot) const override { return m_items[size_t(slot)]; }
+    int speedPosition() const override { return m_speed; }
+    int meanPosition() const override { return 0; }
+    int peakWindowPosition() const override { return 10; }
+    bool instantaneousRssi() const override { return true; }
+    bool keepPeaks() const override { return false; }
+    bool moduleConnected() const override { return m_session.port().isOpen(); }
+    bool cModule() const override
+    {
+        return firmwareType(m_session.typeLetter()) == FirmwareType::C;
+    }
+    int receiveChannelItem() const override { return m_receiveItem; }
+    void slotMeasured(int slot, int, int peak) override
+    {
+        if (peak > m_highest || m_highestChannel == 0) {
+            m_highest = peak;
+            m_highestChannel = m_items[size_t(slot)] + 1;
+        }
+    }
+    void sweepMeasured() override
+    {
+        if (++m_done >= m_wanted)
+            m_core.requestStop();
+    }
+    void stopFromSweep() override { m_core.requestStop(); }
+    void receiveError() override { m_receiveFailed = true; }
+
+private:
+    PortSession &m_session;
+    SweepCore m_core;
+    std::array<int, kSlots> m_items;
+    int m_speed = 10;
+    int m_receiveItem = -1;
+    int m_wanted = 1;
+    int m_done = 0;
+    bool m_receiveFailed = false;
+    int m_highest = -128;
+    int m_highestChannel = 0;
+};
+
+} // namespace
+
+StepRecord sweepStep(StepContext &context, const SweepStep &settings)
+{
+    StepRecord step;
+    step.name = QStringLiteral("sweep");
+    PortSession &session = context.session;
+    const IdentityRecord &id = session.identity();
+    if (!isKnownSoftwareType(id.typeLetter))
+        return failStep(step, QStringLiteral("unknown software type"));
+    const bool knownBand = id.band == QLatin1String("433") || id.band == QLatin1String("868");
+    const QStringList channels =
+        knownBand ? channelItems(id.band.toInt()) : designTimeChannelItems();
+    int receiveItem = -1;
+    int spacingItem = -1;
+    if (const auto c = cPageAfterReadout(id, session.registers())) {
+        receiveItem = c->frqRx;
+        spacingItem = c->hfBaud;
+    } else if (const auto b = bPageAfterReadout(id, session.registers())) {
+        receiveItem = b->frqRx;
+        spacingItem = b->kBreite;
+    }
+
+    MsCountdown countdown(0);
+    MmTimerSlot timerSlot(countdown);
+    StationSweep sweep(session, countdown, timerSlot);
+    sweep.setSpeed(settings.speed);
+    sweep.setSweeps(settings.sweeps);
+    sweep.setReceiveItem(receiveItem);
+    if (settings.autoset) {
+        const AutosetPlan plan = autosetPlan(id.band);
+        sweep.setSlots(planSlotItems(placePlanItems(plan.first, plan.end, plan.spacing),
+                                     int(channels.size())));
+    } else {
+        FrequencySetRequest request;
+        request.centreText = settings.centre;
+        request.spanText = settings.span;
+        request.frqVersion = id.band;
+        request.typeLetter = id.typeLetter;
+        request.spacingItem = spacingItem;
+        request.locale = QLocale::c();
+        const FrequencySetResult plan = frequencySet(request);
+        if (!plan.placed())
+            return failStep(step, plan.messages.value(0).english.simplified());
+        sweep.setSlots(planSlotItems(plan.items, int(channels.size())));
+    }
+    if (sweep.activeSlots() == 0)
+        return failStep(step, QStringLiteral("no channel of the span lies in the module's band"));
+
+    context.run.stopAction = [&sweep] { sweep.core().requestStop(); };
+    {
+        const auto cleanUp = qScopeGuard([&] { context.run.stopAction = {}; });
+        if (!context.run.stopRequested())
+            sweep.core().run(session.port().baudRate());
+    }
+    if (!session.port().isOpen())
+        throw PortLost{session.lossText()};
+    if (sweep.receiveFailed())
+        return failStep(step, QStringLiteral("Receive error: the module stopped answering the "
+                                             "signal strength queries"));
+    if (sweep.done() < settings.sweeps)
+        return failStep(step, QStringLiteral("stopped by the operator after %1 of %2 sweeps")
+                                  .arg(sweep.done())
+                                  .arg(settings.sweeps));
+    Station::Measurement noise =
+        checkNumber(QStringLiteral("noiseMax"), sweep.highestPeak(), QStringLiteral("dBm"),
+                    Range{std::nullopt, settings.noiseMax});
+    noise.text = QStringLiteral("%1dBm on K%2")
+                     .arg(sweep.highestPeak())
+                     .arg(sweep.highestChannel(), 3, 10, QLatin1Char('0'));
+    step.measurements << noise;
+    settleStep(step);
+    return step;
+}
+
+} // namespace Station
