@@ -11,9 +11,10 @@ BUILD_DIR="${BUILD_DIR:-$TEST_BUILD_DIR}"
 # lintian and appstream: the package test checks the package and its AppStream metadata.
 # qt6-base-private-dev: a window test queues user input as the window system does.
 # ninja-build: a package test asks Ninja what a fresh build folder builds for the package.
+# weston and qt6-wayland: a window test runs the window on a headless Wayland compositor.
 PACKAGES=(cmake g++ make qt6-base-dev qt6-serialport-dev qt6-charts-dev libqt6opengl6-dev libgl-dev
           qt6-translations-l10n dpkg-dev file lintian appstream
-          qt6-base-private-dev ninja-build)
+          qt6-base-private-dev ninja-build weston qt6-wayland)
 
 as_root() {
     if [ "$(id -u)" -eq 0 ]; then "$@"; else sudo "$@"; fi
