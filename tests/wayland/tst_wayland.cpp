@@ -77,6 +77,26 @@ bool isWhollyShown(const QWidget *window, const QString &when)
     return false;
 }
 
+// Until the compositor has shown what the window painted last, for a screenshot: the frame
+// that the window asks for comes once the compositor has presented the one before.
+void waitForPresented(QWidget *window)
+{
+    struct FrameWatch : QObject {
+        bool presented = false;
+        bool eventFilter(QObject *, QEvent *event) override
+        {
+            presented = presented || event->type() == QEvent::UpdateRequest;
+            return false;
+        }
+    } watch;
+    window->repaint();
+    window->windowHandle()->installEventFilter(&watch);
+    window->windowHandle()->requestUpdate();
+    if (!QTest::qWaitFor([&] { return watch.presented; }, kShownTimeoutMs))
+        qWarning("weston presented no new frame of the window");
+    window->windowHandle()->removeEventFilter(&watch);
+}
+
 // Every dialog that opens while it watches: its transient parent, and where the compositor shows
 // it. Then it closes the dialog with No or Cancel.
 class DialogWatch : public QObject
@@ -196,6 +216,8 @@ void TestWayland::debugWindowStaysOnScreen()
 
     const QString shots = qEnvironmentVariable("KORVEL_SHOT_DIR");
     if (!shots.isEmpty()) {
+        tabs->setCurrentIndex(0);
+        waitForPresented(&form);
         if (!weston->screenshot(shots + QStringLiteral("/wayland-debug.png")))
             qWarning("weston-screenshooter took no screenshot");
         form.grab().save(shots + QStringLiteral("/wayland-debug-window.png"));
