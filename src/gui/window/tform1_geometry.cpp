@@ -51,11 +51,11 @@ void TForm1::fitToScreen()
 void TForm1::showEvent(QShowEvent *event)
 {
     // The first showing polishes the controls, whose sizes then change. The window takes its
-    // final size now, before the window system maps it: a Wayland compositor places it once, by
+    // final width now, before the window system maps it: a Wayland compositor places it once, by
     // the size it first has.
     if (!event->spontaneous() && !m_fittedAtShow) {
         m_fittedAtShow = true;
-        fitToScreen();
+        fitWidth();
     }
     QMainWindow::showEvent(event);
 }
