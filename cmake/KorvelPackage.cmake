@@ -108,8 +108,9 @@ set(CPACK_STRIP_FILES ON)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION electronics)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-# Qt's own texts (standard buttons and dialogs) in German.
-set(CPACK_DEBIAN_PACKAGE_RECOMMENDS qt6-translations-l10n)
+# Qt's own texts (standard buttons and dialogs) in German, and Qt's Wayland platform, without
+# which the window runs on GNOME's and KDE's Wayland sessions only through Xwayland.
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "qt6-translations-l10n, qt6-wayland")
 # The station's record database: Qt loads its SQL drivers as plugins, which the shared-library
 # scan does not see. SQLite is the default; PostgreSQL serves a plant's database.
 set(CPACK_DEBIAN_PACKAGE_DEPENDS libqt6sql6-sqlite)

@@ -13,10 +13,12 @@ BUILD_DIR="${BUILD_DIR:-$TEST_BUILD_DIR}"
 # ninja-build: a package test asks Ninja what a fresh build folder builds for the package.
 # libtomlplusplus-dev, libqt6sql6-sqlite, libqt6sql6-psql: the station's plans and record
 # databases; postgresql: the station's tests start a server of their own.
+# weston and qt6-wayland: a window test runs the window on a headless Wayland compositor.
 PACKAGES=(cmake g++ make qt6-base-dev qt6-serialport-dev qt6-charts-dev libqt6opengl6-dev libgl-dev
           qt6-translations-l10n dpkg-dev file lintian appstream
           qt6-base-private-dev ninja-build
-          libtomlplusplus-dev libqt6sql6-sqlite libqt6sql6-psql postgresql)
+          libtomlplusplus-dev libqt6sql6-sqlite libqt6sql6-psql postgresql
+          weston qt6-wayland)
 
 as_root() {
     if [ "$(id -u)" -eq 0 ]; then "$@"; else sudo "$@"; fi

@@ -35,6 +35,7 @@ class QPlainTextEdit;
 class QPushButton;
 class QTabWidget;
 class TAboutBox;
+class YieldingColumn;
 
 // The main window: connection group, the six pages, the debug window, and the connection
 // lifecycle. The controls are the program's record of the module and its configuration.
@@ -71,6 +72,7 @@ public:
 
 protected:
     void closeEvent(QCloseEvent *event) override;
+    void showEvent(QShowEvent *event) override;
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
@@ -96,6 +98,10 @@ private:
     void finishLayout();
     void fitToScreen();
     void fitWidth();
+    // frame and client: the window's geometry before the changes that it now fits. A shown group
+    // makes the window grow at once, where on Wayland it must not.
+    void fitWidth(const QRect &frame, const QRect &client);
+    void relayout();
     template <typename Handler> void onClick(QAbstractButton *button, Handler handler);
     // A click that starts an operation talking to the module: the pointer shows busy until it
     // ends.
@@ -184,6 +190,10 @@ private:
     QLabel *Panel_keine_Verbindung2 = nullptr;
     QGroupBox *GBox_Save_konfig = nullptr;
 
+    // The connection and module groups, which yield width to the debug window where the window
+    // cannot grow for it.
+    YieldingColumn *m_leftColumn = nullptr;
+
     // Debug window
     QGroupBox *GBox_Debugfenster = nullptr;
     QPlainTextEdit *MemoTX = nullptr;
@@ -219,6 +229,7 @@ private:
     UnlockSequence m_unlock;
     int m_shownPage = -1;
     int m_debugShift = 0; // how far the opened debug window moved the window to the left
+    bool m_fittedAtShow = false;
     int m_pageRulesSuppressed = 0;
     int m_clickDepth = 0;
     bool m_recoveringFromPortFailure = false;

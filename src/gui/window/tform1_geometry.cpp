@@ -1,11 +1,15 @@
+#include "widgets/yieldingcolumn.h"
 #include "window/tform1.h"
+#include "window/windowroom.h"
 
 #include <QComboBox>
 #include <QCoreApplication>
 #include <QEvent>
 #include <QGroupBox>
+#include <QGuiApplication>
 #include <QLayout>
 #include <QScreen>
+#include <QShowEvent>
 
 #include <algorithm>
 
@@ -14,6 +18,13 @@ namespace
 
 // Title bar and borders that a window manager adds; unknown before the window is shown.
 constexpr int kFrameAllowance = 48;
+
+WindowRoom::Screen screenRoom(const QScreen *screen)
+{
+    // A Wayland compositor places every window itself and tells no window where it is.
+    const bool placesItself = !QGuiApplication::platformName().startsWith(QLatin1String("wayland"));
+    return {screen ? screen->availableGeometry() : QRect(), placesItself};
+}
 
 } // namespace
 
@@ -26,16 +37,30 @@ void TForm1::finishLayout()
 
 void TForm1::fitToScreen()
 {
-    const QScreen *shown = screen();
-    const QRect room = shown ? shown->availableGeometry() : QRect(0, 0, kWideWidth, kHeight);
-    const int height = std::min(kHeight, room.height() - kFrameAllowance);
+    const WindowRoom::Screen room = screenRoom(screen());
+    const int height = WindowRoom::clientHeight(room, kHeight, kFrameAllowance);
     resize(width(), height);
     fitWidth();
-    move(room.x() + std::max(0, (room.width() - width()) / 2),
-         room.y() + std::max(0, (room.height() - height - kFrameAllowance) / 2));
+    if (!room.placesItself || room.available.isEmpty())
+        return;
+    move(room.available.x() + std::max(0, (room.available.width() - width()) / 2),
+         room.available.y() +
+             std::max(0, (room.available.height() - height - kFrameAllowance) / 2));
 }
 
-void TForm1::fitWidth()
+void TForm1::showEvent(QShowEvent *event)
+{
+    // The first showing polishes the controls, whose sizes then change. The window takes its
+    // final width now, before the window system maps it: a Wayland compositor places it once, by
+    // the size it first has.
+    if (!event->spontaneous() && !m_fittedAtShow) {
+        m_fittedAtShow = true;
+        fitWidth();
+    }
+    QMainWindow::showEvent(event);
+}
+
+void TForm1::relayout()
 {
     // The layouts learn of changed texts and shown or hidden groups through posted requests.
     QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
@@ -43,21 +68,31 @@ void TForm1::fitWidth()
     centralWidget()->layout()->invalidate();
     centralWidget()->updateGeometry();
     layout()->activate();
-    resize(minimumSizeHint().width(), height());
+}
 
-    // An opened debug window that would leave the screen moves the window to the left; closed,
-    // it puts the window back where it was.
-    if (m_debugShift > 0 && GBox_Debugfenster->isHidden()) {
-        move(x() + m_debugShift, y());
-        m_debugShift = 0;
-    }
-    const QScreen *shown = screen();
-    if (!shown)
-        return;
-    const QRect room = shown->availableGeometry();
-    const int overflow = std::min(frameGeometry().right() - room.right(), x() - room.x());
-    if (overflow > 0) {
-        move(x() - overflow, y());
-        m_debugShift += overflow;
-    }
+void TForm1::fitWidth()
+{
+    fitWidth(frameGeometry(), geometry());
+}
+
+void TForm1::fitWidth(const QRect &frame, const QRect &client)
+{
+    relayout();
+    WindowRoom::Request request;
+    request.screen = screenRoom(screen());
+    request.frame = frame;
+    request.frameMargins =
+        QMargins(client.left() - frame.left(), client.top() - frame.top(),
+                 frame.right() - client.right(), frame.bottom() - client.bottom());
+    request.pagesWidth = m_leftColumn->fullWidth() + 2 * kWindowMargin;
+    request.logWidth = GBox_Debugfenster->isHidden() ? 0 : kWideWidth - kNarrowWidth;
+    request.shift = m_debugShift;
+    const WindowRoom::Fit fit = WindowRoom::fit(request);
+
+    m_leftColumn->setYield(fit.pagesYield);
+    relayout();
+    resize(fit.width, height());
+    m_debugShift = fit.shift;
+    if (request.screen.placesItself && fit.position != frame.topLeft())
+        move(fit.position);
 }

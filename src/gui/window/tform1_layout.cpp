@@ -3,6 +3,7 @@
 #include "widgets/contrast.h"
 #include "widgets/pagescrollarea.h"
 #include "widgets/portcombobox.h"
+#include "widgets/yieldingcolumn.h"
 #include "window/tform1.h"
 
 #include <QActionGroup>
@@ -74,7 +75,9 @@ void TForm1::buildWindow()
     leftLayout->setContentsMargins(0, 0, 0, 0);
     leftLayout->addWidget(buildConnectionGroup());
     leftLayout->addWidget(buildModuleGroup(), 1);
-    columns->addWidget(left, 1);
+    // Where the window cannot grow for the debug window, the column gives it room.
+    m_leftColumn = new YieldingColumn(left, central);
+    columns->addWidget(m_leftColumn, 1);
     columns->addWidget(buildDebugGroup());
     setCentralWidget(central);
     resize(kNarrowWidth, kHeight);

@@ -44,10 +44,15 @@ void TForm1::pageShown(int index)
 
 void TForm1::setDebugWindowVisible(bool visible)
 {
+    // Earlier changes first, so that the window has the size they give it when the log opens
+    // or closes.
+    relayout();
+    const QRect frame = frameGeometry();
+    const QRect client = geometry();
     GBox_Debugfenster->setVisible(visible);
     if (visible)
         m_log->showLatest();
-    fitWidth();
+    fitWidth(frame, client);
 }
 
 void TForm1::BtnDebugfensterClick()
