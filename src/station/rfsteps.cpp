@@ -1,6 +1,7 @@
 // The radio steps: LinkControl against a reference module, a carrier for an external
 // measurement, and a sweep over a frequency plan with a noise limit.
 
+#include "headless/pagecarrier.h"
 #include "station/portsession.h"
 #include "station/referencepool.h"
 #include "station/steps.h"
@@ -18,6 +19,7 @@
 #include "rf/linkrun.h"
 #include "rf/linksummary.h"
 
+#include <QElapsedTimer>
 #include <QEventLoop>
 #include <QScopeGuard>
 #include <QTimer>
@@ -30,17 +32,8 @@ namespace Station
 namespace
 {
 
-RateLists rateListsOf(const IdentityRecord &id)
-{
-    if (const auto lists = rateListsFor(id.typeLetter, id.commandSet.toInt(), id.speed))
-        return *lists;
-    return {designHfBaudB(), designConfigBaudB(), designHfBaudC(), designRs232BaudC()};
-}
-
-int rateOfItem(const QString &items, int item)
-{
-    return splitItems(items).value(item).toInt();
-}
+using Headless::rateListsOf;
+using Headless::rateOfItem;
 
 // Counts the cycles into the summary and ends the run after the plan's cycles.
 class LinkCount : public LinkRunObserver
@@ -164,144 +157,6 @@ StepRecord linkStep(StepContext &context, const LinkStep &settings)
     return step;
 }
 
-namespace
-{
-
-// The carrier's front end on a station port: the read-out's page values are the module's
-// record, a configuration change is a RAM write of that page.
-class StationCarrier : public CarrierHost, public WriteObserver
-{
-public:
-    StationCarrier(PortSession &session, std::optional<CarrierPhases> phases, QEventLoop &loop)
-        : m_session(session), m_phases(phases), m_loop(loop)
-    {
-        const IdentityRecord &id = session.identity();
-        m_b = bPageAfterReadout(id, session.registers());
-        m_c = cPageAfterReadout(id, session.registers());
-        m_byCommand = !m_b || m_b->rxTx == 1;
-    }
-
-    void setOutput(CarrierOutput *output) { m_output = output; }
-    // Called when the carrier goes on, after the configuration change it needs.
-    void setOnStarted(std::function<void()> started) { m_started = std::move(started); }
-    bool isC() const { return m_c.has_value(); }
-    std::optional<CPageValues> cPage() const { return m_c; }
-    QString failure() const { return m_failure; }
-    qint64 onMs() const { return m_onMs; }
-
-    bool cModule() const override { return isC(); }
-    bool rxTxSwitchByCommand() const override { return m_byCommand; }
-    bool connected() const override { return m_session.port().isOpen() && m_failure.isEmpty(); }
-    CarrierConfiguration configuration() const override
-    {
-        CarrierConfiguration now;
-        now.cModule = isC();
-        if (m_b)
-            now.codingB = m_b->code;
-        if (m_c)
-            now.dataOptionsC = packDataOptions(m_c->data);
-        return now;
-    }
-    bool writeConfiguration(const CarrierConfiguration &configuration) override
-    {
-        apply(configuration);
-        return write(QStringLiteral("changing its configuration for the carrier"));
-    }
-    void restoreConfiguration(const CarrierConfiguration &saved, bool writeToModule) override
-    {
-        apply(saved);
-        if (writeToModule)
-            write(QStringLiteral("restoring its configuration"));
-    }
-    void runningChanged(bool running) override
-    {
-        if (running) {
-            m_on.start();
-            if (m_started)
-                m_started();
-            return;
-        }
-        m_onMs = m_on.isValid() ? m_on.elapsed() : 0;
-        m_loop.quit();
-    }
-    bool phaseTimesGiven() const override { return m_phases.has_value(); }
-    std::optional<CarrierPhases> phaseTimes() const override { return m_phases; }
-    int radioBaud() const override
-    {
-        return m_c ? rateOfItem(rateListsOf(m_session.identity()).hfBaudC, m_c->hfBaud) : 0;
-    }
-    void report(Report report) override
-    {
-        if (report == Report::TransmitTimeTooShort)
-            m_failure = QStringLiteral("the transmit time is too short for the radio rate");
-        if (report == Report::PhaseTimesMissing)
-            m_failure = QStringLiteral("the alternation's times are missing");
-    }
-    void moduleLost() override
-    {
-        m_failure = QStringLiteral("the module did not answer the transmitter switch (5 "
-                                   "attempts)");
-        if (m_output)
-            m_output->stop();
-    }
-    void switchPcBaud(int item) override
-    {
-        if (const auto baud = pcBaudRate(item))
-            m_session.port().setBaudRate(*baud);
-    }
-    void setRxTxSwitchByCommand(bool byCommand) override { m_byCommand = byCommand; }
-
-private:
-    void apply(const CarrierConfiguration &configuration)
-    {
-        if (m_c) {
-            for (int i = 0; i < 5; ++i)
-                m_c->data[i] = bitItem(configuration.dataOptionsC, i);
-        } else if (m_b) {
-            m_b->code = configuration.codingB;
-        }
-    }
-
-    bool write(const QString &doing)
-    {
-        WritePlan plan;
-        if (m_c) {
-            m_c->eeprom = false;
-            plan = planCWrite(*m_c);
-        } else if (m_b) {
-            m_b->eeprom = false;
-            plan = firmwareType(m_session.typeLetter()) == FirmwareType::Calibration
-                       ? planCalibrationWrite(*m_b)
-                       : planBWrite(*m_b);
-        }
-        if (plan.refused()) {
-            m_failure = QStringLiteral("%1: the read-out left settings without a value").arg(doing);
-            return false;
-        }
-        if (!executeWritePlan(m_session.link(), plan, *this,
-                              [](int ms) { LineWait::sleepMs(ms); })) {
-            m_failure =
-                QStringLiteral("the module stopped answering while %1 (5 attempts)").arg(doing);
-            return false;
-        }
-        return true;
-    }
-
-    PortSession &m_session;
-    std::optional<CarrierPhases> m_phases;
-    QEventLoop &m_loop;
-    CarrierOutput *m_output = nullptr;
-    std::function<void()> m_started;
-    std::optional<BPageValues> m_b;
-    std::optional<CPageValues> m_c;
-    bool m_byCommand = true;
-    QString m_failure;
-    QElapsedTimer m_on;
-    qint64 m_onMs = 0;
-};
-
-} // namespace
-
 StepRecord carrierStep(StepContext &context, const CarrierStep &settings)
 {
     StepRecord step;
@@ -310,10 +165,9 @@ StepRecord carrierStep(StepContext &context, const CarrierStep &settings)
     if (!isKnownSoftwareType(session.typeLetter()))
         return failStep(step, QStringLiteral("unknown software type"));
     QEventLoop loop;
-    StationCarrier host(session, settings.phases, loop);
+    Headless::PageCarrier host(session, settings.phases, loop);
     if (host.isC()) {
-        const RateLists lists = rateListsOf(session.identity());
-        const int moduleBaud = rateOfItem(lists.rs232BaudC, host.cPage()->rs232Baud);
+        const int moduleBaud = rateOfItem(host.rateLists().rs232BaudC, host.cPage()->rs232Baud);
         const int pc = session.port().baudRate();
         const CarrierRefusal refusal = carrierRefusalC(
             QString::number(pc), QString::number(moduleBaud), QString::number(host.radioBaud()),
@@ -376,7 +230,16 @@ StepRecord carrierStep(StepContext &context, const CarrierStep &settings)
         return failStep(step, QStringLiteral("stopped by the operator"));
 
     // The time counts from the moment the carrier goes on.
-    host.setOnStarted([&] { deadline.start(int(settings.seconds * 1000 + 0.5)); });
+    QElapsedTimer on;
+    qint64 onMs = 0;
+    host.setRunningChanged([&](bool running) {
+        if (!running) {
+            onMs = on.isValid() ? on.elapsed() : 0;
+            return;
+        }
+        on.start();
+        deadline.start(int(settings.seconds * 1000 + 0.5));
+    });
     output.start(settings.modulated, settings.phases.has_value());
     if (output.running() && !portFailed)
         loop.exec();
@@ -387,13 +250,12 @@ StepRecord carrierStep(StepContext &context, const CarrierStep &settings)
         throw PortLost{session.lossText()};
     if (!host.failure().isEmpty())
         return failStep(step, host.failure());
-    step.measurements << checkNumber(QStringLiteral("seconds"), host.onMs() / 1000.0,
-                                     QStringLiteral("s"),
+    step.measurements << checkNumber(QStringLiteral("seconds"), onMs / 1000.0, QStringLiteral("s"),
                                      Range{settings.seconds * 0.99, std::nullopt});
     settleStep(step);
     if (context.run.stopRequested() && step.result == Result::Failed)
         step.reason = QStringLiteral("stopped by the operator after %1 s of %2 s")
-                          .arg(host.onMs() / 1000.0, 0, 'f', 1)
+                          .arg(onMs / 1000.0, 0, 'f', 1)
                           .arg(settings.seconds);
     return step;
 }
