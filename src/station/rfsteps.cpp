@@ -2,6 +2,8 @@
 // measurement, and a sweep over a frequency plan with a noise limit.
 
 #include "headless/pagecarrier.h"
+#include "headless/sessionlinkrun.h"
+#include "headless/slotsweep.h"
 #include "station/portsession.h"
 #include "station/referencepool.h"
 #include "station/steps.h"
@@ -104,14 +106,8 @@ StepRecord linkStep(StepContext &context, const LinkStep &settings)
     const int minimum = LinkRun::minimumInterval(rates, false);
     const int interval =
         LinkFormulas::runInterval(settings.interval.value_or(minimum), minimum, false);
-    MsCountdown countdown{0};
-    MmTimerSlot timerSlot(countdown);
-    bool linkControlRunning = false;
-    bool linkStopFlag = true;
-    int peakWriteSlot = 1;
-    LinkRun run(
-        session.port(), session.log(),
-        LinkRunShared{&countdown, &timerSlot, &linkControlRunning, &linkStopFlag, &peakWriteSlot});
+    Headless::SessionLinkRun linkRun(session);
+    LinkRun &run = linkRun.run();
     LinkCount count(run, settings.cycles);
     run.setObserver(&count);
     context.run.stopAction = [&run] { run.requestStop(); };
@@ -263,47 +259,15 @@ StepRecord carrierStep(StepContext &context, const CarrierStep &settings)
 namespace
 {
 
-// The sweep on a station port: the plan's slots with the window's design settings (no
-// smoothing, the instantaneous level, a peak window of 200 sweeps), for a set number of sweeps.
-class StationSweep : public SweepHost
+// The sweep on a station port, for the plan's number of sweeps: the highest peak of any slot.
+class StationSweep : public Headless::SlotSweep
 {
 public:
-    StationSweep(PortSession &session, MsCountdown &countdown, MmTimerSlot &timerSlot)
-        : m_session(session), m_core(session.link(), countdown, timerSlot, *this)
-    {
-        m_items.fill(-1);
-    }
-    SweepCore &core() { return m_core; }
-    void setSlots(const QList<int> &items)
-    {
-        for (int n = 0; n < items.size() && n < kSlots; ++n)
-            m_items[size_t(n)] = items[n];
-    }
-    int activeSlots() const
-    {
-        return int(std::count_if(m_items.begin(), m_items.end(), [](int k) { return k >= 0; }));
-    }
-    void setSpeed(int speed) { m_speed = speed; }
-    void setReceiveItem(int item) { m_receiveItem = item; }
-    void setSweeps(int sweeps) { m_wanted = sweeps; }
-    int done() const { return m_done; }
-    bool receiveFailed() const { return m_receiveFailed; }
+    using SlotSweep::SlotSweep;
     // The highest peak of any slot, and its channel.
     int highestPeak() const { return m_highest; }
     int highestChannel() const { return m_highestChannel; }
 
-    int slotItem(int slot) const override { return m_items[size_t(slot)]; }
-    int speedPosition() const override { return m_speed; }
-    int meanPosition() const override { return 0; }
-    int peakWindowPosition() const override { return 10; }
-    bool instantaneousRssi() const override { return true; }
-    bool keepPeaks() const override { return false; }
-    bool moduleConnected() const override { return m_session.port().isOpen(); }
-    bool cModule() const override
-    {
-        return firmwareType(m_session.typeLetter()) == FirmwareType::C;
-    }
-    int receiveChannelItem() const override { return m_receiveItem; }
     void slotMeasured(int slot, int, int peak) override
     {
         if (peak > m_highest || m_highestChannel == 0) {
@@ -311,23 +275,8 @@ public:
             m_highestChannel = m_items[size_t(slot)] + 1;
         }
     }
-    void sweepMeasured() override
-    {
-        if (++m_done >= m_wanted)
-            m_core.requestStop();
-    }
-    void stopFromSweep() override { m_core.requestStop(); }
-    void receiveError() override { m_receiveFailed = true; }
 
 private:
-    PortSession &m_session;
-    SweepCore m_core;
-    std::array<int, kSlots> m_items;
-    int m_speed = 10;
-    int m_receiveItem = -1;
-    int m_wanted = 1;
-    int m_done = 0;
-    bool m_receiveFailed = false;
     int m_highest = -128;
     int m_highestChannel = 0;
 };
