@@ -2,6 +2,7 @@
 // limit, a silent module and a lost port beside sound ones, a wrong plan, and continuous mode.
 
 #include "support_cli.h"
+#include "support_plan.h"
 
 #include <QDir>
 #include <QFile>
@@ -17,26 +18,12 @@ namespace
 
 // A stored configuration of a C module whose receive and transmit channels differ from a fresh
 // module's, so that a write that does not take shows after the power cycle.
-const QByteArray kStoredC = "station test\r\nC\r\n10\r\n10\r\n3\r\n4\r\n1\r\n0\r\n1\r\n1\r\n"
-                            "1\r\n1\r\n0\r\n0\r\n0\r\n0\r\n0\r\n\r\n0\r\n";
+const QByteArray kStoredC = StationPlan::storedConfigC("station test");
 
-const QByteArray kFullPlan = R"(name = "full"
-[[step]]
-run = "identify"
-type = "C"
-designation = "Korvel868-10-C3"
-firmware_min = "1/4/0"
-calibration = "OK"
-[[step]]
-run = "write"
-file = "M1.txt"
-[[step]]
-run = "test"
-temperature = [10, 45]
-voltage = [3.0, 3.6]
-rssi = [-120, -40]
-recalibration = true
-[[step]]
+const QByteArray kFullPlan = "name = \"full\"\n" +
+                             StationPlan::moduleSteps("designation = \"Korvel868-10-C3\"\n"
+                                                      "firmware_min = \"1/4/0\"\n") +
+                             R"([[step]]
 run = "link"
 cycles = 10
 lost_max = 5
