@@ -160,12 +160,8 @@ int runCarrier(const QStringList &arguments)
         }
     }
 
-    MsCountdown countdown{0};
-    MmTimerSlot timer(countdown);
-    bool streaming = false;
-    int txState = 0;
-    CarrierOutput output(CarrierLine{session.link(), countdown, timer, streaming, txState}, host);
-    host.setOutput(&output);
+    Headless::SessionCarrierOutput carrier(session, host);
+    CarrierOutput &output = carrier.output();
 
     // Failures of the port inside an event handler end the run; they are thrown on afterwards.
     std::exception_ptr portError;

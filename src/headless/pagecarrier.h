@@ -6,6 +6,7 @@
 #include "module/tables.h"
 #include "module/writeexecution.h"
 #include "rf/carrier.h"
+#include "rf/mscountdown.h"
 
 #include <QEventLoop>
 
@@ -85,6 +86,26 @@ private:
     bool m_byCommand = true;
     bool m_changed = false;
     QString m_failure;
+};
+
+// The carrier output on the session's line for a host, with the state the window keeps beside it
+// (the timer, the streaming flag, the transmitter's state) held for it.
+class SessionCarrierOutput
+{
+public:
+    SessionCarrierOutput(ModuleSession &session, PageCarrier &host)
+        : m_output(CarrierLine{session.link(), m_countdown, m_timer, m_streaming, m_txState}, host)
+    {
+        host.setOutput(&m_output);
+    }
+    CarrierOutput &output() { return m_output; }
+
+private:
+    MsCountdown m_countdown{0};
+    MmTimerSlot m_timer{m_countdown};
+    bool m_streaming = false;
+    int m_txState = 0;
+    CarrierOutput m_output;
 };
 
 } // namespace Headless

@@ -185,12 +185,8 @@ StepRecord carrierStep(StepContext &context, const CarrierStep &settings)
                                       .arg(host.radioBaud()));
     }
 
-    MsCountdown countdown{0};
-    MmTimerSlot timer(countdown);
-    bool streaming = false;
-    int txState = 0;
-    CarrierOutput output(CarrierLine{session.link(), countdown, timer, streaming, txState}, host);
-    host.setOutput(&output);
+    Headless::SessionCarrierOutput carrier(session, host);
+    CarrierOutput &output = carrier.output();
     bool portFailed = false;
     QObject handlers;
     QObject::connect(&session.port(), &ComPort::outputEmpty, &handlers, [&] {
