@@ -95,19 +95,12 @@ void TestCliStation::init()
 {
     m_folder = std::make_unique<QTemporaryDir>();
     m_dir = QDir(m_folder->path());
-    QFile file(m_dir.filePath(QStringLiteral("M1.txt")));
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    file.write(kStoredC);
+    QVERIFY(!StationPlan::writeFile(m_dir.path(), QStringLiteral("M1.txt"), kStoredC).isEmpty());
 }
 
 QString TestCliStation::writePlan(const QByteArray &text)
 {
-    const QString path = m_dir.filePath(QStringLiteral("plan.toml"));
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
-        return {};
-    file.write(text);
-    return path;
+    return StationPlan::writeFile(m_dir.path(), QStringLiteral("plan.toml"), text);
 }
 
 void TestCliStation::aPlanPassesOnFourPortsAndEveryUnitIsRecorded()

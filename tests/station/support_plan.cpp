@@ -1,5 +1,8 @@
 #include "support_plan.h"
 
+#include <QDir>
+#include <QFile>
+
 namespace StationPlan
 {
 
@@ -25,6 +28,15 @@ QByteArray moduleSteps(const QByteArray &identify, const QByteArray &between)
            "voltage = [3.0, 3.6]\n"
            "rssi = [-120, -40]\n"
            "recalibration = true\n";
+}
+
+QString writeFile(const QString &folder, const QString &name, const QByteArray &bytes)
+{
+    const QString path = QDir(folder).filePath(name);
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(bytes) != bytes.size())
+        return {};
+    return path;
 }
 
 } // namespace StationPlan

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QString>
 
 // The pieces of the test plans the station's tests, korvel-cli's and the station's benchmark
 // share.
@@ -16,5 +17,9 @@ QByteArray storedConfigC(const QByteArray &name);
 // (with the settings identify adds), the write of M1.txt, and the module test with limits a sound
 // module meets. between stands between the steps (a blank line, or nothing).
 QByteArray moduleSteps(const QByteArray &identify, const QByteArray &between = {});
+
+// Writes bytes into the file name in folder, over what it held: its path, or empty when it cannot
+// be written.
+QString writeFile(const QString &folder, const QString &name, const QByteArray &bytes);
 
 } // namespace StationPlan

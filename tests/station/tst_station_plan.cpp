@@ -5,7 +5,6 @@
 
 #include "station/plan.h"
 
-#include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -61,19 +60,12 @@ private:
 
 void TestStationPlan::init()
 {
-    QFile file(m_dir.filePath(QStringLiteral("M1.txt")));
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    file.write(kStoredC);
+    QVERIFY(!StationPlan::writeFile(m_dir.path(), QStringLiteral("M1.txt"), kStoredC).isEmpty());
 }
 
 QString TestStationPlan::writePlan(const QByteArray &text)
 {
-    const QString path = m_dir.filePath(QStringLiteral("plan.toml"));
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
-        return {};
-    file.write(text);
-    return path;
+    return StationPlan::writeFile(m_dir.path(), QStringLiteral("plan.toml"), text);
 }
 
 void TestStationPlan::aGoodPlanHoldsEveryStepInOrder()
