@@ -2,6 +2,7 @@
 // time), the station process's CPU, and records per second into a PostgreSQL server of its own.
 
 #include "support_bench.h"
+#include "support_plan.h"
 #include "support_postgres.h"
 
 #include "station/recorddatabase.h"
@@ -20,23 +21,8 @@ constexpr double kRatioLimit = 1.2;  // eight ports against one
 constexpr double kCpuLimit = 0.25;   // of one core, over the run
 constexpr double kRecordsLimit = 50; // per second: eight ports finish a unit every few seconds
 
-const QByteArray kStoredC = "bench\r\nC\r\n10\r\n10\r\n3\r\n4\r\n1\r\n0\r\n1\r\n1\r\n"
-                            "1\r\n1\r\n0\r\n0\r\n0\r\n0\r\n0\r\n\r\n0\r\n";
-const QByteArray kPlan = R"(name = "bench"
-[[step]]
-run = "identify"
-type = "C"
-calibration = "OK"
-[[step]]
-run = "write"
-file = "M1.txt"
-[[step]]
-run = "test"
-temperature = [10, 45]
-voltage = [3.0, 3.6]
-rssi = [-120, -40]
-recalibration = true
-[[step]]
+const QByteArray kStoredC = StationPlan::storedConfigC("bench");
+const QByteArray kPlan = "name = \"bench\"\n" + StationPlan::moduleSteps({}) + R"([[step]]
 run = "carrier"
 mode = "unmodulated"
 seconds = 1

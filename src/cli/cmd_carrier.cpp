@@ -9,13 +9,8 @@
 #include "output.h"
 #include "session.h"
 
+#include "headless/pagecarrier.h"
 #include "link/linewait.h"
-#include "module/identification.h"
-#include "module/itemcounts.h"
-#include "module/registerdecoding.h"
-#include "module/tables.h"
-#include "module/writeexecution.h"
-#include "rf/carrier.h"
 
 #include <QElapsedTimer>
 #include <QEventLoop>
@@ -30,80 +25,18 @@ namespace
 // The longest run --seconds asks for: the timer counts milliseconds in an int.
 constexpr double kMaxSeconds = 1000000;
 
-// The rate an item of a rate selector stands for (0 when it is not a number).
-int rateOfItem(const QString &items, int item)
-{
-    return splitItems(items).value(item).toInt();
-}
+using Headless::rateOfItem;
 
-// The carrier's front end without a window: the page values of the read-out are the module's
-// record, a configuration change is the window's write of that page, and the events the window
-// shows as messages end up on standard error or in the exit status.
-class CliCarrier : public CarrierHost, public WriteObserver
+// The carrier's front end of the command line: the events the window shows as messages end up
+// on standard error or in the exit status.
+class CliCarrier : public Headless::PageCarrier
 {
 public:
     CliCarrier(Cli::Session &session, CarrierPhases phases, QEventLoop &loop)
-        : m_session(session), m_phases(phases), m_loop(loop)
+        : PageCarrier(session, phases, loop), m_port(session.options().port)
     {
-        const IdentityRecord &id = session.identity();
-        m_letter = id.typeLetter;
-        m_b = bPageAfterReadout(id, session.registers());
-        m_c = cPageAfterReadout(id, session.registers());
-        // As the read-out leaves it: the RX/TX switch by command unless UART coding asks for
-        // the TX_EN line.
-        m_byCommand = !m_b || m_b->rxTx == 1;
     }
 
-    void setOutput(CarrierOutput *output) { m_output = output; }
-    // Called when the carrier goes on and when it goes off.
-    void setRunningChanged(std::function<void(bool)> changed)
-    {
-        m_changedRunning = std::move(changed);
-    }
-
-    bool isC() const { return m_c.has_value(); }
-    std::optional<CPageValues> cPage() const { return m_c; }
-    // Why the run failed, or empty.
-    QString failure() const { return m_failure; }
-    bool configurationChanged() const { return m_changed; }
-
-    // CarrierHost
-    bool cModule() const override { return isC(); }
-    bool rxTxSwitchByCommand() const override { return m_byCommand; }
-    bool connected() const override { return m_session.port().isOpen() && m_failure.isEmpty(); }
-    CarrierConfiguration configuration() const override
-    {
-        CarrierConfiguration now;
-        now.cModule = isC();
-        if (m_b)
-            now.codingB = m_b->code;
-        if (m_c)
-            now.dataOptionsC = packDataOptions(m_c->data);
-        return now;
-    }
-    bool writeConfiguration(const CarrierConfiguration &configuration) override
-    {
-        apply(configuration);
-        m_changed = write(QStringLiteral("changing its configuration for the carrier"));
-        return m_changed;
-    }
-    void restoreConfiguration(const CarrierConfiguration &saved, bool writeToModule) override
-    {
-        apply(saved);
-        // A failed write is the run's failure.
-        if (writeToModule)
-            write(QStringLiteral("restoring its configuration"));
-    }
-    void runningChanged(bool running) override
-    {
-        if (m_changedRunning)
-            m_changedRunning(running);
-        if (!running)
-            m_loop.quit();
-    }
-    bool phaseTimesGiven() const override { return true; }
-    std::optional<CarrierPhases> phaseTimes() const override { return m_phases; }
-    int radioBaud() const override { return m_c ? rateOfItem(hfBaudItems(), m_c->hfBaud) : 0; }
     void report(Report report) override
     {
         switch (report) {
@@ -117,88 +50,32 @@ public:
             break;
         case Report::TransmitTimeTooShort:
             // Refused before the start; a module that changed its rate meanwhile ends here.
-            m_failure = QStringLiteral("the transmit time is too short for the radio rate");
+            PageCarrier::report(report);
             break;
         }
     }
-    void moduleLost() override
+
+protected:
+    QString moduleLostText() const override
     {
-        m_failure = QStringLiteral("the module on %1 did not answer the transmitter switch (5 "
-                                   "attempts) and is left alone")
-                        .arg(m_session.options().port);
-        // As the window's disconnect: the output ends without talking to the module again.
-        if (m_output)
-            m_output->stop();
+        return QStringLiteral("the module on %1 did not answer the transmitter switch (5 "
+                              "attempts) and is left alone")
+            .arg(m_port);
     }
-
-    // WriteObserver: the PC follows the module's serial rate, as the window's selector does.
-    void switchPcBaud(int item) override
+    QString writeFailedText(const QString &doing) const override
     {
-        if (const auto baud = pcBaudRate(item))
-            m_session.port().setBaudRate(*baud);
+        return QStringLiteral("the module on %1 stopped answering while %2 (5 attempts)")
+            .arg(m_port, doing);
     }
-    void setRxTxSwitchByCommand(bool byCommand) override { m_byCommand = byCommand; }
-
-    QString hfBaudItems() const { return rateLists().hfBaudC; }
-    QString rs232BaudItems() const { return rateLists().rs232BaudC; }
-
-private:
-    RateLists rateLists() const
+    bool executeWrite(const WritePlan &plan) override
     {
-        const IdentityRecord &id = m_session.identity();
-        if (const auto lists = rateListsFor(id.typeLetter, id.commandSet.toInt(), id.speed))
-            return *lists;
-        return {designHfBaudB(), designConfigBaudB(), designHfBaudC(), designRs232BaudC()};
-    }
-
-    void apply(const CarrierConfiguration &configuration)
-    {
-        if (m_c) {
-            for (int i = 0; i < 5; ++i)
-                m_c->data[i] = bitItem(configuration.dataOptionsC, i);
-        } else if (m_b) {
-            m_b->code = configuration.codingB;
-        }
-    }
-
-    // The window's write of the page, into RAM only.
-    bool write(const QString &doing)
-    {
-        WritePlan plan;
-        if (m_c) {
-            m_c->eeprom = false;
-            plan = planCWrite(*m_c);
-        } else {
-            m_b->eeprom = false;
-            plan = firmwareType(m_letter) == FirmwareType::Calibration ? planCalibrationWrite(*m_b)
-                                                                       : planBWrite(*m_b);
-        }
-        if (plan.refused()) {
-            m_failure = QStringLiteral("%1: the read-out left settings without a value").arg(doing);
-            return false;
-        }
         // A second Ctrl+C does not cut the write short; a third does.
         const Cli::Interrupt::Shield shield;
-        if (!executeWritePlan(m_session.link(), plan, *this,
-                              [](int ms) { LineWait::sleepMs(ms); })) {
-            m_failure = QStringLiteral("the module on %1 stopped answering while %2 (5 attempts)")
-                            .arg(m_session.options().port, doing);
-            return false;
-        }
-        return true;
+        return PageCarrier::executeWrite(plan);
     }
 
-    Cli::Session &m_session;
-    CarrierPhases m_phases;
-    QEventLoop &m_loop;
-    CarrierOutput *m_output = nullptr;
-    std::function<void(bool)> m_changedRunning;
-    QString m_letter;
-    std::optional<BPageValues> m_b;
-    std::optional<CPageValues> m_c;
-    bool m_byCommand = true;
-    bool m_changed = false;
-    QString m_failure;
+private:
+    QString m_port;
 };
 
 int runCarrier(const QStringList &arguments)
@@ -256,7 +133,7 @@ int runCarrier(const QStringList &arguments)
     CliCarrier host(session, phases, loop);
     if (host.isC()) {
         // A C module sends what the PC feeds it: the line must outrun the radio.
-        const int moduleBaud = rateOfItem(host.rs232BaudItems(), host.cPage()->rs232Baud);
+        const int moduleBaud = rateOfItem(host.rateLists().rs232BaudC, host.cPage()->rs232Baud);
         const int radio = host.radioBaud();
         switch (carrierRefusalC(QString::number(options.baud), QString::number(moduleBaud),
                                 QString::number(radio),
@@ -283,12 +160,8 @@ int runCarrier(const QStringList &arguments)
         }
     }
 
-    MsCountdown countdown{0};
-    MmTimerSlot timer(countdown);
-    bool streaming = false;
-    int txState = 0;
-    CarrierOutput output(CarrierLine{session.link(), countdown, timer, streaming, txState}, host);
-    host.setOutput(&output);
+    Headless::SessionCarrierOutput carrier(session, host);
+    CarrierOutput &output = carrier.output();
 
     // Failures of the port inside an event handler end the run; they are thrown on afterwards.
     std::exception_ptr portError;

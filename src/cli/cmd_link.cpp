@@ -9,6 +9,7 @@
 #include "output.h"
 #include "session.h"
 
+#include "headless/sessionlinkrun.h"
 #include "module/identification.h"
 #include "module/itemcounts.h"
 #include "module/registerdecoding.h"
@@ -263,14 +264,8 @@ int runLink(const QStringList &arguments)
                                      "answers may come too late and count as lost.")
                           .arg(minimum));
 
-    MsCountdown countdown{0};
-    MmTimerSlot timerSlot(countdown);
-    bool linkControlRunning = false;
-    bool linkStopFlag = true;
-    int peakWriteSlot = 1;
-    LinkRun run(
-        session.port(), session.log(),
-        LinkRunShared{&countdown, &timerSlot, &linkControlRunning, &linkStopFlag, &peakWriteSlot});
+    Headless::SessionLinkRun linkRun(session);
+    LinkRun &run = linkRun.run();
     LinkReport report(run, csv, cycles);
     run.setObserver(&report);
 

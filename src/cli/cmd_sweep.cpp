@@ -9,6 +9,7 @@
 #include "output.h"
 #include "session.h"
 
+#include "headless/slotsweep.h"
 #include "link/comport.h"
 #include "module/identification.h"
 #include "module/registerdecoding.h"
@@ -49,53 +50,23 @@ SweepConfiguration sweepConfiguration(const Cli::Session &session)
 // The sweep's settings and output: the slots of the plan, the settings of the window's design
 // (no smoothing, the instantaneous signal strength, a peak window of 200 sweeps), and a block of
 // CSV rows for every completed sweep.
-class CliSweep : public SweepHost
+class CliSweep : public Headless::SlotSweep
 {
 public:
     CliSweep(Cli::Session &session, MsCountdown &countdown, MmTimerSlot &timerSlot)
-        : m_session(session), m_core(session.link(), countdown, timerSlot, *this)
+        : SlotSweep(session, countdown, timerSlot), m_port(session.options().port)
     {
-        m_items.fill(-1);
     }
 
-    SweepCore &core() { return m_core; }
-    void setSlots(const QList<int> &items)
-    {
-        for (int n = 0; n < items.size() && n < kSlots; ++n)
-            m_items[n] = items[n];
-    }
-    int activeSlots() const
-    {
-        return int(std::count_if(m_items.begin(), m_items.end(), [](int k) { return k >= 0; }));
-    }
     void setChannelItems(const QStringList &items) { m_channelItems = items; }
-    void setSpeed(int position) { m_speed = position; }
-    void setReceiveItem(int item) { m_receiveItem = item; }
-    // 0: until a stop is requested.
-    void setSweeps(int sweeps) { m_wanted = sweeps; }
     void setFile(SweepCsvFile *file) { m_file = file; }
     // One JSON line per sweep on standard output instead of the CSV rows.
     void setJson(bool json) { m_json = json; }
 
-    bool receiveFailed() const { return m_receiveFailed; }
     // Standard output could not take the rows (the program's end tells why).
     bool outputFailed() const { return m_outputFailed; }
     QString writeError() const { return m_writeError; }
 
-    // SweepHost
-    int slotItem(int slot) const override { return m_items[slot]; }
-    int speedPosition() const override { return m_speed; }
-    int meanPosition() const override { return 0; }
-    int peakWindowPosition() const override { return 10; }
-    bool instantaneousRssi() const override { return true; }
-    bool keepPeaks() const override { return false; }
-    bool moduleConnected() const override { return m_session.port().isOpen(); }
-    bool cModule() const override
-    {
-        return firmwareType(m_session.typeLetter()) == FirmwareType::C;
-    }
-    int receiveChannelItem() const override { return m_receiveItem; }
-    void slotMeasured(int, int, int) override {}
     void sweepMeasured() override
     {
         QList<SlotReading> readings;
@@ -120,18 +91,14 @@ public:
             m_core.requestStop();
             return;
         }
-        ++m_done;
-        if (m_wanted > 0 && m_done >= m_wanted)
-            m_core.requestStop();
+        countSweep();
     }
-    void stopFromSweep() override { m_core.requestStop(); }
-    void receiveError() override { m_receiveFailed = true; }
 
 private:
     QJsonObject sweepJson(const QDateTime &timestamp, const QList<SlotReading> &readings) const
     {
-        QJsonObject record = Cli::moduleRecord(QStringLiteral("sweep"), m_session.options().port,
-                                               m_session.identity());
+        QJsonObject record =
+            Cli::moduleRecord(QStringLiteral("sweep"), m_port, m_session.identity());
         record.insert(QStringLiteral("timestamp"), timestamp.toString(Qt::ISODateWithMs));
         QJsonArray slotList;
         for (const SlotReading &reading : readings)
@@ -146,18 +113,11 @@ private:
         return record;
     }
 
-    Cli::Session &m_session;
-    SweepCore m_core;
-    std::array<int, kSlots> m_items;
+    QString m_port;
     QStringList m_channelItems;
-    int m_speed = 10;
-    int m_receiveItem = -1;
-    int m_wanted = 1;
-    int m_done = 0;
     SweepCsvFile *m_file = nullptr;
     bool m_json = false;
     bool m_outputFailed = false;
-    bool m_receiveFailed = false;
     QString m_writeError;
 };
 

@@ -82,7 +82,7 @@ int runMeasurement(Cli::Session &session, const QString &name, Measurement measu
 RecalibrationStatus awaitRecalibrationResult(Cli::Session &session)
 {
     const auto status = [&session] {
-        return ModuleTestFormat::recalibrationStatus(session.recalibrationStatus());
+        return ModuleTestFormat::recalibrationStatus(session.recalibrationText());
     };
     const auto finished = [&status] {
         const RecalibrationStatus s = status();
@@ -92,7 +92,9 @@ RecalibrationStatus awaitRecalibrationResult(Cli::Session &session)
     QTimer wake;
     wake.setSingleShot(true);
     // A port that is lost meanwhile ends the wait at once: no report can come any more.
-    const auto portUp = [&session] { return session.port().isOpen() && Cli::portLoss().isEmpty(); };
+    const auto portUp = [&session] {
+        return session.port().isOpen() && session.lossText().isEmpty();
+    };
     while (!finished() && !deadline.hasExpired() && !Cli::Interrupt::isRequested() && portUp()) {
         if (!wake.isActive())
             wake.start(int(std::max<qint64>(1, deadline.remainingTime())));
@@ -110,12 +112,12 @@ int runRecalibration(Cli::Session &session, bool json)
                       .arg(session.options().port));
     Cli::progress(QStringLiteral("recalibration started, waiting for the module's result"));
     const RecalibrationStatus status = awaitRecalibrationResult(session);
-    if (!session.port().isOpen() || !Cli::portLoss().isEmpty())
+    if (!session.port().isOpen() || !session.lossText().isEmpty())
         Cli::fail(Cli::PortFailed,
-                  Cli::portLoss().isEmpty()
+                  session.lossText().isEmpty()
                       ? QStringLiteral("recalibrate: the port was lost before the module reported "
                                        "its result")
-                      : Cli::portLoss());
+                      : session.lossText());
     if (Cli::Interrupt::isRequested())
         Cli::fail(Cli::ModuleFailed,
                   QStringLiteral("recalibrate: interrupted before the module reported its result"));

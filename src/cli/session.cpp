@@ -3,7 +3,6 @@
 #include "failure.h"
 #include "output.h"
 
-#include "link/linewait.h"
 #include "module/identification.h"
 
 namespace Cli
@@ -12,6 +11,7 @@ namespace Cli
 namespace
 {
 
+// korvel-cli runs one session at a time, on the main thread.
 QString g_portLoss;
 
 // The hex log of the exchanges on standard error, a line per exchange.
@@ -27,16 +27,6 @@ public:
     void showLatest() override {}
 };
 
-// The window's read-out, without a window: the unknown type is told on standard error.
-class SessionReadout : public ReadoutObserver
-{
-public:
-    void unknownSoftwareType(const QString &letter) override
-    {
-        progress(QStringLiteral("unknown software type \"%1\" (module not supported)").arg(letter));
-    }
-};
-
 } // namespace
 
 QString portLoss()
@@ -45,72 +35,41 @@ QString portLoss()
 }
 
 Session::Session(const CommonOptions &options, QObject *parent)
-    : QObject(parent), m_options(options), m_port(std::make_unique<ComPort>())
+    : ModuleSession(options.port, options.baud,
+                    options.debug ? std::make_unique<StderrPanes>() : nullptr, parent),
+      m_options(options)
 {
-    if (options.debug)
-        m_panes = std::make_unique<StderrPanes>();
-    m_log = std::make_unique<ExchangeLog>(m_panes.get());
-    m_link = std::make_unique<ModuleLink>(*m_port, *this, *m_log);
-    m_port->setPortName(options.port);
-    m_port->setBaudRate(options.baud);
-    QObject::connect(m_port.get(), &ComPort::bytesReceived, m_link.get(),
-                     [this] { m_link->receiveHandler(); });
-    QObject::connect(m_port.get(), &ComPort::failed, this, [](const QString &text) {
-        if (g_portLoss.isEmpty())
-            g_portLoss = text;
-    });
 }
 
 Session::~Session()
 {
-    m_log->flush();
-    if (m_port->isOpen()) {
-        try {
-            m_port->close();
-        } catch (const PortError &) {
-            // The port is gone already; nothing is left to close.
-        }
-    }
+    close();
+    if (g_portLoss.isEmpty())
+        g_portLoss = lossText();
 }
 
 void Session::powerCycle()
 {
-    // The dispatcher reads the start-up report while the calibration status is empty.
-    m_calibrationStatus.clear();
-    powerUpModule(*m_port, *m_link, [](int ms) { LineWait::sleepMs(ms); });
-    if (!finishConnection(*m_port, *this))
+    if (!powerUp())
         fail(ModuleFailed, QStringLiteral("no start-up report from the module on %1 at %2 baud: "
                                           "check the port, the baud rate and the supply")
                                .arg(m_options.port)
-                               .arg(m_port->baudRate()));
+                               .arg(port().baudRate()));
 }
 
 void Session::connect()
 {
     powerCycle();
-
-    class Readout : public SessionReadout
-    {
-    public:
-        explicit Readout(RegisterRead &registers) : m_registers(registers) {}
-        void configurationRead(const IdentityRecord &, const RegisterRead &registers) override
-        {
-            m_registers = registers;
-        }
-
-    private:
-        RegisterRead &m_registers;
-    } readout(m_registers);
-    if (readOutModule(*m_link, m_identity, false, readout, [](int ms) { LineWait::sleepMs(ms); }))
+    if (readOut())
         return;
     // The start-up report said why: the module went to sleep right after it.
-    if (m_calibrationStatus.startsWith(QLatin1String("???")))
+    if (calibrationText().startsWith(QLatin1String("???")))
         fail(ModuleFailed,
              QStringLiteral("the module on %1 reported at start-up \"%2\": it is set to sleep "
                             "after power-up and answers nothing until it is woken (its wake-up "
                             "pin or the evaluation kit's button); its power-up setting must not "
                             "be \"Sleep nach PWR-up\" for korvel-cli")
-                 .arg(m_options.port, m_calibrationStatus));
+                 .arg(m_options.port, calibrationText()));
     fail(ModuleFailed, QStringLiteral("the module on %1 stopped answering during the "
                                       "identification (5 attempts)")
                            .arg(m_options.port));
@@ -118,25 +77,14 @@ void Session::connect()
 
 void Session::requireConfigurable() const
 {
-    if (!isKnownSoftwareType(m_identity.typeLetter))
+    if (!isKnownSoftwareType(typeLetter()))
         fail(ModuleFailed, QStringLiteral("unknown software type \"%1\" (module not supported)")
-                               .arg(m_identity.typeLetter));
+                               .arg(typeLetter()));
 }
 
-void Session::showRecalibrationStatus(const QString &text)
+void Session::unknownSoftwareType(const QString &letter)
 {
-    m_recalibrationStatus = text;
-}
-
-void Session::showMaximumRssi(int dbm)
-{
-    m_maximumRssi = dbm;
-}
-
-void Session::moduleWokeUp(bool cModule)
-{
-    Q_UNUSED(cModule);
-    m_wokeUp = true;
+    progress(QStringLiteral("unknown software type \"%1\" (module not supported)").arg(letter));
 }
 
 } // namespace Cli

@@ -1,6 +1,9 @@
 // The radio steps: LinkControl against a reference module, a carrier for an external
 // measurement, and a sweep over a frequency plan with a noise limit.
 
+#include "headless/pagecarrier.h"
+#include "headless/sessionlinkrun.h"
+#include "headless/slotsweep.h"
 #include "station/portsession.h"
 #include "station/referencepool.h"
 #include "station/steps.h"
@@ -18,6 +21,7 @@
 #include "rf/linkrun.h"
 #include "rf/linksummary.h"
 
+#include <QElapsedTimer>
 #include <QEventLoop>
 #include <QScopeGuard>
 #include <QTimer>
@@ -30,17 +34,8 @@ namespace Station
 namespace
 {
 
-RateLists rateListsOf(const IdentityRecord &id)
-{
-    if (const auto lists = rateListsFor(id.typeLetter, id.commandSet.toInt(), id.speed))
-        return *lists;
-    return {designHfBaudB(), designConfigBaudB(), designHfBaudC(), designRs232BaudC()};
-}
-
-int rateOfItem(const QString &items, int item)
-{
-    return splitItems(items).value(item).toInt();
-}
+using Headless::rateListsOf;
+using Headless::rateOfItem;
 
 // Counts the cycles into the summary and ends the run after the plan's cycles.
 class LinkCount : public LinkRunObserver
@@ -111,14 +106,8 @@ StepRecord linkStep(StepContext &context, const LinkStep &settings)
     const int minimum = LinkRun::minimumInterval(rates, false);
     const int interval =
         LinkFormulas::runInterval(settings.interval.value_or(minimum), minimum, false);
-    MsCountdown countdown{0};
-    MmTimerSlot timerSlot(countdown);
-    bool linkControlRunning = false;
-    bool linkStopFlag = true;
-    int peakWriteSlot = 1;
-    LinkRun run(
-        session.port(), session.log(),
-        LinkRunShared{&countdown, &timerSlot, &linkControlRunning, &linkStopFlag, &peakWriteSlot});
+    Headless::SessionLinkRun linkRun(session);
+    LinkRun &run = linkRun.run();
     LinkCount count(run, settings.cycles);
     run.setObserver(&count);
     context.run.stopAction = [&run] { run.requestStop(); };
@@ -164,144 +153,6 @@ StepRecord linkStep(StepContext &context, const LinkStep &settings)
     return step;
 }
 
-namespace
-{
-
-// The carrier's front end on a station port: the read-out's page values are the module's
-// record, a configuration change is a RAM write of that page.
-class StationCarrier : public CarrierHost, public WriteObserver
-{
-public:
-    StationCarrier(PortSession &session, std::optional<CarrierPhases> phases, QEventLoop &loop)
-        : m_session(session), m_phases(phases), m_loop(loop)
-    {
-        const IdentityRecord &id = session.identity();
-        m_b = bPageAfterReadout(id, session.registers());
-        m_c = cPageAfterReadout(id, session.registers());
-        m_byCommand = !m_b || m_b->rxTx == 1;
-    }
-
-    void setOutput(CarrierOutput *output) { m_output = output; }
-    // Called when the carrier goes on, after the configuration change it needs.
-    void setOnStarted(std::function<void()> started) { m_started = std::move(started); }
-    bool isC() const { return m_c.has_value(); }
-    std::optional<CPageValues> cPage() const { return m_c; }
-    QString failure() const { return m_failure; }
-    qint64 onMs() const { return m_onMs; }
-
-    bool cModule() const override { return isC(); }
-    bool rxTxSwitchByCommand() const override { return m_byCommand; }
-    bool connected() const override { return m_session.port().isOpen() && m_failure.isEmpty(); }
-    CarrierConfiguration configuration() const override
-    {
-        CarrierConfiguration now;
-        now.cModule = isC();
-        if (m_b)
-            now.codingB = m_b->code;
-        if (m_c)
-            now.dataOptionsC = packDataOptions(m_c->data);
-        return now;
-    }
-    bool writeConfiguration(const CarrierConfiguration &configuration) override
-    {
-        apply(configuration);
-        return write(QStringLiteral("changing its configuration for the carrier"));
-    }
-    void restoreConfiguration(const CarrierConfiguration &saved, bool writeToModule) override
-    {
-        apply(saved);
-        if (writeToModule)
-            write(QStringLiteral("restoring its configuration"));
-    }
-    void runningChanged(bool running) override
-    {
-        if (running) {
-            m_on.start();
-            if (m_started)
-                m_started();
-            return;
-        }
-        m_onMs = m_on.isValid() ? m_on.elapsed() : 0;
-        m_loop.quit();
-    }
-    bool phaseTimesGiven() const override { return m_phases.has_value(); }
-    std::optional<CarrierPhases> phaseTimes() const override { return m_phases; }
-    int radioBaud() const override
-    {
-        return m_c ? rateOfItem(rateListsOf(m_session.identity()).hfBaudC, m_c->hfBaud) : 0;
-    }
-    void report(Report report) override
-    {
-        if (report == Report::TransmitTimeTooShort)
-            m_failure = QStringLiteral("the transmit time is too short for the radio rate");
-        if (report == Report::PhaseTimesMissing)
-            m_failure = QStringLiteral("the alternation's times are missing");
-    }
-    void moduleLost() override
-    {
-        m_failure = QStringLiteral("the module did not answer the transmitter switch (5 "
-                                   "attempts)");
-        if (m_output)
-            m_output->stop();
-    }
-    void switchPcBaud(int item) override
-    {
-        if (const auto baud = pcBaudRate(item))
-            m_session.port().setBaudRate(*baud);
-    }
-    void setRxTxSwitchByCommand(bool byCommand) override { m_byCommand = byCommand; }
-
-private:
-    void apply(const CarrierConfiguration &configuration)
-    {
-        if (m_c) {
-            for (int i = 0; i < 5; ++i)
-                m_c->data[i] = bitItem(configuration.dataOptionsC, i);
-        } else if (m_b) {
-            m_b->code = configuration.codingB;
-        }
-    }
-
-    bool write(const QString &doing)
-    {
-        WritePlan plan;
-        if (m_c) {
-            m_c->eeprom = false;
-            plan = planCWrite(*m_c);
-        } else if (m_b) {
-            m_b->eeprom = false;
-            plan = firmwareType(m_session.typeLetter()) == FirmwareType::Calibration
-                       ? planCalibrationWrite(*m_b)
-                       : planBWrite(*m_b);
-        }
-        if (plan.refused()) {
-            m_failure = QStringLiteral("%1: the read-out left settings without a value").arg(doing);
-            return false;
-        }
-        if (!executeWritePlan(m_session.link(), plan, *this,
-                              [](int ms) { LineWait::sleepMs(ms); })) {
-            m_failure =
-                QStringLiteral("the module stopped answering while %1 (5 attempts)").arg(doing);
-            return false;
-        }
-        return true;
-    }
-
-    PortSession &m_session;
-    std::optional<CarrierPhases> m_phases;
-    QEventLoop &m_loop;
-    CarrierOutput *m_output = nullptr;
-    std::function<void()> m_started;
-    std::optional<BPageValues> m_b;
-    std::optional<CPageValues> m_c;
-    bool m_byCommand = true;
-    QString m_failure;
-    QElapsedTimer m_on;
-    qint64 m_onMs = 0;
-};
-
-} // namespace
-
 StepRecord carrierStep(StepContext &context, const CarrierStep &settings)
 {
     StepRecord step;
@@ -310,10 +161,9 @@ StepRecord carrierStep(StepContext &context, const CarrierStep &settings)
     if (!isKnownSoftwareType(session.typeLetter()))
         return failStep(step, QStringLiteral("unknown software type"));
     QEventLoop loop;
-    StationCarrier host(session, settings.phases, loop);
+    Headless::PageCarrier host(session, settings.phases, loop);
     if (host.isC()) {
-        const RateLists lists = rateListsOf(session.identity());
-        const int moduleBaud = rateOfItem(lists.rs232BaudC, host.cPage()->rs232Baud);
+        const int moduleBaud = rateOfItem(host.rateLists().rs232BaudC, host.cPage()->rs232Baud);
         const int pc = session.port().baudRate();
         const CarrierRefusal refusal = carrierRefusalC(
             QString::number(pc), QString::number(moduleBaud), QString::number(host.radioBaud()),
@@ -335,12 +185,8 @@ StepRecord carrierStep(StepContext &context, const CarrierStep &settings)
                                       .arg(host.radioBaud()));
     }
 
-    MsCountdown countdown{0};
-    MmTimerSlot timer(countdown);
-    bool streaming = false;
-    int txState = 0;
-    CarrierOutput output(CarrierLine{session.link(), countdown, timer, streaming, txState}, host);
-    host.setOutput(&output);
+    Headless::SessionCarrierOutput carrier(session, host);
+    CarrierOutput &output = carrier.output();
     bool portFailed = false;
     QObject handlers;
     QObject::connect(&session.port(), &ComPort::outputEmpty, &handlers, [&] {
@@ -376,7 +222,16 @@ StepRecord carrierStep(StepContext &context, const CarrierStep &settings)
         return failStep(step, QStringLiteral("stopped by the operator"));
 
     // The time counts from the moment the carrier goes on.
-    host.setOnStarted([&] { deadline.start(int(settings.seconds * 1000 + 0.5)); });
+    QElapsedTimer on;
+    qint64 onMs = 0;
+    host.setRunningChanged([&](bool running) {
+        if (!running) {
+            onMs = on.isValid() ? on.elapsed() : 0;
+            return;
+        }
+        on.start();
+        deadline.start(int(settings.seconds * 1000 + 0.5));
+    });
     output.start(settings.modulated, settings.phases.has_value());
     if (output.running() && !portFailed)
         loop.exec();
@@ -387,13 +242,12 @@ StepRecord carrierStep(StepContext &context, const CarrierStep &settings)
         throw PortLost{session.lossText()};
     if (!host.failure().isEmpty())
         return failStep(step, host.failure());
-    step.measurements << checkNumber(QStringLiteral("seconds"), host.onMs() / 1000.0,
-                                     QStringLiteral("s"),
+    step.measurements << checkNumber(QStringLiteral("seconds"), onMs / 1000.0, QStringLiteral("s"),
                                      Range{settings.seconds * 0.99, std::nullopt});
     settleStep(step);
     if (context.run.stopRequested() && step.result == Result::Failed)
         step.reason = QStringLiteral("stopped by the operator after %1 s of %2 s")
-                          .arg(host.onMs() / 1000.0, 0, 'f', 1)
+                          .arg(onMs / 1000.0, 0, 'f', 1)
                           .arg(settings.seconds);
     return step;
 }
@@ -401,47 +255,15 @@ StepRecord carrierStep(StepContext &context, const CarrierStep &settings)
 namespace
 {
 
-// The sweep on a station port: the plan's slots with the window's design settings (no
-// smoothing, the instantaneous level, a peak window of 200 sweeps), for a set number of sweeps.
-class StationSweep : public SweepHost
+// The sweep on a station port, for the plan's number of sweeps: the highest peak of any slot.
+class StationSweep : public Headless::SlotSweep
 {
 public:
-    StationSweep(PortSession &session, MsCountdown &countdown, MmTimerSlot &timerSlot)
-        : m_session(session), m_core(session.link(), countdown, timerSlot, *this)
-    {
-        m_items.fill(-1);
-    }
-    SweepCore &core() { return m_core; }
-    void setSlots(const QList<int> &items)
-    {
-        for (int n = 0; n < items.size() && n < kSlots; ++n)
-            m_items[size_t(n)] = items[n];
-    }
-    int activeSlots() const
-    {
-        return int(std::count_if(m_items.begin(), m_items.end(), [](int k) { return k >= 0; }));
-    }
-    void setSpeed(int speed) { m_speed = speed; }
-    void setReceiveItem(int item) { m_receiveItem = item; }
-    void setSweeps(int sweeps) { m_wanted = sweeps; }
-    int done() const { return m_done; }
-    bool receiveFailed() const { return m_receiveFailed; }
+    using SlotSweep::SlotSweep;
     // The highest peak of any slot, and its channel.
     int highestPeak() const { return m_highest; }
     int highestChannel() const { return m_highestChannel; }
 
-    int slotItem(int slot) const override { return m_items[size_t(slot)]; }
-    int speedPosition() const override { return m_speed; }
-    int meanPosition() const override { return 0; }
-    int peakWindowPosition() const override { return 10; }
-    bool instantaneousRssi() const override { return true; }
-    bool keepPeaks() const override { return false; }
-    bool moduleConnected() const override { return m_session.port().isOpen(); }
-    bool cModule() const override
-    {
-        return firmwareType(m_session.typeLetter()) == FirmwareType::C;
-    }
-    int receiveChannelItem() const override { return m_receiveItem; }
     void slotMeasured(int slot, int, int peak) override
     {
         if (peak > m_highest || m_highestChannel == 0) {
@@ -449,23 +271,8 @@ public:
             m_highestChannel = m_items[size_t(slot)] + 1;
         }
     }
-    void sweepMeasured() override
-    {
-        if (++m_done >= m_wanted)
-            m_core.requestStop();
-    }
-    void stopFromSweep() override { m_core.requestStop(); }
-    void receiveError() override { m_receiveFailed = true; }
 
 private:
-    PortSession &m_session;
-    SweepCore m_core;
-    std::array<int, kSlots> m_items;
-    int m_speed = 10;
-    int m_receiveItem = -1;
-    int m_wanted = 1;
-    int m_done = 0;
-    bool m_receiveFailed = false;
     int m_highest = -128;
     int m_highestChannel = 0;
 };

@@ -2,6 +2,7 @@
 // limit, a silent module and a lost port beside sound ones, a wrong plan, and continuous mode.
 
 #include "support_cli.h"
+#include "support_plan.h"
 
 #include <QDir>
 #include <QFile>
@@ -17,26 +18,12 @@ namespace
 
 // A stored configuration of a C module whose receive and transmit channels differ from a fresh
 // module's, so that a write that does not take shows after the power cycle.
-const QByteArray kStoredC = "station test\r\nC\r\n10\r\n10\r\n3\r\n4\r\n1\r\n0\r\n1\r\n1\r\n"
-                            "1\r\n1\r\n0\r\n0\r\n0\r\n0\r\n0\r\n\r\n0\r\n";
+const QByteArray kStoredC = StationPlan::storedConfigC("station test");
 
-const QByteArray kFullPlan = R"(name = "full"
-[[step]]
-run = "identify"
-type = "C"
-designation = "Korvel868-10-C3"
-firmware_min = "1/4/0"
-calibration = "OK"
-[[step]]
-run = "write"
-file = "M1.txt"
-[[step]]
-run = "test"
-temperature = [10, 45]
-voltage = [3.0, 3.6]
-rssi = [-120, -40]
-recalibration = true
-[[step]]
+const QByteArray kFullPlan = "name = \"full\"\n" +
+                             StationPlan::moduleSteps("designation = \"Korvel868-10-C3\"\n"
+                                                      "firmware_min = \"1/4/0\"\n") +
+                             R"([[step]]
 run = "link"
 cycles = 10
 lost_max = 5
@@ -108,19 +95,12 @@ void TestCliStation::init()
 {
     m_folder = std::make_unique<QTemporaryDir>();
     m_dir = QDir(m_folder->path());
-    QFile file(m_dir.filePath(QStringLiteral("M1.txt")));
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    file.write(kStoredC);
+    QVERIFY(!StationPlan::writeFile(m_dir.path(), QStringLiteral("M1.txt"), kStoredC).isEmpty());
 }
 
 QString TestCliStation::writePlan(const QByteArray &text)
 {
-    const QString path = m_dir.filePath(QStringLiteral("plan.toml"));
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
-        return {};
-    file.write(text);
-    return path;
+    return StationPlan::writeFile(m_dir.path(), QStringLiteral("plan.toml"), text);
 }
 
 void TestCliStation::aPlanPassesOnFourPortsAndEveryUnitIsRecorded()

@@ -1,41 +1,24 @@
 // Test plans: what a correct plan holds, and every fault of a wrong one named with its line
 // before any port is opened.
 
+#include "support_plan.h"
+
 #include "station/plan.h"
 
-#include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
 
 namespace
 {
 
-// A stored configuration of a C module as the window saves it.
-const QByteArray kStoredC =
-    "Korvel868-10-C3 1001\r\nC\r\n79\r\n79\r\n3\r\n4\r\n1\r\n0\r\n1\r\n1\r\n"
-    "1\r\n1\r\n0\r\n0\r\n0\r\n0\r\n0\r\n\r\n0\r\n";
+const QByteArray kStoredC = StationPlan::storedConfigC("Korvel868-10-C3 1001");
 
-const QByteArray kGoodPlan = R"(name = "Korvel868 C final test"
-
-[[step]]
-run = "identify"
-type = "C"
-band = 868
-designation = "Korvel868-10-C3"
-firmware_min = "1/4/0"
-calibration = "OK"
-
-[[step]]
-run = "write"
-file = "M1.txt"
-
-[[step]]
-run = "test"
-temperature = [10, 45]
-voltage = [3.0, 3.6]
-rssi = [-120, -40]
-recalibration = true
-
+const QByteArray kGoodPlan = "name = \"Korvel868 C final test\"\n\n" +
+                             StationPlan::moduleSteps("band = 868\n"
+                                                      "designation = \"Korvel868-10-C3\"\n"
+                                                      "firmware_min = \"1/4/0\"\n",
+                                                      "\n") +
+                             R"(
 [[step]]
 run = "link"
 cycles = 50
@@ -77,19 +60,12 @@ private:
 
 void TestStationPlan::init()
 {
-    QFile file(m_dir.filePath(QStringLiteral("M1.txt")));
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    file.write(kStoredC);
+    QVERIFY(!StationPlan::writeFile(m_dir.path(), QStringLiteral("M1.txt"), kStoredC).isEmpty());
 }
 
 QString TestStationPlan::writePlan(const QByteArray &text)
 {
-    const QString path = m_dir.filePath(QStringLiteral("plan.toml"));
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
-        return {};
-    file.write(text);
-    return path;
+    return StationPlan::writeFile(m_dir.path(), QStringLiteral("plan.toml"), text);
 }
 
 void TestStationPlan::aGoodPlanHoldsEveryStepInOrder()
@@ -141,8 +117,9 @@ void TestStationPlan::aWrongPlanNamesTheLine_data()
     QTest::newRow("no step") << head << 1 << "at least one [[step]]";
     QTest::newRow("unknown step") << head + "[[step]]\nrun = \"calibrate\"\n"
                                   << 2 << "unknown step \"calibrate\"";
-    QTest::newRow("misspelt key") << head + "[[step]]\nrun = \"test\"\ntemprature = [0, 50]\nrssi = [-1, 0]\n"
-                                  << 4 << "unknown key \"temprature\" in a test step";
+    QTest::newRow("misspelt key")
+        << head + "[[step]]\nrun = \"test\"\ntemprature = [0, 50]\nrssi = [-1, 0]\n"
+        << 4 << "unknown key \"temprature\" in a test step";
     QTest::newRow("range reversed") << head + "[[step]]\nrun = \"test\"\n\ntemperature = [50, 0]\n"
                                     << 5 << "min 50 is above max 0";
     QTest::newRow("range not two numbers") << head + "[[step]]\nrun = \"test\"\nvoltage = [3.3]\n"
