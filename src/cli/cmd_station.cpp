@@ -196,8 +196,9 @@ int runStation(const QStringList &arguments)
             "next module's start-up report after a unit, until Ctrl+C or SIGTERM. Exit status 0 "
             "when every unit passed, 1 when any failed, 2 for a wrong plan or usage, 3 when a "
             "port could not be opened or was lost."));
-    parser.parser().addPositionalArgument(QStringLiteral("PLAN"),
-                                          QStringLiteral("The test plan (TOML)."));
+    parser.addPositional(QStringLiteral("PLAN"), QStringLiteral("The test plan (TOML)."));
+    parser.allowRepeated(
+        {QStringLiteral("p"), QStringLiteral("port"), QStringLiteral("reference")});
     parser.parser().addOptions({
         {QStringLiteral("reference"),
          QStringLiteral("The port of the reference module for LinkControl steps: one for all "
@@ -225,10 +226,8 @@ int runStation(const QStringList &arguments)
     QCommandLineParser &p = parser.parser();
     const Cli::CommonOptions common = parser.common();
     const QStringList positional = p.positionalArguments();
-    if (positional.size() != 1)
-        parser.usage(positional.isEmpty() ? QStringLiteral("no plan given")
-                                          : QStringLiteral("one plan only, not \"%1\"")
-                                                .arg(positional.mid(1).join(QLatin1Char(' '))));
+    if (positional.isEmpty())
+        parser.usage(QStringLiteral("no plan given"));
 
     Station::StationOptions options;
     options.ports = p.values(QStringLiteral("port"));

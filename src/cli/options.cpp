@@ -47,6 +47,8 @@ void CommandParser::process(const QStringList &arguments)
         usage(m_parser.errorText());
     const QStringList names = m_parser.optionNames();
     for (const QString &name : names) {
+        if (m_repeatable.contains(name))
+            continue;
         // values() gathers the values of every name of the option (-p and --port alike).
         if (m_parser.values(name).size() > 1 || names.count(name) > 1)
             usage(QStringLiteral("%1%2 given twice")

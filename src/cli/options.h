@@ -28,6 +28,8 @@ public:
     // A word the command takes after its options (test's name); without one, any word is
     // refused.
     void addPositional(const QString &name, const QString &description);
+    // An option that may be given more than once (the station's -p), by all its names.
+    void allowRepeated(const QStringList &names) { m_repeatable += names; }
     // Parses the arguments that follow the command name; wrong usage throws UsageError, --help
     // prints the command's help and ends the program with Success. A word the command does not
     // take and an option given twice are wrong usage: "-p A -p B" would otherwise take B, and
@@ -46,6 +48,7 @@ private:
     QCommandLineParser m_parser;
     bool m_hasJson = false;
     int m_positionals = 0;
+    QStringList m_repeatable;
 };
 
 } // namespace Cli
