@@ -71,6 +71,9 @@ public:
 
     // Milliseconds since the device was made, the time base of the records and the emulator.
     double nowMs() const;
+    // Counts the time on the clock given instead: devices made one after the other for one
+    // module (a port opened by several threads in turn) hand it a time that never goes back.
+    void setClock(const QElapsedTimer &clock) { m_clock = clock; }
 
     std::optional<QStringList> availablePorts() override;
     bool open(const QString &portName) override;

@@ -1,5 +1,6 @@
 #include "simoptions.h"
 
+#include "eepromfile.h"
 #include "linkpartner.h"
 
 #include "korvel_version.h"
@@ -77,7 +78,50 @@ QString parseFault(const QString &text, EmulatorFault &fault)
     return {};
 }
 
+const char *kindText(EmulatorLogEntry::Kind kind)
+{
+    switch (kind) {
+    case EmulatorLogEntry::Frame:
+        return "rx";
+    case EmulatorLogEntry::Answer:
+        return "tx";
+    case EmulatorLogEntry::Report:
+        return "tx report";
+    case EmulatorLogEntry::Ignored:
+        return "rx ignored";
+    }
+    return "?";
+}
+
 } // namespace
+
+void applySimOptions(ModuleEmulator &emulator, const SimOptions &options,
+                     const std::function<void(const QString &line)> &print)
+{
+    for (const EmulatorFault &fault : options.faults)
+        emulator.injectFault(fault);
+    if (!options.eepromFile.isEmpty()) {
+        std::array<quint8, 256> image = emulator.eepromImage();
+        if (loadEepromFile(options.eepromFile, image))
+            emulator.setEepromImage(image);
+        const QString path = options.eepromFile;
+        const int last = ModuleEmulator::lastRegister(options.config.type);
+        emulator.setEepromWrittenCallback([&emulator, path, last, print] {
+            if (!saveEepromFile(path, emulator.eepromImage(), ModuleEmulator::firstRegister(),
+                                last))
+                print(QStringLiteral("cannot write the EEPROM file ") + path);
+        });
+    }
+    emulator.setLogCallback([print](const EmulatorLogEntry &entry) {
+        print(QString::asprintf("%10.3f %s %s", entry.atMs / 1000.0, kindText(entry.kind),
+                                entry.bytes.toHex(' ').toUpper().constData()));
+    });
+    emulator.carrier().setReportCallback([print](const CarrierStream &stream, bool finished) {
+        print(QString::asprintf("%10.3f carrier stream %s: ", stream.lastMs / 1000.0,
+                                finished ? "ended" : "running") +
+              stream.toString());
+    });
+}
 
 QString simUsage()
 {

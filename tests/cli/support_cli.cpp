@@ -1,21 +1,51 @@
 #include "support_cli.h"
 
+#include "simports.h"
+
 #include <QCoreApplication>
 #include <QFile>
 
+#include <algorithm>
 #include <csignal>
 
-QString CliProcess::program()
+bool InProcessSim::start(const QStringList &arguments)
 {
-    const QString fromEnvironment = qEnvironmentVariable("KORVEL_CLI");
+    if (!m_dir.isValid() || m_dir.path().contains(QLatin1Char(' ')) ||
+        !arguments.filter(QStringLiteral(" ")).isEmpty())
+        return false;
+    m_port = QStringLiteral("sim: ") + arguments.join(QLatin1Char(' '));
+    if (!arguments.contains(QStringLiteral("--eeprom")))
+        m_port += QStringLiteral(" --eeprom ") + m_dir.filePath(QStringLiteral("eeprom"));
+    m_port += QStringLiteral(" --log ") + m_dir.filePath(QStringLiteral("log"));
+    return true;
+}
+
+QString InProcessSim::log() const
+{
+    QFile file(m_dir.filePath(QStringLiteral("log")));
+    if (!file.open(QIODevice::ReadOnly) || !file.seek(m_logRead))
+        return {};
+    const QByteArray bytes = file.readAll();
+    m_logRead += bytes.size();
+    return QString::fromLocal8Bit(bytes);
+}
+
+QString CliProcess::program(const QStringList &arguments)
+{
+    const bool emulated = std::any_of(arguments.begin(), arguments.end(),
+                                      [](const QString &a) { return SimPorts::isSimPort(a); });
+    const char *variable = emulated ? "KORVEL_CLI_EMULATED" : "KORVEL_CLI";
+    const QString fromEnvironment = qEnvironmentVariable(variable);
     if (!fromEnvironment.isEmpty())
         return fromEnvironment;
-    return QCoreApplication::applicationDirPath() + QStringLiteral("/../korvel-cli");
+    return QCoreApplication::applicationDirPath() + (emulated
+                                                         ? QStringLiteral("/../korvel-cli-emulated")
+                                                         : QStringLiteral("/../korvel-cli"));
 }
 
 void CliProcess::start(const QStringList &arguments)
 {
-    m_process.setProgram(program());
+    m_process.setProgram(program(arguments));
     m_process.setArguments(arguments);
     m_process.start();
     m_process.waitForStarted(5000);

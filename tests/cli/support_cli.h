@@ -7,6 +7,7 @@
 #include <QProcess>
 #include <QString>
 #include <QStringList>
+#include <QTemporaryDir>
 
 // What a korvel-cli run left: its exit status and its two output streams.
 struct CliResult {
@@ -16,11 +17,34 @@ struct CliResult {
     QString err;
 };
 
-// korvel-cli as a test runs it: from KORVEL_CLI (set by the test runner) or beside the test.
+// A module inside korvel-cli-emulated (sim/simports.h) instead of korvel-sim on a
+// pseudo-terminal, for the tests whose module must answer within the tool's timeouts: its
+// answers wait in the input however late the machine runs the program. Its EEPROM (unless the
+// arguments name a file) and its log are files of its own, so that it is one module from one run
+// to the next, as korvel-sim's is. No argument may hold a blank.
+class InProcessSim
+{
+public:
+    bool start(const QStringList &arguments = {});
+    // The port name that stands for the module.
+    QString devicePath() const { return m_port; }
+    // What korvel-sim would have logged, since the last call.
+    QString log() const;
+    // The module ends with each run of the program: nothing to stop.
+    void stop() {}
+
+private:
+    QTemporaryDir m_dir;
+    QString m_port;
+    mutable qint64 m_logRead = 0;
+};
+
+// korvel-cli as a test runs it: from KORVEL_CLI (set by the test runner) or beside the test;
+// korvel-cli-emulated (KORVEL_CLI_EMULATED) where the arguments name an in-process module.
 class CliProcess
 {
 public:
-    static QString program();
+    static QString program(const QStringList &arguments = {});
 
     void start(const QStringList &arguments);
     QProcess &process() { return m_process; }

@@ -1,5 +1,6 @@
-// korvel-cli carrier against korvel-sim: the carrier goes on and off as the window's does, the
-// module ends in receive with the configuration it had, and failures end with their status.
+// korvel-cli carrier against the emulated module (korvel-sim where the port goes away): the
+// carrier goes on and off as the window's does, the module ends in receive with the
+// configuration it had, and failures end with their status.
 
 #include "support_cli.h"
 
@@ -115,7 +116,7 @@ void TestCliCarrier::endsInReceiveWithItsConfiguration()
     const bool modulated = arguments.contains("modulated");
     const bool alternating = arguments.contains("--tx-ms");
 
-    SimProcess sim;
+    InProcessSim sim;
     QVERIFY(sim.start({"--type", type}));
     const QJsonObject before = registersRead(sim.devicePath());
     QVERIFY(!before.isEmpty());
@@ -250,7 +251,7 @@ void TestCliCarrier::failuresEndWithTheirStatus()
         file.close();
         simArguments << "--eeprom" << file.fileName();
     }
-    SimProcess sim;
+    InProcessSim sim;
     QVERIFY(sim.start(simArguments));
     const CliResult result =
         runCli(QStringList{"carrier", "-p", sim.devicePath()} + arguments, 30000);
@@ -286,7 +287,7 @@ void TestCliCarrier::stopDuringAnExchangeWaitsForItsEnd()
 {
     // A slow module: nearly all of each phase is the switch's exchange, so SIGTERM comes while
     // the program waits for an answer.
-    SimProcess sim;
+    InProcessSim sim;
     QVERIFY(sim.start({"--type", "B", "--processing-ms", "150"}));
     CliProcess cli;
     cli.start({"carrier", "-p", sim.devicePath(), "--mode", "unmodulated", "--tx-ms", "20",

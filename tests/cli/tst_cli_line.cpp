@@ -1,6 +1,7 @@
-// korvel-cli on a production line against korvel-sim: nothing that goes wrong around the module
-// (lost output, a closed terminal, a second program, closed descriptors, a stray word, a bad
-// file, a broken pipe) may end with a status a line would trust.
+// korvel-cli on a production line, against the emulated module, and against korvel-sim where a
+// real terminal is needed: nothing that goes wrong around the module (lost output, a closed
+// terminal, a second program, closed descriptors, a stray word, a bad file, a broken pipe) may
+// end with a status a line would trust.
 
 #include "support_cli.h"
 
@@ -23,15 +24,15 @@ using Lines = QMap<int, QString>;
 namespace
 {
 
-// Whether korvel-sim has received any frame since its log was last read: the module was touched.
-bool touched(const SimProcess &sim)
+// Whether the module has received any frame since its log was last read: the module was touched.
+bool touched(const InProcessSim &sim)
 {
     return sim.log().contains(QRegularExpression(QStringLiteral(" rx ")));
 }
 
 // A stored configuration of the module, read by korvel-cli, with the given lines replaced
 // (1-based line numbers, as the file's layout counts them).
-QString configurationOf(const SimProcess &sim, const QString &path, const Lines &lines = {})
+QString configurationOf(const InProcessSim &sim, const QString &path, const Lines &lines = {})
 {
     if (runCli({"read", "-p", sim.devicePath(), "-o", path}).exitCode != 0)
         return {};
@@ -147,7 +148,7 @@ private slots:
 
 void TestCliLine::lostOutputEndsWithStatus2()
 {
-    SimProcess sim;
+    InProcessSim sim;
     QVERIFY(sim.start({"--type", "C"}));
     QTemporaryDir dir;
     const QString file = configurationOf(sim, dir.filePath("c.txt"));
@@ -179,7 +180,7 @@ void TestCliLine::lostOutputEndsWithStatus2()
 void TestCliLine::secondInterruptDoesNotCutAWrite()
 {
     // A slow module: the write of its eight registers takes more than a second.
-    SimProcess sim;
+    InProcessSim sim;
     QVERIFY(sim.start({"--type", "C", "--processing-ms", "150"}));
     QTemporaryDir dir;
     const QString file = configurationOf(sim, dir.filePath("c.txt"));
@@ -219,6 +220,8 @@ void TestCliLine::secondProgramOnTheSameDeviceIsRefused()
     CliProcess link;
     link.start({"link", "-p", sim.devicePath(), "--json"});
     QVERIFY(saidOnError(link, "LinkControl on"));
+    // The run's own frames before its first "L" have all been answered: they are in the log.
+    sim.log();
     for (const QString &name : {otherName, sim.devicePath()}) {
         const CliResult second = runCli({"identify", "-p", name});
         VERIFY_RUN(second, 3);
@@ -227,7 +230,9 @@ void TestCliLine::secondProgramOnTheSameDeviceIsRefused()
     link.signal(SIGINT);
     const CliResult run = link.finish();
     VERIFY_RUN(run, 0);
-    QCOMPARE(json(run).value("lost").toInt(), 0);
+    // The refused programs sent nothing: the module took no frame but the run's "L" (whether
+    // each answer came back in time depends on how the machine runs the pseudo-terminal).
+    QVERIFY(!sim.log().contains(QRegularExpression(" rx (?!4C\n)")));
     // Once the first has let go, the device is free.
     VERIFY_RUN(runCli({"identify", "-p", otherName}), 0);
 }
@@ -263,7 +268,7 @@ void TestCliLine::closedDescriptorsKeepMessagesOffThePort()
 
 void TestCliLine::usageErrorsLeaveTheModuleAlone()
 {
-    SimProcess sim;
+    InProcessSim sim;
     QVERIFY(sim.start({"--type", "C"}));
     QTemporaryDir dir;
     const QString file = configurationOf(sim, dir.filePath("c.txt"));
@@ -331,19 +336,24 @@ void TestCliLine::failuresSayWhatTheModuleDid()
     QTemporaryDir dir;
     QString file;
     if (arguments.contains("FILE")) {
-        SimProcess plain;
+        InProcessSim plain;
         QVERIFY(plain.start({"--type", "C"}));
         file = configurationOf(plain, dir.filePath("c.txt"), edit);
         QVERIFY(!file.isEmpty());
     }
-    // The power-up register of a C module without "Continue": it sleeps after power-up.
+    // The power-up register of a C module without "Continue": it sleeps after power-up. Only on
+    // korvel-sim's pseudo-terminal, which has no RTS line to wake it, does it stay asleep.
     writeFile(dir.filePath("sleeping.eeprom"), "0D 00\n");
+    const bool sleeping = simArguments.contains("SLEEPING");
     simArguments.replaceInStrings(QRegularExpression("^SLEEPING$"),
                                   dir.filePath("sleeping.eeprom"));
-    SimProcess sim;
-    QVERIFY(sim.start(QStringList{"--type", "C"} + simArguments));
+    SimProcess pty;
+    InProcessSim inProcess;
+    simArguments = QStringList{"--type", "C"} + simArguments;
+    QVERIFY(sleeping ? pty.start(simArguments) : inProcess.start(simArguments));
     arguments.replaceInStrings(QRegularExpression("^FILE$"), file);
-    const CliResult result = runCli(arguments + QStringList{"-p", sim.devicePath()});
+    const QString port = sleeping ? pty.devicePath() : inProcess.devicePath();
+    const CliResult result = runCli(arguments + QStringList{"-p", port});
     VERIFY_RUN(result, exitCode);
     QVERIFY2(result.err.contains(message), qPrintable(result.err));
     QVERIFY(!result.err.contains("stopped answering"));
@@ -365,7 +375,7 @@ void TestCliLine::portLostDuringRecalibrationIsToldAtOnce()
 void TestCliLine::eepromWriteIsVerifiedAfterAPowerCycle()
 {
     QTemporaryDir dir;
-    SimProcess sim;
+    InProcessSim sim;
     // The EEPROM cell of the radio rate keeps its old value; the RAM takes the new one.
     QVERIFY(sim.start({"--type", "C", "--fault", "eeprom-lost:B08B:all"}));
     const QString file = configurationOf(sim, dir.filePath("c.txt"), {{5, "1"}});
@@ -392,7 +402,7 @@ void TestCliLine::eepromWriteIsVerifiedAfterAPowerCycle()
 
 void TestCliLine::filesPipesAndEarlyInterruptsLeaveNothingBehind()
 {
-    SimProcess sim;
+    InProcessSim sim;
     QVERIFY(sim.start({"--type", "C"}));
     QTemporaryDir dir;
     const QString file = configurationOf(sim, dir.filePath("c.txt"), {{3, "12"}});
@@ -447,7 +457,7 @@ void TestCliLine::filesPipesAndEarlyInterruptsLeaveNothingBehind()
     pipeline.start("bash", {"-c",
                             "set -o pipefail; \"$0\" write -p \"$1\" -i \"$2\" --eeprom "
                             "--debug 2>&1 | head -c 1 >/dev/null",
-                            CliProcess::program(), port, file});
+                            CliProcess::program({port}), port, file});
     QVERIFY(pipeline.waitForFinished(60000));
     QCOMPARE(pipeline.exitCode(), 2);
     const CliResult after = runCli({"read", "-p", port, "--json"});
@@ -457,7 +467,7 @@ void TestCliLine::filesPipesAndEarlyInterruptsLeaveNothingBehind()
 
 void TestCliLine::everyCommandsJsonFollowsOneSchema()
 {
-    SimProcess sim;
+    InProcessSim sim;
     QVERIFY(sim.start({"--type", "C", "--serial", "3000000000"}));
     QTemporaryDir dir;
     const QString file = configurationOf(sim, dir.filePath("c.txt"));
@@ -491,6 +501,9 @@ void TestCliLine::everyCommandsJsonFollowsOneSchema()
             QVERIFY2(faults.isEmpty(), qPrintable(command.first() + ": " + faults.join(", ")));
         }
     }
+    // korvel-sim makes itself findable: the list holds at least its port.
+    SimProcess listed;
+    QVERIFY(listed.start());
     const CliResult ports = runCli({"ports", "--json"});
     VERIFY_RUN(ports, 0);
     const QJsonObject list = json(ports);

@@ -1,5 +1,7 @@
-// korvel-cli station against korvel-sim: a plan on four ports, units failing each kind of
-// limit, a silent module and a lost port beside sound ones, a wrong plan, and continuous mode.
+// korvel-cli station against emulated modules, each port on its own thread: a plan on four
+// ports, units failing each kind of limit, a silent module and a lost port (korvel-sim's, which
+// goes away) beside sound ones, a wrong plan, and continuous mode (korvel-sim, whose signal puts
+// the next module in; each answer has 500 ms there).
 
 #include "support_cli.h"
 #include "support_plan.h"
@@ -105,13 +107,13 @@ QString TestCliStation::writePlan(const QByteArray &text)
 
 void TestCliStation::aPlanPassesOnFourPortsAndEveryUnitIsRecorded()
 {
-    SimProcess sims[4];
+    InProcessSim sims[4];
     QStringList arguments = stationArguments(writePlan(kFullPlan));
     for (int i = 0; i < 4; ++i) {
         QVERIFY(sims[i].start({"--serial", QString::number(2001 + i)}));
         arguments << "-p" << sims[i].devicePath();
     }
-    SimProcess reference;
+    InProcessSim reference;
     QVERIFY(reference.start({"--serial", "9000"}));
     arguments << "--reference" << reference.devicePath();
 
@@ -199,13 +201,13 @@ void TestCliStation::unitsFailEachKindOfLimit()
     QFETCH(QStringList, simArguments);
     QFETCH(QByteArray, step);
     QFETCH(QString, failure);
-    SimProcess sim;
+    InProcessSim sim;
     QVERIFY(sim.start(simArguments));
     QStringList arguments = stationArguments(writePlan("name = \"limits\"\n[[step]]\n" + step +
                                                        "[[step]]\nrun = \"carrier\"\n"
                                                        "mode = \"modulated\"\nseconds = 0.2\n"));
     arguments << "-p" << sim.devicePath();
-    SimProcess reference;
+    InProcessSim reference;
     if (step.contains("link")) {
         QVERIFY(reference.start({"--serial", "9000"}));
         arguments << "--reference" << reference.devicePath();
@@ -229,7 +231,8 @@ void TestCliStation::unitsFailEachKindOfLimit()
 
 void TestCliStation::aSilentModuleAndALostPortLeaveTheOtherPortsAlone()
 {
-    SimProcess sound, silent, lost;
+    InProcessSim sound, silent;
+    SimProcess lost;
     QVERIFY(sound.start({"--serial", "3001"}));
     QVERIFY(silent.start({"--serial", "3002", "--fault", "silent:B001:all"}));
     QVERIFY(lost.start({"--serial", "3003"}));
@@ -271,7 +274,7 @@ void TestCliStation::aSilentModuleAndALostPortLeaveTheOtherPortsAlone()
 
 void TestCliStation::aWrongPlanIsRefusedBeforeAnyPortOpens()
 {
-    SimProcess sim;
+    InProcessSim sim;
     QVERIFY(sim.start());
     const QString plan =
         writePlan("name = \"wrong\"\n[[step]]\nrun = \"test\"\ntemperature = [45, 10]\n"
@@ -282,7 +285,7 @@ void TestCliStation::aWrongPlanIsRefusedBeforeAnyPortOpens()
              qPrintable(result.err));
     QVERIFY(result.err.contains(plan + QStringLiteral(":5: unknown step \"swep\"")));
     QVERIFY(result.out.isEmpty());
-    // korvel-sim logs every frame it receives: the station sent none.
+    // The module logs every frame it receives: the station sent none.
     QVERIFY2(!sim.log().contains(QStringLiteral(" rx ")), "the station talked to the module");
     QVERIFY(!QFile::exists(database()));
 }

@@ -1,4 +1,4 @@
-// korvel-cli sweep against korvel-sim's synthetic spectrum: the rows of the window's export over
+// korvel-cli sweep against the emulator's synthetic spectrum: the rows of the window's export over
 // the window's plans, the refusals with their status, and the stop on a signal.
 
 #include "support_cli.h"
@@ -143,7 +143,7 @@ void TestCliSweep::autosetRowsShowTheCarriers()
     QFETCH(bool, toFile);
     QFETCH(Carriers, carriers);
 
-    SimProcess sim;
+    InProcessSim sim;
     QVERIFY(sim.start(simArguments));
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("sweeps.csv"));
@@ -192,7 +192,7 @@ void TestCliSweep::centreAndSpanPlaceTheWindowsPlan()
     QFETCH(int, slotCount);
     QFETCH(QString, notice);
 
-    SimProcess sim;
+    InProcessSim sim;
     QVERIFY(sim.start(simArguments));
     const CliResult result = runCli(
         {"sweep", "-p", sim.devicePath(), "--center", centre, "--span", span, "--sweeps", "2"});
@@ -283,7 +283,7 @@ void TestCliSweep::failuresEndWithTheirStatus()
     simArguments.replaceInStrings(QStringLiteral("DIR"), dir.path());
     arguments.replaceInStrings(QStringLiteral("DIR"), dir.path());
 
-    SimProcess sim;
+    InProcessSim sim;
     QVERIFY(sim.start(simArguments));
     arguments.replaceInStrings(QRegularExpression(QStringLiteral("^PORT$")), sim.devicePath());
     const CliResult result = runCli(arguments);
@@ -316,7 +316,7 @@ void TestCliSweep::signalKeepsWholeSweepsAndTunesBack()
     QFETCH(QStringList, simArguments);
     QFETCH(QString, receiveChannel);
 
-    SimProcess sim;
+    InProcessSim sim;
     QVERIFY(sim.start(simArguments));
     CliProcess cli;
     cli.start({"sweep", "-p", sim.devicePath(), "--sweeps", "0", "--debug"});
@@ -342,7 +342,7 @@ void TestCliSweep::signalKeepsWholeSweepsAndTunesBack()
 // is tuned back all the same.
 void TestCliSweep::closedOutputStopsTheSweepAndTunesBack()
 {
-    SimProcess sim;
+    InProcessSim sim;
     QVERIFY(sim.start({"--type", "B", "--band", "433"}));
     QTemporaryDir dir;
     const QString err = dir.filePath(QStringLiteral("err"));
@@ -353,7 +353,7 @@ void TestCliSweep::closedOutputStopsTheSweepAndTunesBack()
                 {QStringLiteral("-c"),
                  QStringLiteral("{ \"$0\" sweep -p \"$1\" --sweeps 0 --debug 2>\"$2\"; echo $? "
                                 ">\"$3\"; } | head -n 31 >\"$4\""),
-                 CliProcess::program(), sim.devicePath(), err, status, out});
+                 CliProcess::program({sim.devicePath()}), sim.devicePath(), err, status, out});
     QVERIFY(shell.waitForFinished(60000));
     QCOMPARE(rowsOf(fileText(out)).size(), 30);
     QCOMPARE(fileText(status).trimmed(), QStringLiteral("2"));

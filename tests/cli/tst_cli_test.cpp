@@ -1,5 +1,6 @@
-// korvel-cli test against korvel-sim: the measured values with their units, the recalibration's
-// result from the module's final report, and the refusals and failures with their status.
+// korvel-cli test against the emulated module: the measured values with their units, the
+// recalibration's result from the module's final report, and the refusals and failures with their
+// status.
 
 #include "support_cli.h"
 
@@ -49,8 +50,8 @@ void TestCliTest::measurementsWithTheirUnits()
     QFETCH(QString, text);
     QFETCH(double, value);
     QFETCH(QString, unit);
-    SimProcess sim;
-    QVERIFY2(sim.start(simArguments), qPrintable(SimProcess::program()));
+    InProcessSim sim;
+    QVERIFY(sim.start(simArguments));
 
     const CliResult plain = runCli({"test", test, "-p", sim.devicePath()});
     VERIFY_RUN(plain, 0);
@@ -88,8 +89,8 @@ void TestCliTest::recalibrationEndsWithTheModulesResult()
     QFETCH(int, exitCode);
     QFETCH(QString, text);
     QFETCH(int, value);
-    SimProcess sim;
-    QVERIFY2(sim.start(simArguments), qPrintable(SimProcess::program()));
+    InProcessSim sim;
+    QVERIFY(sim.start(simArguments));
 
     const CliResult plain = runCli({"test", "recalibrate", "--debug", "-p", sim.devicePath()});
     VERIFY_RUN(plain, exitCode);
@@ -154,8 +155,8 @@ void TestCliTest::refusalsAndFailuresEndWithTheirStatus()
     QFETCH(QStringList, arguments);
     QFETCH(int, exitCode);
     QFETCH(QString, message);
-    SimProcess sim;
-    QVERIFY2(sim.start(simArguments), qPrintable(SimProcess::program()));
+    InProcessSim sim;
+    QVERIFY(sim.start(simArguments));
     arguments.replaceInStrings(QStringLiteral("PORT"), sim.devicePath());
     message.replace(QStringLiteral("PORT"), sim.devicePath());
 
@@ -170,8 +171,8 @@ void TestCliTest::refusalsAndFailuresEndWithTheirStatus()
 
 void TestCliTest::interruptEndsTheWaitForTheResult()
 {
-    SimProcess sim;
-    QVERIFY2(sim.start({"--recal-ms", "120000"}), qPrintable(SimProcess::program()));
+    InProcessSim sim;
+    QVERIFY(sim.start({"--recal-ms", "120000"}));
     CliProcess cli;
     cli.start({"test", "recalibrate", "-p", sim.devicePath()});
     QProcess &process = cli.process();
