@@ -162,7 +162,8 @@ void TestLinkHistoryWindow::exportWritesARowPerCycleMatchingTheCounters()
 
     const QStringList lines = rig.csvLines(path);
     QCOMPARE(lines.first(),
-             QStringLiteral("timestamp,cycle,result,s1_dbm,n1_dbm,s2_dbm,n2_dbm,snr1_db,snr2_db"));
+             QStringLiteral(
+                 "timestamp,cycle,result,s1_dbm,n1_dbm,s2_dbm,n2_dbm,snr1_db,snr2_db,pc_late_ms"));
     QCOMPARE(lines.size() - 1, rig.text("EditLinkControl_txStatistik").toInt());
     int lostRows = 0;
     for (int i = 1; i < lines.size(); ++i) {

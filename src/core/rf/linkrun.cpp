@@ -173,6 +173,8 @@ void LinkRun::runCycles(int interval, const LinkRates &rates, bool sensitive)
 
         QByteArray answer;
         LinkSamples samples;
+        // The cycle's time is that of the read, not that of the end of a reset pulse after it.
+        const qint64 readAtMs = QDateTime::currentMSecsSinceEpoch();
         if (evaluateLinkAnswer(answer, samples)) {
             ++m_received;
         } else {
@@ -187,7 +189,7 @@ void LinkRun::runCycles(int interval, const LinkRates &rates, bool sensitive)
         ++m_sent;
         m_lateness.addCycle(cycleLateMs);
         if (m_observer) {
-            LinkCycle cycle = linkCycleOf(m_sent, answer, QDateTime::currentMSecsSinceEpoch());
+            LinkCycle cycle = linkCycleOf(m_sent, answer, readAtMs);
             cycle.pcLateMs = cycleLateMs;
             m_observer->cycleEnded(*this, cycle, samples);
         }
