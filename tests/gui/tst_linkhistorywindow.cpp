@@ -168,7 +168,7 @@ void TestLinkHistoryWindow::exportWritesARowPerCycleMatchingTheCounters()
     int lostRows = 0;
     for (int i = 1; i < lines.size(); ++i) {
         const QStringList fields = lines[i].split(QLatin1Char(','));
-        QCOMPARE(fields.size(), 9);
+        QCOMPARE(fields.size(), 10);
         QCOMPARE(fields[1].toInt(), i);
         if (fields[2] == QLatin1String("lost")) {
             ++lostRows;
