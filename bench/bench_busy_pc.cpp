@@ -323,15 +323,17 @@ bool parallelLinkRuns(ParallelFigures &figures)
         } else {
             // An answer that left the module after the tool's read of its cycle came late; it
             // reaches the tool in the next cycle, where a purge may or may not still catch it.
-            // The CSV's millisecond is cut off, the log's rounded.
             const auto answerAfterReadMs = [&](const CsvCycle &cycle) {
                 return answers[size_t(cycle.number - 1)] - double(cycle.readMs);
             };
             for (size_t n = 0; n < cycles.size(); ++n) {
                 const CsvCycle &cycle = cycles[n];
+                // The CSV's time is the end of the read, its millisecond cut off; the log's is
+                // rounded. An answer more than 1.5 ms after it had surely not ended when the read
+                // did; one that is not counts as there in time.
                 const double afterMs = answerAfterReadMs(cycle);
-                const bool late = afterMs > 2.0;
-                const bool lateBefore = n > 0 && answerAfterReadMs(cycles[n - 1]) > 2.0;
+                const bool late = afterMs > 1.5;
+                const bool lateBefore = n > 0 && answerAfterReadMs(cycles[n - 1]) > 1.5;
                 if (!cycle.lost) {
                     if (late && lateBefore) {
                         ++figures.tookLateAnswerBefore;
@@ -339,6 +341,10 @@ bool parallelLinkRuns(ParallelFigures &figures)
                         // Read before it had left, with no late answer before it to take: the
                         // two clocks do not agree, and no loss can be told apart.
                         ++figures.clockMismatches;
+                        std::fprintf(stderr,
+                                     "run %zu, cycle %d received %.1f ms before its answer "
+                                     "had left\n",
+                                     i + 1, cycle.number, afterMs);
                     }
                 } else if (late) {
                     ++figures.answerAfterRead;

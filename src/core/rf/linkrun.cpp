@@ -173,9 +173,10 @@ void LinkRun::runCycles(int interval, const LinkRates &rates, bool sensitive)
 
         QByteArray answer;
         LinkSamples samples;
-        // The cycle's time is that of the read, not that of the end of a reset pulse after it.
+        const bool valid = evaluateLinkAnswer(answer, samples);
+        // The cycle's time is the end of its read, not that of a reset pulse after it.
         const qint64 readAtMs = QDateTime::currentMSecsSinceEpoch();
-        if (evaluateLinkAnswer(answer, samples)) {
+        if (valid) {
             ++m_received;
         } else {
             m_port.setRts(false);
