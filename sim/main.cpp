@@ -88,6 +88,8 @@ int main(int argc, char *argv[])
         emulator.setEepromImage(ModuleEmulator::defaultRegisters(config));
     });
 
+    std::fprintf(stderr, "log times count from %.6f (seconds since 1970-01-01 UTC)\n",
+                 server.originEpochSeconds());
     std::fprintf(stdout, "%s\n", server.slavePath().toLocal8Bit().constData());
     std::fflush(stdout);
     const auto findable = makeFindable(server.slavePath(), options.config.serial, printError);

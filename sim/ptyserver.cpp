@@ -44,6 +44,9 @@ int baudOf(speed_t speed)
 PtyServer::PtyServer(ModuleEmulator &emulator) : m_emulator(emulator)
 {
     m_startMs = nowMs();
+    timespec wall{};
+    clock_gettime(CLOCK_REALTIME, &wall);
+    m_originEpochSeconds = double(wall.tv_sec) + double(wall.tv_nsec) / 1e9;
 }
 
 PtyServer::~PtyServer()

@@ -35,6 +35,10 @@ public:
     // Line events worth a note on the console ("line opened at 19200 baud", ...).
     void setNoteCallback(std::function<void(const QString &)> callback);
 
+    // The wall-clock time of the log's time 0, in seconds since 1970-01-01 UTC, so that the log
+    // can be laid beside another program's records of the same exchanges.
+    double originEpochSeconds() const { return m_originEpochSeconds; }
+
 private:
     double nowMs() const;
     int lineBaud() const;
@@ -42,6 +46,7 @@ private:
 
     ModuleEmulator &m_emulator;
     double m_startMs = 0;
+    double m_originEpochSeconds = 0;
     int m_master = -1;
     QString m_slavePath;
     std::function<void(const QString &)> m_note;

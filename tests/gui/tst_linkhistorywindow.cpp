@@ -162,18 +162,19 @@ void TestLinkHistoryWindow::exportWritesARowPerCycleMatchingTheCounters()
 
     const QStringList lines = rig.csvLines(path);
     QCOMPARE(lines.first(),
-             QStringLiteral("timestamp,cycle,result,s1_dbm,n1_dbm,s2_dbm,n2_dbm,snr1_db,snr2_db"));
+             QStringLiteral(
+                 "timestamp,cycle,result,s1_dbm,n1_dbm,s2_dbm,n2_dbm,snr1_db,snr2_db,pc_late_ms"));
     QCOMPARE(lines.size() - 1, rig.text("EditLinkControl_txStatistik").toInt());
     int lostRows = 0;
     for (int i = 1; i < lines.size(); ++i) {
         const QStringList fields = lines[i].split(QLatin1Char(','));
-        QCOMPARE(fields.size(), 9);
+        QCOMPARE(fields.size(), 10);
         QCOMPARE(fields[1].toInt(), i);
         if (fields[2] == QLatin1String("lost")) {
             ++lostRows;
             QCOMPARE(i % 4, 0);
         } else {
-            QCOMPARE(fields.mid(2),
+            QCOMPARE(fields.mid(2, 7),
                      (QStringList{"received", "-70", "-104", "-72", "-106", "34", "34"}));
         }
     }

@@ -13,7 +13,7 @@ struct LinkCycle {
     bool module2 = false;       // the answer carried the free module's levels (5 or 7 bytes)
     int s1 = 0, n1 = 0;         // signal and noise seen by the connected module, dBm
     int s2 = 0, n2 = 0;         // the same for the free module, dBm
-    qint64 msecsSinceEpoch = 0; // when the answer was read, UTC
+    qint64 msecsSinceEpoch = 0; // when the answer was read (or found missing), UTC
     double pcLateMs = 0;        // how late the cycle's latest step ran (the PC's doing)
 };
 

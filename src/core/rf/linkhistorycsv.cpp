@@ -29,16 +29,18 @@ QString notRegular()
 
 QString linkCsvHeader()
 {
-    return QStringLiteral("timestamp,cycle,result,s1_dbm,n1_dbm,s2_dbm,n2_dbm,snr1_db,snr2_db");
+    return QStringLiteral(
+        "timestamp,cycle,result,s1_dbm,n1_dbm,s2_dbm,n2_dbm,snr1_db,snr2_db,pc_late_ms");
 }
 
 QString linkCsvLine(const LinkCycle &cycle)
 {
     const QString time =
         QDateTime::fromMSecsSinceEpoch(cycle.msecsSinceEpoch, Qt::UTC).toString(Qt::ISODateWithMs);
+    const QString late = QLatin1Char(',') + QString::number(cycle.pcLateMs, 'f', 1);
     QString line = time + QLatin1Char(',') + QString::number(cycle.number);
     if (!cycle.received)
-        return line + QStringLiteral(",lost,,,,,,");
+        return line + QStringLiteral(",lost,,,,,,") + late;
     line += QStringLiteral(",received,%1,%2,").arg(cycle.s1).arg(cycle.n1);
     if (cycle.module2)
         line += QStringLiteral("%1,%2,").arg(cycle.s2).arg(cycle.n2);
@@ -47,7 +49,7 @@ QString linkCsvLine(const LinkCycle &cycle)
     line += QString::number(snrOf(cycle.s1, cycle.n1)) + QLatin1Char(',');
     if (cycle.module2)
         line += QString::number(snrOf(cycle.s2, cycle.n2));
-    return line;
+    return line + late;
 }
 
 bool LinkCsvFile::open(const QString &path)

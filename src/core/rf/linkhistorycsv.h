@@ -9,8 +9,10 @@
 #include <vector>
 
 // The LinkControl export: a header line and one line per cycle, comma-separated like the
-// monitor's export. The timestamp is ISO 8601 in UTC; a lost cycle leaves the levels empty, and
-// so does a 3-byte answer for the free module.
+// monitor's export. The timestamp is when the answer was read, ISO 8601 in UTC; a lost cycle
+// leaves the levels empty, and so does a 3-byte answer for the free module. The last column is
+// how late the PC ran the cycle's steps, in ms: a loss in a cycle the PC ran late may be the
+// PC's doing rather than the link's.
 QString linkCsvHeader();
 QString linkCsvLine(const LinkCycle &cycle);
 

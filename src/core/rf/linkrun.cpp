@@ -173,7 +173,10 @@ void LinkRun::runCycles(int interval, const LinkRates &rates, bool sensitive)
 
         QByteArray answer;
         LinkSamples samples;
-        if (evaluateLinkAnswer(answer, samples)) {
+        const bool valid = evaluateLinkAnswer(answer, samples);
+        // The cycle's time is the end of its read, not that of a reset pulse after it.
+        const qint64 readAtMs = QDateTime::currentMSecsSinceEpoch();
+        if (valid) {
             ++m_received;
         } else {
             m_port.setRts(false);
@@ -187,7 +190,7 @@ void LinkRun::runCycles(int interval, const LinkRates &rates, bool sensitive)
         ++m_sent;
         m_lateness.addCycle(cycleLateMs);
         if (m_observer) {
-            LinkCycle cycle = linkCycleOf(m_sent, answer, QDateTime::currentMSecsSinceEpoch());
+            LinkCycle cycle = linkCycleOf(m_sent, answer, readAtMs);
             cycle.pcLateMs = cycleLateMs;
             m_observer->cycleEnded(*this, cycle, samples);
         }

@@ -110,18 +110,20 @@ void TestLinkHistory::csvLines_data()
 
     QTest::newRow("received from both")
         << received(7, -70, -104, 1234)
-        << QStringLiteral("2026-12-07T14:00:01.234Z,7,received,-70,-104,-72,-106,34,34");
-    QTest::newRow("lost") << lost(8, 60000)
-                          << QStringLiteral("2026-12-07T14:01:00.000Z,8,lost,,,,,,");
+        << QStringLiteral("2026-12-07T14:00:01.234Z,7,received,-70,-104,-72,-106,34,34,0.0");
+    LinkCycle lateLoss = lost(8, 60000);
+    lateLoss.pcLateMs = 12.34;
+    QTest::newRow("lost in a cycle the PC ran late")
+        << lateLoss << QStringLiteral("2026-12-07T14:01:00.000Z,8,lost,,,,,,,12.3");
     LinkCycle single = received(9, -60, -110);
     single.module2 = false;
     QTest::newRow("3-byte answer: free module empty")
-        << single << QStringLiteral("2026-12-07T14:00:00.000Z,9,received,-60,-110,,,50,");
+        << single << QStringLiteral("2026-12-07T14:00:00.000Z,9,received,-60,-110,,,50,,0.0");
     // The ratio is the unsigned difference, as on the gauges: 5 - (-128 = 0x80) gives 5 - 128.
     LinkCycle odd = received(10, 5, -128);
     odd.module2 = false;
     QTest::newRow("ratio taken unsigned")
-        << odd << QStringLiteral("2026-12-07T14:00:00.000Z,10,received,5,-128,,,-123,");
+        << odd << QStringLiteral("2026-12-07T14:00:00.000Z,10,received,5,-128,,,-123,,0.0");
 }
 
 void TestLinkHistory::csvLines()
