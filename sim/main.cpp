@@ -1,4 +1,3 @@
-#include "eepromfile.h"
 #include "findable.h"
 #include "moduleemulator.h"
 #include "ptyserver.h"
@@ -44,21 +43,6 @@ void printError(const QString &text)
     std::fprintf(stderr, "%s\n", text.toLocal8Bit().constData());
 }
 
-const char *kindText(EmulatorLogEntry::Kind kind)
-{
-    switch (kind) {
-    case EmulatorLogEntry::Frame:
-        return "rx";
-    case EmulatorLogEntry::Answer:
-        return "tx";
-    case EmulatorLogEntry::Report:
-        return "tx report";
-    case EmulatorLogEntry::Ignored:
-        return "rx ignored";
-    }
-    return "?";
-}
-
 } // namespace
 
 int main(int argc, char *argv[])
@@ -82,24 +66,10 @@ int main(int argc, char *argv[])
         return 0;
     }
 
-    ModuleEmulator emulator(options.config);
-    for (const EmulatorFault &fault : options.faults)
-        emulator.injectFault(fault);
-    if (!options.eepromFile.isEmpty()) {
-        std::array<quint8, 256> image = emulator.eepromImage();
-        if (loadEepromFile(options.eepromFile, image))
-            emulator.setEepromImage(image);
-        const QString path = options.eepromFile;
-        const int last = ModuleEmulator::lastRegister(options.config.type);
-        emulator.setEepromWrittenCallback([&emulator, path, last] {
-            if (!saveEepromFile(path, emulator.eepromImage(), ModuleEmulator::firstRegister(),
-                                last))
-                printError(QStringLiteral("cannot write the EEPROM file ") + path);
-        });
-    }
+    const std::shared_ptr<ModuleEmulator> module = makeSimModule(options, printError);
+    ModuleEmulator &emulator = *module;
     emulator.setLogCallback([](const EmulatorLogEntry &entry) {
-        std::fprintf(stderr, "%10.3f %s %s\n", entry.atMs / 1000.0, kindText(entry.kind),
-                     entry.bytes.toHex(' ').toUpper().constData());
+        std::fprintf(stderr, "%s\n", simLogLine(entry).toLocal8Bit().constData());
     });
 
     emulator.carrier().setReportCallback([](const CarrierStream &stream, bool finished) {

@@ -1,5 +1,6 @@
 #include "simoptions.h"
 
+#include "eepromfile.h"
 #include "linkpartner.h"
 
 #include "korvel_version.h"
@@ -318,4 +319,34 @@ SimOptions parseSimOptions(const QStringList &arguments)
         }
     }
     return options;
+}
+
+std::shared_ptr<ModuleEmulator> makeSimModule(const SimOptions &options,
+                                              std::function<void(const QString &)> printError)
+{
+    auto emulator = std::make_shared<ModuleEmulator>(options.config);
+    for (const EmulatorFault &fault : options.faults)
+        emulator->injectFault(fault);
+    if (options.eepromFile.isEmpty())
+        return emulator;
+    std::array<quint8, 256> image = emulator->eepromImage();
+    if (loadEepromFile(options.eepromFile, image))
+        emulator->setEepromImage(image);
+    const QString path = options.eepromFile;
+    const int last = ModuleEmulator::lastRegister(options.config.type);
+    ModuleEmulator *module = emulator.get();
+    emulator->setEepromWrittenCallback([module, path, last, printError = std::move(printError)] {
+        if (!saveEepromFile(path, module->eepromImage(), ModuleEmulator::firstRegister(), last))
+            printError(QStringLiteral("cannot write the EEPROM file ") + path);
+    });
+    return emulator;
+}
+
+QString simLogLine(const EmulatorLogEntry &entry)
+{
+    static const char *const kinds[] = {"rx", "tx", "tx report", "rx ignored"};
+    return QStringLiteral("%1 %2 %3")
+        .arg(entry.atMs / 1000.0, 10, 'f', 3)
+        .arg(QLatin1String(kinds[entry.kind]),
+             QString::fromLatin1(entry.bytes.toHex(' ').toUpper()));
 }
