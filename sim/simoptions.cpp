@@ -363,3 +363,4 @@ SimOptions parseSimOptions(const QStringList &arguments)
     }
     return options;
 }
+

@@ -8,7 +8,7 @@
 #include <algorithm>
 #include <csignal>
 
-bool InProcessSim::start(const QStringList &arguments)
+bool SimPort::start(const QStringList &arguments)
 {
     if (!m_dir.isValid() || m_dir.path().contains(QLatin1Char(' ')) ||
         !arguments.filter(QStringLiteral(" ")).isEmpty())
@@ -20,7 +20,7 @@ bool InProcessSim::start(const QStringList &arguments)
     return true;
 }
 
-QString InProcessSim::log() const
+QString SimPort::log() const
 {
     QFile file(m_dir.filePath(QStringLiteral("log")));
     if (!file.open(QIODevice::ReadOnly) || !file.seek(m_logRead))

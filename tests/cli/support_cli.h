@@ -22,7 +22,7 @@ struct CliResult {
 // answers wait in the input however late the machine runs the program. Its EEPROM (unless the
 // arguments name a file) and its log are files of its own, so that it is one module from one run
 // to the next, as korvel-sim's is. No argument may hold a blank.
-class InProcessSim
+class SimPort
 {
 public:
     bool start(const QStringList &arguments = {});

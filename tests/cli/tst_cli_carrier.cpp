@@ -116,7 +116,7 @@ void TestCliCarrier::endsInReceiveWithItsConfiguration()
     const bool modulated = arguments.contains("modulated");
     const bool alternating = arguments.contains("--tx-ms");
 
-    InProcessSim sim;
+    SimPort sim;
     QVERIFY(sim.start({"--type", type}));
     const QJsonObject before = registersRead(sim.devicePath());
     QVERIFY(!before.isEmpty());
@@ -251,7 +251,7 @@ void TestCliCarrier::failuresEndWithTheirStatus()
         file.close();
         simArguments << "--eeprom" << file.fileName();
     }
-    InProcessSim sim;
+    SimPort sim;
     QVERIFY(sim.start(simArguments));
     const CliResult result =
         runCli(QStringList{"carrier", "-p", sim.devicePath()} + arguments, 30000);
@@ -287,7 +287,7 @@ void TestCliCarrier::stopDuringAnExchangeWaitsForItsEnd()
 {
     // A slow module: nearly all of each phase is the switch's exchange, so SIGTERM comes while
     // the program waits for an answer.
-    InProcessSim sim;
+    SimPort sim;
     QVERIFY(sim.start({"--type", "B", "--processing-ms", "150"}));
     CliProcess cli;
     cli.start({"carrier", "-p", sim.devicePath(), "--mode", "unmodulated", "--tx-ms", "20",

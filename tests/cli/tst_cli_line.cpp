@@ -25,14 +25,14 @@ namespace
 {
 
 // Whether the module has received any frame since its log was last read: the module was touched.
-bool touched(const InProcessSim &sim)
+bool touched(const SimPort &sim)
 {
     return sim.log().contains(QRegularExpression(QStringLiteral(" rx ")));
 }
 
 // A stored configuration of the module, read by korvel-cli, with the given lines replaced
 // (1-based line numbers, as the file's layout counts them).
-QString configurationOf(const InProcessSim &sim, const QString &path, const Lines &lines = {})
+QString configurationOf(const SimPort &sim, const QString &path, const Lines &lines = {})
 {
     if (runCli({"read", "-p", sim.devicePath(), "-o", path}).exitCode != 0)
         return {};
@@ -148,7 +148,7 @@ private slots:
 
 void TestCliLine::lostOutputEndsWithStatus2()
 {
-    InProcessSim sim;
+    SimPort sim;
     QVERIFY(sim.start({"--type", "C"}));
     QTemporaryDir dir;
     const QString file = configurationOf(sim, dir.filePath("c.txt"));
@@ -180,7 +180,7 @@ void TestCliLine::lostOutputEndsWithStatus2()
 void TestCliLine::secondInterruptDoesNotCutAWrite()
 {
     // A slow module: the write of its eight registers takes more than a second.
-    InProcessSim sim;
+    SimPort sim;
     QVERIFY(sim.start({"--type", "C", "--processing-ms", "150"}));
     QTemporaryDir dir;
     const QString file = configurationOf(sim, dir.filePath("c.txt"));
@@ -268,7 +268,7 @@ void TestCliLine::closedDescriptorsKeepMessagesOffThePort()
 
 void TestCliLine::usageErrorsLeaveTheModuleAlone()
 {
-    InProcessSim sim;
+    SimPort sim;
     QVERIFY(sim.start({"--type", "C"}));
     QTemporaryDir dir;
     const QString file = configurationOf(sim, dir.filePath("c.txt"));
@@ -336,7 +336,7 @@ void TestCliLine::failuresSayWhatTheModuleDid()
     QTemporaryDir dir;
     QString file;
     if (arguments.contains("FILE")) {
-        InProcessSim plain;
+        SimPort plain;
         QVERIFY(plain.start({"--type", "C"}));
         file = configurationOf(plain, dir.filePath("c.txt"), edit);
         QVERIFY(!file.isEmpty());
@@ -348,7 +348,7 @@ void TestCliLine::failuresSayWhatTheModuleDid()
     simArguments.replaceInStrings(QRegularExpression("^SLEEPING$"),
                                   dir.filePath("sleeping.eeprom"));
     SimProcess pty;
-    InProcessSim inProcess;
+    SimPort inProcess;
     simArguments = QStringList{"--type", "C"} + simArguments;
     QVERIFY(sleeping ? pty.start(simArguments) : inProcess.start(simArguments));
     arguments.replaceInStrings(QRegularExpression("^FILE$"), file);
@@ -375,7 +375,7 @@ void TestCliLine::portLostDuringRecalibrationIsToldAtOnce()
 void TestCliLine::eepromWriteIsVerifiedAfterAPowerCycle()
 {
     QTemporaryDir dir;
-    InProcessSim sim;
+    SimPort sim;
     // The EEPROM cell of the radio rate keeps its old value; the RAM takes the new one.
     QVERIFY(sim.start({"--type", "C", "--fault", "eeprom-lost:B08B:all"}));
     const QString file = configurationOf(sim, dir.filePath("c.txt"), {{5, "1"}});
@@ -402,7 +402,7 @@ void TestCliLine::eepromWriteIsVerifiedAfterAPowerCycle()
 
 void TestCliLine::filesPipesAndEarlyInterruptsLeaveNothingBehind()
 {
-    InProcessSim sim;
+    SimPort sim;
     QVERIFY(sim.start({"--type", "C"}));
     QTemporaryDir dir;
     const QString file = configurationOf(sim, dir.filePath("c.txt"), {{3, "12"}});
@@ -467,7 +467,7 @@ void TestCliLine::filesPipesAndEarlyInterruptsLeaveNothingBehind()
 
 void TestCliLine::everyCommandsJsonFollowsOneSchema()
 {
-    InProcessSim sim;
+    SimPort sim;
     QVERIFY(sim.start({"--type", "C", "--serial", "3000000000"}));
     QTemporaryDir dir;
     const QString file = configurationOf(sim, dir.filePath("c.txt"));

@@ -68,7 +68,7 @@ SimExchanges exchangesInLog(const QString &log)
 }
 
 // The module's whole log, once it has ended.
-SimExchanges exchangesOf(InProcessSim &sim)
+SimExchanges exchangesOf(SimPort &sim)
 {
     sim.stop();
     return exchangesInLog(sim.log());
@@ -122,7 +122,7 @@ void TestCliLink::summaryAndCsvFollowTheModule()
     QFETCH(QString, link);
     QFETCH(int, lost);
     QFETCH(QJsonValue, module2);
-    InProcessSim sim;
+    SimPort sim;
     QVERIFY(sim.start({"--type", "C", "--link", link}));
     QTemporaryDir dir;
     const QString csv = dir.filePath("link.csv");
@@ -171,7 +171,7 @@ void TestCliLink::signalStopsLikeTheWindowsStop_data()
 void TestCliLink::signalStopsLikeTheWindowsStop()
 {
     QFETCH(int, signal);
-    InProcessSim sim;
+    SimPort sim;
     QVERIFY(sim.start({"--type", "C", "--link", "loss=0.25,delay=100"}));
     QTemporaryDir dir;
     const QString csv = dir.filePath("link.csv");
@@ -203,7 +203,7 @@ void TestCliLink::signalStopsLikeTheWindowsStop()
 
 void TestCliLink::secondSignalEndsAtOnce()
 {
-    InProcessSim sim;
+    SimPort sim;
     QVERIFY(sim.start({"--type", "C"}));
     QTemporaryDir dir;
     const QString csv = dir.filePath("link.csv");
@@ -248,7 +248,7 @@ void TestCliLink::lostPortEndsTheRunWithStatus3()
 
 void TestCliLink::refusalsAndLimits()
 {
-    InProcessSim simB;
+    SimPort simB;
     QVERIFY(simB.start({"--type", "B"}));
     const CliResult b = runCli({"link", "-p", simB.devicePath(), "--cycles", "3"});
     VERIFY_RUN(b, 1);
@@ -258,13 +258,13 @@ void TestCliLink::refusalsAndLimits()
              qPrintable(b.err));
     QCOMPARE(exchangesOf(simB).requests, 0);
 
-    InProcessSim sim;
+    SimPort sim;
     QVERIFY(sim.start({"--type", "C"}));
     VERIFY_RUN(runCli({"link", "-p", sim.devicePath(), "--cycles", "3", "--seconds", "1"}), 2);
     VERIFY_RUN(runCli({"link", "-p", sim.devicePath(), "--interval", "60001"}), 2);
     // Below 1 ms, as the window does when the user keeps a short interval: 1 ms, with a note.
     {
-        InProcessSim shortRun;
+        SimPort shortRun;
         QVERIFY(shortRun.start({"--type", "C"}));
         const CliResult zero =
             runCli({"link", "-p", shortRun.devicePath(), "--interval", "0", "--cycles", "2"});

@@ -60,7 +60,7 @@ void TestCliModule::identifyAgreesWithTheWindow_data()
 void TestCliModule::identifyAgreesWithTheWindow()
 {
     QFETCH(QStringList, simArguments);
-    InProcessSim sim;
+    SimPort sim;
     QVERIFY(sim.start(simArguments));
     const CliResult result = runCli({"identify", "-p", sim.devicePath(), "--json"});
     VERIFY_RUN(result, 0);
@@ -103,7 +103,7 @@ void TestCliModule::identifyTakesNoAnswerForAnotherFrames_data()
 void TestCliModule::identifyTakesNoAnswerForAnotherFrames()
 {
     QFETCH(QStringList, simArguments);
-    InProcessSim sim;
+    SimPort sim;
     QVERIFY(sim.start(simArguments));
     const CliResult result = runCli({"identify", "-p", sim.devicePath(), "--json", "--debug"});
     VERIFY_RUN(result, 0);
@@ -131,7 +131,7 @@ void TestCliModule::filesGoBothWaysBetweenWindowAndCommandLine()
     QFETCH(QString, rxBox);
     SimWindow window;
     const QString eeprom = window.dir.filePath("module.eeprom");
-    InProcessSim sim;
+    SimPort sim;
     QVERIFY(sim.start({"--type", type, "--eeprom", eeprom}));
 
     // The command line's file is the one the window saves after its own read-out.
@@ -173,12 +173,12 @@ void TestCliModule::verifyFindsARegisterThatDidNotTakeTheWrite()
     QTemporaryDir dir;
     const QString file = dir.filePath("c.txt");
     {
-        InProcessSim sim;
+        SimPort sim;
         QVERIFY(sim.start({"--type", "C"}));
         VERIFY_RUN(runCli({"read", "-p", sim.devicePath(), "-o", file}), 0);
     }
     // The module acknowledges every write to the radio-rate register without storing it.
-    InProcessSim sim;
+    SimPort sim;
     QVERIFY(sim.start({"--type", "C", "--fault", "ignored:B00B:all"}));
     QStringList lines = QString::fromLatin1(fileBytes(file)).split("\r\n");
     lines[4] = lines[4] == "0" ? "1" : "0"; // CBox_HFbaud_C, line 5
@@ -249,7 +249,7 @@ void TestCliModule::failuresEndWithTheirStatus()
     file.write("C line\r\nC\r\n" + QByteArray("-1\r\n").repeated(15) + "\r\n0\r\n");
     file.close();
 
-    InProcessSim sim;
+    SimPort sim;
     QVERIFY(sim.start(simArguments));
     arguments.replaceInStrings(QRegularExpression("^PORT$"), sim.devicePath());
     arguments.replaceInStrings(QRegularExpression("^C_FILE$"), cFile);

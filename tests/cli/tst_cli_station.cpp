@@ -107,13 +107,13 @@ QString TestCliStation::writePlan(const QByteArray &text)
 
 void TestCliStation::aPlanPassesOnFourPortsAndEveryUnitIsRecorded()
 {
-    InProcessSim sims[4];
+    SimPort sims[4];
     QStringList arguments = stationArguments(writePlan(kFullPlan));
     for (int i = 0; i < 4; ++i) {
         QVERIFY(sims[i].start({"--serial", QString::number(2001 + i)}));
         arguments << "-p" << sims[i].devicePath();
     }
-    InProcessSim reference;
+    SimPort reference;
     QVERIFY(reference.start({"--serial", "9000"}));
     arguments << "--reference" << reference.devicePath();
 
@@ -201,13 +201,13 @@ void TestCliStation::unitsFailEachKindOfLimit()
     QFETCH(QStringList, simArguments);
     QFETCH(QByteArray, step);
     QFETCH(QString, failure);
-    InProcessSim sim;
+    SimPort sim;
     QVERIFY(sim.start(simArguments));
     QStringList arguments = stationArguments(writePlan("name = \"limits\"\n[[step]]\n" + step +
                                                        "[[step]]\nrun = \"carrier\"\n"
                                                        "mode = \"modulated\"\nseconds = 0.2\n"));
     arguments << "-p" << sim.devicePath();
-    InProcessSim reference;
+    SimPort reference;
     if (step.contains("link")) {
         QVERIFY(reference.start({"--serial", "9000"}));
         arguments << "--reference" << reference.devicePath();
@@ -231,7 +231,7 @@ void TestCliStation::unitsFailEachKindOfLimit()
 
 void TestCliStation::aSilentModuleAndALostPortLeaveTheOtherPortsAlone()
 {
-    InProcessSim sound, silent;
+    SimPort sound, silent;
     SimProcess lost;
     QVERIFY(sound.start({"--serial", "3001"}));
     QVERIFY(silent.start({"--serial", "3002", "--fault", "silent:B001:all"}));
@@ -274,7 +274,7 @@ void TestCliStation::aSilentModuleAndALostPortLeaveTheOtherPortsAlone()
 
 void TestCliStation::aWrongPlanIsRefusedBeforeAnyPortOpens()
 {
-    InProcessSim sim;
+    SimPort sim;
     QVERIFY(sim.start());
     const QString plan =
         writePlan("name = \"wrong\"\n[[step]]\nrun = \"test\"\ntemperature = [45, 10]\n"

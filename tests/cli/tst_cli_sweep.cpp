@@ -143,7 +143,7 @@ void TestCliSweep::autosetRowsShowTheCarriers()
     QFETCH(bool, toFile);
     QFETCH(Carriers, carriers);
 
-    InProcessSim sim;
+    SimPort sim;
     QVERIFY(sim.start(simArguments));
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("sweeps.csv"));
@@ -192,7 +192,7 @@ void TestCliSweep::centreAndSpanPlaceTheWindowsPlan()
     QFETCH(int, slotCount);
     QFETCH(QString, notice);
 
-    InProcessSim sim;
+    SimPort sim;
     QVERIFY(sim.start(simArguments));
     const CliResult result = runCli(
         {"sweep", "-p", sim.devicePath(), "--center", centre, "--span", span, "--sweeps", "2"});
@@ -283,7 +283,7 @@ void TestCliSweep::failuresEndWithTheirStatus()
     simArguments.replaceInStrings(QStringLiteral("DIR"), dir.path());
     arguments.replaceInStrings(QStringLiteral("DIR"), dir.path());
 
-    InProcessSim sim;
+    SimPort sim;
     QVERIFY(sim.start(simArguments));
     arguments.replaceInStrings(QRegularExpression(QStringLiteral("^PORT$")), sim.devicePath());
     const CliResult result = runCli(arguments);
@@ -316,7 +316,7 @@ void TestCliSweep::signalKeepsWholeSweepsAndTunesBack()
     QFETCH(QStringList, simArguments);
     QFETCH(QString, receiveChannel);
 
-    InProcessSim sim;
+    SimPort sim;
     QVERIFY(sim.start(simArguments));
     CliProcess cli;
     cli.start({"sweep", "-p", sim.devicePath(), "--sweeps", "0", "--debug"});
@@ -342,7 +342,7 @@ void TestCliSweep::signalKeepsWholeSweepsAndTunesBack()
 // is tuned back all the same.
 void TestCliSweep::closedOutputStopsTheSweepAndTunesBack()
 {
-    InProcessSim sim;
+    SimPort sim;
     QVERIFY(sim.start({"--type", "B", "--band", "433"}));
     QTemporaryDir dir;
     const QString err = dir.filePath(QStringLiteral("err"));

@@ -50,7 +50,7 @@ void TestCliTest::measurementsWithTheirUnits()
     QFETCH(QString, text);
     QFETCH(double, value);
     QFETCH(QString, unit);
-    InProcessSim sim;
+    SimPort sim;
     QVERIFY(sim.start(simArguments));
 
     const CliResult plain = runCli({"test", test, "-p", sim.devicePath()});
@@ -89,7 +89,7 @@ void TestCliTest::recalibrationEndsWithTheModulesResult()
     QFETCH(int, exitCode);
     QFETCH(QString, text);
     QFETCH(int, value);
-    InProcessSim sim;
+    SimPort sim;
     QVERIFY(sim.start(simArguments));
 
     const CliResult plain = runCli({"test", "recalibrate", "--debug", "-p", sim.devicePath()});
@@ -155,7 +155,7 @@ void TestCliTest::refusalsAndFailuresEndWithTheirStatus()
     QFETCH(QStringList, arguments);
     QFETCH(int, exitCode);
     QFETCH(QString, message);
-    InProcessSim sim;
+    SimPort sim;
     QVERIFY(sim.start(simArguments));
     arguments.replaceInStrings(QStringLiteral("PORT"), sim.devicePath());
     message.replace(QStringLiteral("PORT"), sim.devicePath());
@@ -171,7 +171,7 @@ void TestCliTest::refusalsAndFailuresEndWithTheirStatus()
 
 void TestCliTest::interruptEndsTheWaitForTheResult()
 {
-    InProcessSim sim;
+    SimPort sim;
     QVERIFY(sim.start({"--recal-ms", "120000"}));
     CliProcess cli;
     cli.start({"test", "recalibrate", "-p", sim.devicePath()});

@@ -1,5 +1,7 @@
 #include "support_sim.h"
 
+#include "emulatordevice.h"
+#include "link/comport.h"
 #include "texts/messages.h"
 
 #include <QComboBox>
@@ -11,9 +13,12 @@
 #include <QPushButton>
 #include <QTest>
 
+#include <QHash>
+
 #include <cerrno>
 #include <cstring>
 #include <sched.h>
+#include <utility>
 
 QString SimProcess::program()
 {
@@ -78,7 +83,74 @@ QString SimProcess::log() const
     return QString::fromLocal8Bit(bytes);
 }
 
-SimWindow::SimWindow(std::function<void(const QString &text)> onMessage)
+namespace
+{
+
+// The in-process modules by the names that reach them.
+QHash<QString, std::weak_ptr<ModuleEmulator>> &inProcessModules()
+{
+    static QHash<QString, std::weak_ptr<ModuleEmulator>> modules;
+    return modules;
+}
+
+// A window's line to the in-process module that the opened name stands for.
+class InProcessLine : public EmulatorDevice
+{
+public:
+    InProcessLine() { lines().append(this); }
+    ~InProcessLine() override { lines().removeOne(this); }
+    static QList<InProcessLine *> &lines()
+    {
+        static QList<InProcessLine *> all;
+        return all;
+    }
+
+    bool open(const QString &portName) override
+    {
+        const std::shared_ptr<ModuleEmulator> module = inProcessModules().value(portName).lock();
+        setMissingPorts(module ? QStringList{} : QStringList{portName});
+        if (module && module != sharedEmulator())
+            plugInto(module);
+        return EmulatorDevice::open(portName);
+    }
+};
+
+} // namespace
+
+bool InProcessSim::start(const QStringList &arguments)
+{
+    static int started = 0;
+    const SimOptions options = parseSimOptions(arguments);
+    m_error = options.error;
+    if (!m_error.isEmpty())
+        return false;
+    m_module = std::make_shared<ModuleEmulator>(options.config);
+    applySimOptions(*m_module, options, [this](const QString &line) { m_log += line + '\n'; });
+    m_path = QStringLiteral("korvel-sim-in-process-%1").arg(++started);
+    inProcessModules().insert(m_path, m_module);
+    return true;
+}
+
+void InProcessSim::stop()
+{
+    if (!m_module)
+        return;
+    inProcessModules().remove(m_path);
+    for (InProcessLine *line : InProcessLine::lines()) {
+        if (line->isOpen() && line->sharedEmulator() == m_module)
+            line->simulateLoss();
+    }
+    m_module->setLogCallback({});
+    m_module->setEepromWrittenCallback({});
+    m_module.reset();
+}
+
+QString InProcessSim::log()
+{
+    return std::exchange(m_log, QString());
+}
+
+SimWindow::SimWindow(Line line, std::function<void(const QString &text)> onMessage)
 {
     Messages::setPresenterForTest(
         [this, onMessage = std::move(onMessage)](Messages::Kind, const QString &text) {
@@ -87,7 +159,10 @@ SimWindow::SimWindow(std::function<void(const QString &text)> onMessage)
                 onMessage(text);
             return true;
         });
+    if (line == InProcess)
+        ComPort::setDeviceFactoryForTest([] { return std::make_unique<InProcessLine>(); });
     form = std::make_unique<TForm1>(dir.path());
+    ComPort::setDeviceFactoryForTest({});
     form->setLanguageIndex(1);
 }
 

@@ -5,6 +5,8 @@
 #include <QPushButton>
 #include <QTest>
 
+// Writes of the tool into korvel-sim's module, in process, whose EEPROM is kept in a file: the
+// restart is a new module made from the same arguments.
 class TestEndToEndEeprom : public QObject
 {
     Q_OBJECT
@@ -14,7 +16,7 @@ private slots:
 
 void TestEndToEndEeprom::eepromWritesSurviveARestartAndRamWritesDoNot()
 {
-    SimWindow window;
+    SimWindow window(SimWindow::InProcess);
     const QString eeprom = window.dir.filePath(QStringLiteral("module.eeprom"));
     const QStringList &messages = window.messages;
     const auto combo = [&window](const char *name) { return window.combo(name); };
@@ -28,7 +30,7 @@ void TestEndToEndEeprom::eepromWritesSurviveARestartAndRamWritesDoNot()
 
     int oldTx = -1;
     {
-        SimProcess sim;
+        InProcessSim sim;
         QVERIFY(sim.start({QStringLiteral("--eeprom"), eeprom}));
         connectTo(sim.devicePath());
         QVERIFY2(messages.isEmpty(), qPrintable(messages.join('|')));
@@ -55,7 +57,7 @@ void TestEndToEndEeprom::eepromWritesSurviveARestartAndRamWritesDoNot()
     }
     combo("CBox_Frq_RX_C")->setCurrentIndex(-1);
     {
-        SimProcess sim;
+        InProcessSim sim;
         QVERIFY(sim.start({QStringLiteral("--eeprom"), eeprom}));
         connectTo(sim.devicePath());
         QVERIFY2(messages.isEmpty(), qPrintable(messages.join('|')));

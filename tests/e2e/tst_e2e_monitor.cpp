@@ -8,8 +8,8 @@
 #include <QPushButton>
 #include <QTest>
 
-// The monitor of the real tool, over its real serial port, sweeping korvel-sim's synthetic
-// spectrum.
+// The monitor of the tool sweeping the synthetic spectrum of korvel-sim's module, in process: a
+// reading waits 15 ms for its answer.
 class TestEndToEndMonitor : public QObject
 {
     Q_OBJECT
@@ -46,9 +46,9 @@ void TestEndToEndMonitor::autosetSweepFindsTheCarriers()
     QFETCH(QList<int>, carrierSlots);
     QFETCH(QList<int>, carrierLevels);
 
-    SimProcess sim;
-    QVERIFY2(sim.start(arguments), qPrintable(SimProcess::program()));
-    SimWindow window;
+    InProcessSim sim;
+    QVERIFY2(sim.start(arguments), qPrintable(sim.error()));
+    SimWindow window(SimWindow::InProcess);
     TForm1 &form = *window.form;
     window.connectTo(sim.devicePath(), baud);
     QVERIFY2(window.messages.isEmpty(), qPrintable(window.messages.join('|') + sim.log()));

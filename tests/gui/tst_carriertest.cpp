@@ -239,6 +239,7 @@ void TestCarrierTest::cStreamTransmitOnly()
     // Each transmit-buffer-empty event feeds one more pattern byte.
     QTRY_VERIFY(rig.module().carrier().latest().bytes >= 50);
     QCOMPARE(rig.module().carrier().latest().unmodulated, 0);
+    QCOMPARE(rig.module().carrier().latest().modulated, rig.module().carrier().latest().bytes);
 
     rig.mark();
     rig.start()->click();
