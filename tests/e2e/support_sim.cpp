@@ -159,10 +159,14 @@ SimWindow::SimWindow(Line line, std::function<void(const QString &text)> onMessa
                 onMessage(text);
             return true;
         });
-    if (line == InProcess)
+    // The window takes its line when it is made; a test's own line factory stays as it was.
+    if (line == InProcess) {
         ComPort::setDeviceFactoryForTest([] { return std::make_unique<InProcessLine>(); });
-    form = std::make_unique<TForm1>(dir.path());
-    ComPort::setDeviceFactoryForTest({});
+        form = std::make_unique<TForm1>(dir.path());
+        ComPort::setDeviceFactoryForTest({});
+    } else {
+        form = std::make_unique<TForm1>(dir.path());
+    }
     form->setLanguageIndex(1);
 }
 
