@@ -1,6 +1,6 @@
 #pragma once
 
-#include "e2e/support_sim.h"
+#include "e2e/simprocess.h"
 
 #include <QJsonDocument>
 #include <QJsonObject>
