@@ -87,3 +87,9 @@ bool isStopped(qint64 pid)
     // The state follows the program name, which is in parentheses.
     return stat.mid(stat.lastIndexOf(')') + 2, 1) == "T";
 }
+
+QByteArray fileBytes(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}

@@ -60,6 +60,9 @@ private:
 // Runs korvel-cli to its end.
 CliResult runCli(const QStringList &arguments, int timeoutMs = 60000);
 
+// A file's bytes; none when it cannot be read.
+QByteArray fileBytes(const QString &path);
+
 // Whether the process is stopped (SIGSTOP): signals sent meanwhile all wait for SIGCONT.
 bool isStopped(qint64 pid);
 

@@ -10,19 +10,6 @@
 #include <QRegularExpression>
 #include <QTest>
 
-namespace
-{
-
-QByteArray fileBytes(const QString &path)
-{
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return {};
-    return file.readAll();
-}
-
-} // namespace
-
 class TestCliModule : public QObject
 {
     Q_OBJECT

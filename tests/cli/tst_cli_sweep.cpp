@@ -82,8 +82,7 @@ void checkSweeps(const QList<Row> &rows, int sweeps, const QString &band, const 
 
 QString fileText(const QString &path)
 {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
+    return QString::fromUtf8(fileBytes(path));
 }
 
 // The last frame sent, from the --debug log: "B0,09,46,".

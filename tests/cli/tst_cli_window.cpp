@@ -13,19 +13,6 @@
 #include <QPushButton>
 #include <QTest>
 
-namespace
-{
-
-QByteArray fileBytes(const QString &path)
-{
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return {};
-    return file.readAll();
-}
-
-} // namespace
-
 class TestCliWindow : public QObject
 {
     Q_OBJECT
