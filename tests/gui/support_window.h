@@ -96,3 +96,15 @@ inline const QString kTransmissionErrorEn =
     QStringLiteral("Transmission error!\r\n(Check COM und baudrate)");
 inline const QString kTransmissionErrorDe =
     QStringLiteral("Kommunikationsfehler!\r\n(COM und Baudrate überprüfen)");
+
+// Data rows "type" (the firmware letter) and "language" (0 German, 1 English): both module
+// versions in both languages.
+inline void addModuleAndLanguageRows()
+{
+    QTest::addColumn<char>("type");
+    QTest::addColumn<int>("language");
+    QTest::newRow("B module, German") << 'B' << 0;
+    QTest::newRow("B module, English") << 'B' << 1;
+    QTest::newRow("C module, German") << 'C' << 0;
+    QTest::newRow("C module, English") << 'C' << 1;
+}

@@ -333,12 +333,7 @@ private slots:
 
 void TestLayout::everyPageFitsAndReads_data()
 {
-    QTest::addColumn<char>("type");
-    QTest::addColumn<int>("language");
-    QTest::newRow("B module, German") << 'B' << 0;
-    QTest::newRow("B module, English") << 'B' << 1;
-    QTest::newRow("C module, German") << 'C' << 0;
-    QTest::newRow("C module, English") << 'C' << 1;
+    addModuleAndLanguageRows();
 }
 
 void TestLayout::everyPageFitsAndReads()
